@@ -1,0 +1,32 @@
+#include "Units.h"
+
+#include <cmath>
+#include <limits>
+
+namespace qarlo {
+
+std::int32_t SaturateToInt32(double value) {
+    if (std::isnan(value)) return 0;
+    constexpr double lo = static_cast<double>(std::numeric_limits<std::int32_t>::min());
+    constexpr double hi = static_cast<double>(std::numeric_limits<std::int32_t>::max());
+    if (value <= lo) return std::numeric_limits<std::int32_t>::min();
+    if (value >= hi) return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(value);
+}
+
+std::int32_t FrequencyUnitsFromMHz(double mhz) {
+    return SaturateToInt32(std::round(mhz * 1000.0 * 100.0));
+}
+
+std::int32_t BandUnitsFromMHz(double mhz) {
+    return SaturateToInt32(mhz * 100000.0) / 4;
+}
+
+std::uint8_t TotTenthsFromMinutes(double minutes) {
+    const double tenths = minutes * 10.0;
+    if (std::isnan(tenths) || tenths <= 0.0) return 0;
+    if (tenths >= 255.0) return 255;
+    return static_cast<std::uint8_t>(tenths);
+}
+
+} // namespace qarlo

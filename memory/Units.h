@@ -1,0 +1,24 @@
+#pragma once
+// Conversions from what a person types (MHz, minutes) to the units the radio stores. None of them
+// wraps or invokes undefined behaviour on a value out of range: they saturate.
+#include <cstdint>
+
+namespace qarlo {
+
+// MHz to 10 Hz units, rounded to the nearest unit so that a typed multiple of 5 kHz or 6.25 kHz
+// arrives as an exact multiple of 500 or 625 units (a plain truncation lands one unit low for
+// many of them). Saturates to the 32-bit range; NaN gives 0.
+std::int32_t FrequencyUnitsFromMHz(double mhz);
+
+// MHz to 40 Hz band-edge units: MHz x 100000 truncated toward zero, then divided by 4 truncating.
+// Saturates to the 32-bit range before the division; NaN gives 0.
+std::int32_t BandUnitsFromMHz(double mhz);
+
+// Minutes to tenths of a minute, truncated toward zero and limited to 0..255, so a time-out the
+// radio cannot hold is caught by the check before writing rather than wrapped into a valid one.
+std::uint8_t TotTenthsFromMinutes(double minutes);
+
+// Saturating conversion of a double to int32 with truncation toward zero; NaN gives 0.
+std::int32_t SaturateToInt32(double value);
+
+} // namespace qarlo

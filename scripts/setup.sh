@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian 12 machine lacks to build, test and run Qarlo.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-serialport-dev libqt6serialport6-dev qt6-qpa-plugins
+  libgtest-dev libgmock-dev
+  fonts-noto-cjk xvfb xauth
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
