@@ -1,0 +1,36 @@
+#include "common.h"
+
+namespace qarlo::cli {
+
+std::string DescribeFileError(const FileResult& result) {
+    std::string text = result.file.string() + ": ";
+    switch (result.error) {
+    case FileError::None:
+        return text + "ok";
+    case FileError::CannotOpen:
+        text += "cannot be opened";
+        break;
+    case FileError::InvalidFormat:
+        return text + "not a channel file (a channel file has at least 1041 bytes)";
+    case FileError::CannotWrite:
+        text += "cannot be written";
+        break;
+    }
+    if (!result.reason.empty()) text += " (" + result.reason + ")";
+    return text;
+}
+
+bool LoadOrReport(CQarloDoc& doc, const std::string& path) {
+    const FileResult result = LoadChannelFile(doc, path);
+    if (result.ok()) return true;
+    std::fprintf(stderr, "qarlo-cli: %s\n", DescribeFileError(result).c_str());
+    return false;
+}
+
+void PrintCheckFailure(const CheckFailure& failure) {
+    const std::string name(ChannelName(failure.channel));
+    const std::string message(failure.message);
+    std::fprintf(stderr, "%s: %s\n", name.c_str(), message.c_str());
+}
+
+} // namespace qarlo::cli
