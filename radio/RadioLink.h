@@ -1,0 +1,67 @@
+#pragma once
+// The two transfers with the radio: a chain of short steps on the event loop, each opening the
+// port, sending a packet and arming one timer whose handler closes the port and looks at what
+// arrived. QtCore only: the window and the command line both drive it.
+#include "memory/CQarloDoc.h"
+#include "radio/RadioImage.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class QTimer;
+
+namespace qarlo {
+
+class SerialPort;
+
+class RadioLink : public QObject {
+    Q_OBJECT
+public:
+    static constexpr std::uint8_t MODE_IDLE = 0x00, MODE_READ = 0x80, MODE_WRITE = 0xFF;
+    static constexpr int TIMER_IMAGE_READ = 1, TIMER_IMAGE_WRITE = 2, TIMER_HANDSHAKE = 3;
+    explicit RadioLink(CQarloDoc& doc, QObject* parent = nullptr);
+    ~RadioLink() override; // closes the port, returns to idle
+
+    void OnRadioRead();  // ignored unless idle; copies doc.portName
+    void OnRadioWrite(); // ignored unless idle; EncodeRadioImage first
+    void OnClose();      // owner going away: kill timers, close port, idle
+    std::uint8_t TransferMode() const;
+    bool isBusy() const; // TransferMode() != MODE_IDLE
+    IoBufferBytes IoBuffer{}; // public for tests: 0..255 out, 256..511 in
+    QString transferPortName;
+
+signals:
+    // A complete 256-byte image has been decoded into the document (DecodeRadioImage done,
+    // document marked modified). The owner makes channel 0 current, shows it, rebuilds the
+    // programmed list and refills its list, synchronously inside the slot (direct connection).
+    // The link then shows "数据已从对讲机中读出" and returns to idle.
+    void imageDecoded();
+    // EncodeRadioImage failed: the message has been shown and doc.selectedChannel == channel.
+    void writeCheckFailed(int channel);
+    // Once at the end of every transfer, after its last message, with TransferMode already idle:
+    // true only for "数据已从对讲机中读出" / "数据已写入对讲机".
+    void transferFinished(bool success);
+
+private:
+    void SendHandshake();
+    void SendReadRequest();
+    void SendRadioImage();
+    void OnTimer(int id);
+    void OnReadComplete();
+    void OnWriteComplete();
+    void killTimers();
+    void fail(const QString& message);
+    void armTimer(int id);
+
+    CQarloDoc& doc;
+    std::uint8_t mode = MODE_IDLE;
+    std::array<std::uint8_t, 4> packet{};
+    std::unique_ptr<SerialPort> port;
+    QTimer* timers[4] = {}; // indexed by timer id 1..3
+};
+
+} // namespace qarlo

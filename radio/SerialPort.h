@@ -1,0 +1,77 @@
+#pragma once
+// The serial line to the radio: an exclusive open at 2400 8N1, an asynchronous read of up to 256
+// bytes into a fixed buffer, asynchronous writes nobody waits for, and a close that ends both.
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+class QSerialPort;
+class QTimer;
+
+namespace qarlo {
+
+inline constexpr int PORT_BAUD_RATE = 2400;
+inline constexpr int RECEIVE_MAX = 256;
+inline constexpr int RECEIVE_INTERVAL_MS = 100;                     // silence after a byte
+inline constexpr int RECEIVE_TOTAL_MS = 2100 + 25 * RECEIVE_MAX;    // the whole read at most
+
+// "COM1"/"COM2" name the devices in $QARLO_COM1/$QARLO_COM2, else /dev/ttyS0 and /dev/ttyS1;
+// any other name (a device path) is used as it is.
+QString ResolvePortName(const QString& name);
+
+// Why the most recent failed OpenPort in this process failed, in a line for the user: no such
+// device, held by another program, or permission denied (naming the group that grants access).
+QString LastOpenFailureReason();
+
+// Every byte that goes over the line, for bug reports: `outgoing` true for bytes sent.
+using TraceHandler = std::function<void(bool outgoing, const std::uint8_t* data, int size)>;
+TraceHandler SetTraceHandler(TraceHandler handler);
+
+class SerialPort : public QObject {
+    Q_OBJECT
+public:
+    explicit SerialPort(QObject* parent = nullptr);
+    ~SerialPort() override;
+
+    // Opens `name` (resolved as above) exclusively and sets 2400 8N1. False when it cannot be
+    // opened; LastOpenFailureReason() then says why.
+    bool OpenPort(const QString& name);
+    bool isOpen() const;
+
+    // Starts reading up to 256 bytes into `incoming` and returns at once. The read ends at 256
+    // bytes, after more than 100 ms of silence following a byte, after 8500 ms in all, or at
+    // Close(). The buffer must outlive the port's open time.
+    void StartReceive(std::uint8_t* incoming);
+    // Bytes the last read has put into the buffer so far.
+    int received() const { return receivedCount; }
+
+    // Hands `size` bytes to the port without waiting.
+    void Write(const std::uint8_t* data, int size);
+
+    // Ends pending reads and writes and closes the port; safe when it is closed.
+    void Close();
+
+    // Since the last OpenPort: a write was refused, the device went away, or bytes were still
+    // waiting to be handed to the device when the port was closed.
+    bool writeFailed() const { return writeFault; }
+    // Since the last OpenPort: the device reported an error or went away.
+    bool lost() const { return portLost; }
+
+private:
+    void onReadyRead();
+    void onError(int error);
+    void endReceive();
+
+    QSerialPort* serial = nullptr;
+    QTimer* intervalTimer = nullptr;
+    QTimer* totalTimer = nullptr;
+    std::uint8_t* target = nullptr; // set while a read is pending
+    int receivedCount = 0;
+    bool writeFault = false;
+    bool portLost = false;
+    unsigned generation = 0; // one per open, so a late close never hits the next open
+};
+
+} // namespace qarlo
