@@ -1,0 +1,263 @@
+#include "memory/Bytes.h"
+#include "memory/ChannelFile.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include <csignal>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <vector>
+
+namespace qarlo {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+class ChannelFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir = fs::temp_directory_path() /
+              (std::string("qarlo-file-") + info->name() + "-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+
+    static Bytes readAll(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+    static void writeAll(const fs::path& p, const Bytes& bytes) {
+        std::ofstream out(p, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+    }
+    static Bytes randomBytes(std::size_t n, unsigned seed) {
+        std::mt19937 gen(seed);
+        Bytes b(n);
+        for (auto& x : b) x = static_cast<std::uint8_t>(gen());
+        return b;
+    }
+    // Only the test's own files: no temporary left behind by a store.
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    fs::path dir;
+};
+
+TEST_F(ChannelFileTest, NewDocumentFileBytes) {
+    CQarloDoc doc;
+    const auto file = dir / "new.q02";
+    ASSERT_TRUE(StoreChannelFile(doc, file).ok());
+    const Bytes bytes = readAll(file);
+    ASSERT_EQ(bytes.size(), 1041u);
+    for (int i = 0; i < 1040; ++i) {
+        std::uint8_t expected = 0;
+        if (i <= 252 && i % 16 == 12) expected = 0x03; // squelch 3 of channels 0..15
+        if (i == 1026) expected = 0x32;                // totTenths 50
+        ASSERT_EQ(bytes[i], expected) << "byte " << i;
+    }
+    EXPECT_EQ(bytes[1040], 0x00);
+    EXPECT_EQ(entries(), std::vector<std::string>{"new.q02"});
+}
+
+TEST_F(ChannelFileTest, RoundTripKeepsEveryByte) {
+    CQarloDoc saved;
+    const Bytes memory = randomBytes(1040, 1234);
+    std::copy(memory.begin(), memory.end(), saved.ChannelMemory.begin());
+    // Two channels programmed so the rebuilt list can be checked as well.
+    writeBE32(saved.record(5) + REC_RX_FREQ, 43000000);
+    writeBE32(saved.record(5) + REC_TX_FREQ, 43000000);
+    writeBE32(saved.record(2) + REC_RX_FREQ, 10000000);
+    writeBE32(saved.record(2) + REC_TX_FREQ, 0x7FFFFFFF);
+    for (int ch : {0, 1, 3, 4, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}) saved.record(ch)[0] = 0x80;
+    const auto before = saved.ChannelMemory;
+    const auto file = dir / "round.q02";
+    ASSERT_TRUE(StoreChannelFile(saved, file).ok());
+    EXPECT_EQ(saved.ChannelMemory, before); // storing never changes the data
+
+    const Bytes onDisk = readAll(file);
+    ASSERT_EQ(onDisk.size(), 1041u);
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), onDisk.begin()));
+
+    CQarloDoc loaded;
+    loaded.portName = "COM2";
+    loaded.selectedChannel = 7;
+    loaded.listRefillPending = 1;
+    const FileResult r = LoadChannelFile(loaded, file);
+    ASSERT_TRUE(r.ok());
+    for (int i = 0; i < 1040; ++i) ASSERT_EQ(loaded.ChannelMemory[i], before[i]) << "byte " << i;
+    EXPECT_EQ(loaded.portName, "COM2");
+    EXPECT_EQ(loaded.selectedChannel, 255);
+    EXPECT_EQ(loaded.listRefillPending, -1);
+    const std::array<std::uint8_t, 16> list{2, 5, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                            0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    EXPECT_EQ(loaded.ProgrammedChannelList, list);
+}
+
+TEST_F(ChannelFileTest, StoringRebuildsAStaleList) {
+    CQarloDoc doc;
+    writeBE32(doc.record(4) + REC_RX_FREQ, 14500000);
+    writeBE32(doc.record(4) + REC_TX_FREQ, 14500000);
+    doc.ProgrammedChannelList.fill(0xFF);
+    doc.ProgrammedChannelList[0] = 9; // no longer matches the records
+    doc.listRefillPending = 1;
+    doc.selectedChannel = 3;
+    ASSERT_TRUE(StoreChannelFile(doc, dir / "s.q02").ok());
+    EXPECT_EQ(doc.ProgrammedChannelList[0], 4);
+    EXPECT_EQ(doc.ProgrammedChannelList[1], 0xFF);
+    EXPECT_EQ(doc.listRefillPending, -1);
+    EXPECT_EQ(doc.selectedChannel, 3); // storing keeps the selection
+}
+
+TEST_F(ChannelFileTest, ShortFilesAreInvalidAndResetTheDocument) {
+    for (std::size_t size : {0u, 1u, 2u, 1039u, 1040u}) {
+        const auto file = dir / ("short" + std::to_string(size) + ".q02");
+        writeAll(file, randomBytes(size, static_cast<unsigned>(size)));
+        CQarloDoc doc;
+        const Bytes junk = randomBytes(1040, 99);
+        std::copy(junk.begin(), junk.end(), doc.ChannelMemory.begin());
+        writeBE32(doc.record(1) + REC_RX_FREQ, 14500000);
+        writeBE32(doc.record(1) + REC_TX_FREQ, 14500000);
+        doc.RebuildProgrammedList();
+        doc.listRefillPending = 1;
+        doc.selectedChannel = 4;
+        doc.portName = "COM2";
+
+        const FileResult r = LoadChannelFile(doc, file);
+        EXPECT_EQ(r.error, FileError::InvalidFormat) << size;
+        EXPECT_EQ(r.file, file);
+        CQarloDoc fresh;
+        EXPECT_EQ(doc.ChannelMemory, fresh.ChannelMemory) << size;
+        EXPECT_EQ(doc.ProgrammedChannelList, fresh.ProgrammedChannelList) << size;
+        EXPECT_EQ(doc.listRefillPending, -1);
+        EXPECT_EQ(doc.selectedChannel, 255);
+        EXPECT_EQ(doc.portName, "COM2");
+    }
+}
+
+TEST_F(ChannelFileTest, ExactAndLongerFilesLoadTheirFirst1041Bytes) {
+    for (std::size_t size : {1041u, 1042u, 4096u}) {
+        const auto file = dir / ("long" + std::to_string(size) + ".q02");
+        const Bytes bytes = randomBytes(size, static_cast<unsigned>(size));
+        writeAll(file, bytes);
+        CQarloDoc doc;
+        ASSERT_TRUE(LoadChannelFile(doc, file).ok()) << size;
+        EXPECT_TRUE(std::equal(doc.ChannelMemory.begin(), doc.ChannelMemory.end(), bytes.begin()));
+    }
+}
+
+TEST_F(ChannelFileTest, UnopenableFileLeavesTheDocumentAlone) {
+    fs::create_directory(dir / "folder.q02");
+    for (const fs::path& file : {dir / "missing.q02", dir / "folder.q02", dir / "no" / "x.q02"}) {
+        CQarloDoc doc;
+        const Bytes junk = randomBytes(1040, 5);
+        std::copy(junk.begin(), junk.end(), doc.ChannelMemory.begin());
+        doc.ProgrammedChannelList = {1, 2, 3, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                     0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+        doc.listRefillPending = 1;
+        doc.selectedChannel = 9;
+        const auto memory = doc.ChannelMemory;
+        const auto list = doc.ProgrammedChannelList;
+
+        const FileResult r = LoadChannelFile(doc, file);
+        EXPECT_EQ(r.error, FileError::CannotOpen) << file;
+        EXPECT_EQ(r.file, file);
+        EXPECT_FALSE(r.reason.empty());
+        EXPECT_EQ(doc.ChannelMemory, memory);
+        EXPECT_EQ(doc.ProgrammedChannelList, list);
+        EXPECT_EQ(doc.listRefillPending, 1);
+        EXPECT_EQ(doc.selectedChannel, 9);
+    }
+}
+
+TEST_F(ChannelFileTest, UnwritableTargetsFailAndKeepWhatWasThere) {
+    writeAll(dir / "plain", {1, 2, 3});
+    fs::create_directory(dir / "folder.q02");
+    writeAll(dir / "folder.q02" / "inside", {7});
+    CQarloDoc doc;
+    for (const fs::path& file : {dir / "plain" / "x.q02", dir / "folder.q02"}) {
+        const FileResult r = StoreChannelFile(doc, file);
+        EXPECT_EQ(r.error, FileError::CannotWrite) << file;
+        EXPECT_EQ(r.file, file);
+    }
+    EXPECT_EQ(readAll(dir / "plain"), (Bytes{1, 2, 3}));
+    EXPECT_EQ(readAll(dir / "folder.q02" / "inside"), (Bytes{7}));
+    EXPECT_EQ(entries(), (std::vector<std::string>{"folder.q02", "plain"}));
+}
+
+// A write that runs out of room half way (the file size limit stands in for a full disk) must
+// leave the previous file exactly as it was and leave no partial file behind.
+TEST_F(ChannelFileTest, FailedWriteLeavesTheOldFileIntact) {
+    const auto file = dir / "keep.q02";
+    const Bytes old = randomBytes(1041, 77);
+    writeAll(file, old);
+
+    CQarloDoc doc;
+    auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const FileResult r = StoreChannelFile(doc, file);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_EQ(r.error, FileError::CannotWrite);
+    EXPECT_EQ(readAll(file), old);
+    EXPECT_EQ(entries(), std::vector<std::string>{"keep.q02"});
+}
+
+TEST_F(ChannelFileTest, StoreReplacesAnExistingFileCompletely) {
+    const auto file = dir / "over.q02";
+    writeAll(file, randomBytes(5000, 3));
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    CQarloDoc doc;
+    ASSERT_TRUE(StoreChannelFile(doc, file).ok());
+    const Bytes bytes = readAll(file);
+    const auto expected = ChannelFileBytes(doc);
+    EXPECT_EQ(bytes, Bytes(expected.begin(), expected.end()));
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(entries(), std::vector<std::string>{"over.q02"});
+}
+
+TEST_F(ChannelFileTest, StoreThroughALinkReplacesTheLinkedFile) {
+    fs::create_directory(dir / "real");
+    const auto target = dir / "real" / "radio.q02";
+    writeAll(target, {9, 9});
+    const auto link = dir / "link.q02";
+    fs::create_symlink(target, link);
+    CQarloDoc doc;
+    ASSERT_TRUE(StoreChannelFile(doc, link).ok());
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(readAll(target).size(), 1041u);
+}
+
+TEST_F(ChannelFileTest, LoadingBytesDirectly) {
+    CQarloDoc doc;
+    const Bytes bytes = randomBytes(1041, 8);
+    EXPECT_EQ(LoadChannelBytes(doc, bytes), FileError::None);
+    EXPECT_TRUE(std::equal(doc.ChannelMemory.begin(), doc.ChannelMemory.end(), bytes.begin()));
+    EXPECT_EQ(LoadChannelBytes(doc, std::span(bytes.data(), 1040)), FileError::InvalidFormat);
+    EXPECT_EQ(doc.ChannelMemory, CQarloDoc{}.ChannelMemory);
+}
+
+} // namespace
+} // namespace qarlo
