@@ -1,0 +1,194 @@
+// qarlo-cli read / write: the window's transfer code on an event loop without a window.
+#include "Command.h"
+#include "common.h"
+
+#include "memory/ChannelFile.h"
+#include "radio/Messages.h"
+#include "radio/RadioLink.h"
+#include "radio/SerialPort.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+namespace qarlo::cli {
+
+namespace {
+
+struct TransferArgs {
+    std::string file;
+    std::string port = "COM1";
+    bool trace = false;
+};
+
+std::optional<TransferArgs> parseTransferArgs(const char* command, const Args& args) {
+    TransferArgs parsed;
+    bool haveFile = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--port") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                std::fprintf(stderr, "qarlo-cli %s: --port needs COM1, COM2 or a device path\n",
+                             command);
+                return std::nullopt;
+            }
+            parsed.port = args[++i];
+        } else if (arg.rfind("--port=", 0) == 0 && arg.size() > 7) {
+            parsed.port = arg.substr(7);
+        } else if (arg == "--trace") {
+            parsed.trace = true;
+        } else if (!haveFile && !(arg.size() > 1 && arg[0] == '-')) {
+            parsed.file = arg;
+            haveFile = true;
+        } else {
+            std::fprintf(stderr, "qarlo-cli %s: unexpected argument '%s'\n", command, arg.c_str());
+            return std::nullopt;
+        }
+    }
+    if (!haveFile) {
+        std::fprintf(stderr, "usage: qarlo-cli %s FILE [--port PORT] [--trace]\n", command);
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+// Runs one transfer on its own event loop. Messages go to stdout when the transfer succeeded and
+// to stderr when it failed; the reason a port could not be opened follows on the next line.
+class TransferRun {
+public:
+    TransferRun(CQarloDoc& doc, const TransferArgs& args) : document(doc), options(args) {}
+
+    bool run(bool reading) {
+        static int argc = 1;
+        static char name[] = "qarlo-cli";
+        static char* argv[] = {name, nullptr};
+        std::optional<QCoreApplication> ownApp;
+        if (QCoreApplication::instance() == nullptr) ownApp.emplace(argc, argv);
+
+        document.portName = options.port;
+        RadioLink link(document);
+        std::vector<QString> messages;
+        MessageHandler previous =
+            SetMessageHandler([&messages](const QString& text) { messages.push_back(text); });
+        TraceHandler previousTrace;
+        QElapsedTimer clock;
+        clock.start();
+        if (options.trace) {
+            std::fprintf(stderr, "trace: port %s = %s\n", options.port.c_str(),
+                         ResolvePortName(QString::fromStdString(options.port)).toLocal8Bit().constData());
+            previousTrace = SetTraceHandler([&clock](bool outgoing, const std::uint8_t* data, int size) {
+                std::string hex;
+                for (int i = 0; i < size; ++i) {
+                    char byte[4];
+                    std::snprintf(byte, sizeof byte, "%02X ", data[i]);
+                    hex += byte;
+                }
+                if (!hex.empty()) hex.pop_back();
+                std::fprintf(stderr, "trace: %8.3f %s %3d: %s\n",
+                             static_cast<double>(clock.nsecsElapsed()) / 1e9,
+                             outgoing ? "->" : "<-", size, hex.c_str());
+            });
+        }
+
+        bool success = false;
+        bool finished = false;
+        QObject::connect(&link, &RadioLink::transferFinished, [&](bool ok) {
+            success = ok;
+            finished = true;
+            QCoreApplication::exit(0);
+        });
+        if (reading)
+            link.OnRadioRead();
+        else
+            link.OnRadioWrite();
+        if (!finished) QCoreApplication::exec();
+
+        if (options.trace) SetTraceHandler(std::move(previousTrace));
+        SetMessageHandler(std::move(previous));
+        std::FILE* out = success ? stdout : stderr;
+        for (const QString& text : messages) std::fprintf(out, "%s\n", text.toUtf8().constData());
+        if (!success && !link.isBusy() && openFailed(messages))
+            std::fprintf(stderr, "%s\n", LastOpenFailureReason().toUtf8().constData());
+        return success;
+    }
+
+private:
+    static bool openFailed(const std::vector<QString>& messages) {
+        static const QString opens[] = {QString::fromUtf8("建立通信失败"),
+                                        QString::fromUtf8("创建通信失败"),
+                                        QString::fromUtf8("建立通信文件失败")};
+        for (const QString& text : messages)
+            for (const QString& open : opens)
+                if (text == open) return true;
+        return false;
+    }
+
+    CQarloDoc& document;
+    const TransferArgs& options;
+};
+
+int runRead(const Args& args) {
+    const auto parsed = parseTransferArgs("read", args);
+    if (!parsed) return EXIT_USAGE;
+    CQarloDoc doc;
+    doc.OnNewDocument();
+    if (!TransferRun(doc, *parsed).run(true)) return EXIT_FAILED;
+    const FileResult stored = StoreChannelFile(doc, parsed->file);
+    if (!stored.ok()) {
+        std::fprintf(stderr, "qarlo-cli: %s\n", DescribeFileError(stored).c_str());
+        return EXIT_FAILED;
+    }
+    return EXIT_OK;
+}
+
+int runWrite(const Args& args) {
+    const auto parsed = parseTransferArgs("write", args);
+    if (!parsed) return EXIT_USAGE;
+    CQarloDoc doc;
+    if (!LoadOrReport(doc, parsed->file)) return EXIT_USAGE;
+    if (const auto failure = CheckDocument(doc)) {
+        PrintCheckFailure(*failure);
+        return EXIT_FAILED;
+    }
+    return TransferRun(doc, *parsed).run(false) ? EXIT_OK : EXIT_FAILED;
+}
+
+const bool registeredRead = RegisterCommand(
+    {"read", "read the radio's memory into a channel file",
+     "usage: qarlo-cli read FILE [--port PORT] [--trace]\n"
+     "\n"
+     "Reads the radio's 256-byte memory and saves it as the channel file FILE (*.q02).\n"
+     "FILE is written only when the whole memory arrived; otherwise it is left as it was.\n"
+     "\n"
+     "  --port PORT  COM1 (default), COM2 or a device path such as /dev/ttyUSB0. COM1 and COM2\n"
+     "               are the devices named by $QARLO_COM1 and $QARLO_COM2, else /dev/ttyS0 and\n"
+     "               /dev/ttyS1.\n"
+     "  --trace      print every byte on the line, with the time, on standard error\n"
+     "\n"
+     "Exit status: 0 read and saved, 1 the transfer or the save failed, 2 bad usage.\n",
+     runRead});
+
+const bool registeredWrite = RegisterCommand(
+    {"write", "check a channel file and write it into the radio",
+     "usage: qarlo-cli write FILE [--port PORT] [--trace]\n"
+     "\n"
+     "Loads the channel file FILE, checks every channel and the settings as `check` does, and\n"
+     "writes the memory into the radio. A failed check is printed as NAME: MESSAGE and nothing\n"
+     "is sent.\n"
+     "\n"
+     "  --port PORT  COM1 (default), COM2 or a device path such as /dev/ttyUSB0. COM1 and COM2\n"
+     "               are the devices named by $QARLO_COM1 and $QARLO_COM2, else /dev/ttyS0 and\n"
+     "               /dev/ttyS1.\n"
+     "  --trace      print every byte on the line, with the time, on standard error\n"
+     "\n"
+     "Exit status: 0 written, 1 a check or the transfer failed, 2 FILE cannot be read or is no\n"
+     "channel file, or bad usage.\n",
+     runWrite});
+
+} // namespace
+
+} // namespace qarlo::cli
