@@ -1,0 +1,93 @@
+#include "BackupKeeper.h"
+
+#include "memory/ChannelFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+namespace qarlo {
+
+namespace {
+// Only files that look like our own backups are ever counted or removed.
+const QRegularExpression& BackupPattern() {
+    static const QRegularExpression re(
+        QStringLiteral(R"(^\d{4}-\d{2}-\d{2}_\d{6}_(read|write)(-\d+)?\.q02$)"));
+    return re;
+}
+
+// Name order is time order; a "-N" suffix sorts after the plain name of the same second.
+QString SortKey(const QString& name) {
+    QString key = name;
+    key.chop(4); // ".q02"
+    const qsizetype dash = key.lastIndexOf(QLatin1Char('-'));
+    const qsizetype under = key.lastIndexOf(QLatin1Char('_'));
+    QString number = QStringLiteral("0");
+    if (dash > under) {
+        number = key.mid(dash + 1);
+        key.truncate(dash);
+    }
+    // Date and time first, then the tie-breaking number, then the direction.
+    const QString stamp = key.left(17);
+    const QString direction = key.mid(18);
+    return stamp + QLatin1Char('|') + number.rightJustified(6, QLatin1Char('0')) +
+           QLatin1Char('|') + direction;
+}
+} // namespace
+
+BackupKeeper::BackupKeeper(QString folder, int keep)
+    : dir(std::move(folder)), limit(keep > 0 ? keep : 1) {}
+
+QString BackupKeeper::DefaultFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+           QStringLiteral("/backups");
+}
+
+QString BackupKeeper::FileNameFor(const QDateTime& when, Direction direction) {
+    return when.toString(QStringLiteral("yyyy-MM-dd_HHmmss")) +
+           (direction == Direction::Read ? QStringLiteral("_read.q02")
+                                         : QStringLiteral("_write.q02"));
+}
+
+QString BackupKeeper::Keep(const CQarloDoc& doc, Direction direction, const QDateTime& when) {
+    if (dir.isEmpty()) return QStringLiteral("备份失败：找不到应用程序数据文件夹");
+    if (!QDir().mkpath(dir))
+        return QStringLiteral("备份失败：无法建立文件夹 %1").arg(QDir::toNativeSeparators(dir));
+
+    const QString base = FileNameFor(when, direction);
+    QString name = base;
+    for (int n = 2; QFile::exists(dir + QLatin1Char('/') + name); ++n) {
+        name = base;
+        name.insert(name.size() - 4, QStringLiteral("-%1").arg(n));
+    }
+    const QString path = dir + QLatin1Char('/') + name;
+    const auto bytes = ChannelFileBytes(doc);
+    const FileResult result = WriteFileAtomically(path.toStdString(), bytes);
+    if (!result.ok())
+        return QStringLiteral("备份失败：无法写入 %1（%2）")
+            .arg(QDir::toNativeSeparators(path), QString::fromStdString(result.reason));
+    Prune();
+    return {};
+}
+
+QStringList BackupKeeper::Backups() const {
+    QStringList names;
+    const QStringList all = QDir(dir).entryList(QDir::Files);
+    for (const QString& name : all)
+        if (BackupPattern().match(name).hasMatch()) names.append(name);
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return SortKey(a) < SortKey(b);
+    });
+    return names;
+}
+
+void BackupKeeper::Prune() {
+    const QStringList names = Backups();
+    for (qsizetype i = 0; i + limit < names.size(); ++i)
+        QFile::remove(dir + QLatin1Char('/') + names[i]);
+}
+
+} // namespace qarlo

@@ -1,0 +1,80 @@
+#include "DocumentManager.h"
+
+#include "Resources.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace qarlo {
+
+namespace {
+std::filesystem::path ToPath(const QString& file) {
+    return std::filesystem::path(QFile::encodeName(file).toStdString());
+}
+
+QString Reason(const FileResult& result) {
+    return QString::fromLocal8Bit(result.reason.c_str());
+}
+} // namespace
+
+DocumentManager::DocumentManager(CQarloDoc& document) : doc(document) {}
+
+QString DocumentManager::title() const {
+    return path.isEmpty() ? UntitledName() : QFileInfo(path).fileName();
+}
+
+bool DocumentManager::NewDocument() {
+    if (!doc.OnNewDocument()) return false;
+    doc.SetModifiedFlag(false);
+    path.clear();
+    return true;
+}
+
+FileResult DocumentManager::OpenDocument(const QString& file) {
+    const FileResult result = LoadChannelFile(doc, ToPath(file));
+    switch (result.error) {
+    case FileError::None:
+        doc.SetModifiedFlag(false);
+        path = QFileInfo(file).absoluteFilePath();
+        break;
+    case FileError::InvalidFormat:
+        // The loader has already reset the document; it must not keep the bad file's name.
+        doc.SetModifiedFlag(false);
+        path.clear();
+        break;
+    case FileError::CannotOpen:
+    case FileError::CannotWrite:
+        break;
+    }
+    return result;
+}
+
+FileResult DocumentManager::SaveDocument(const QString& file) {
+    const FileResult result = StoreChannelFile(doc, ToPath(file));
+    if (result.ok()) {
+        doc.SetModifiedFlag(false);
+        path = QFileInfo(file).absoluteFilePath();
+    }
+    return result;
+}
+
+QString DocumentManager::OpenFailureMessage(const FileResult& result) {
+    const QString name = QDir::toNativeSeparators(
+        QFile::decodeName(QByteArray::fromStdString(result.file.string())));
+    if (result.error == FileError::InvalidFormat)
+        return QStringLiteral("无法打开文件 %1：文件格式不正确。").arg(name);
+    QString text = QStringLiteral("无法打开文件 %1。").arg(name);
+    if (!result.reason.empty()) text += QStringLiteral("\n原因：%1").arg(Reason(result));
+    return text;
+}
+
+QString DocumentManager::SaveFailureMessage(const FileResult& result) {
+    const QString name = QDir::toNativeSeparators(
+        QFile::decodeName(QByteArray::fromStdString(result.file.string())));
+    QString text = QStringLiteral("无法保存文件 %1。").arg(name);
+    if (!result.reason.empty()) text += QStringLiteral("\n原因：%1").arg(Reason(result));
+    return text;
+}
+
+} // namespace qarlo
