@@ -1,0 +1,143 @@
+// `export` and `import`: the channels as CSV for other radio programming tools and spreadsheets.
+#include "Command.h"
+#include "common.h"
+
+#include "memory/ChannelFile.h"
+#include "memory/Csv.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <span>
+#include <string>
+
+namespace qarlo::cli {
+namespace {
+
+int usage(const char* command) {
+    std::fprintf(stderr, "qarlo-cli: wrong arguments; see qarlo-cli %s --help\n", command);
+    return EXIT_USAGE;
+}
+
+int runExport(const Args& args) {
+    std::string input, output;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o" || args[i] == "--output") {
+            if (i + 1 >= args.size() || !output.empty()) return usage("export");
+            output = args[++i];
+        } else if (input.empty() && args[i].rfind('-', 0) != 0) {
+            input = args[i];
+        } else {
+            return usage("export");
+        }
+    }
+    if (input.empty()) return usage("export");
+    if (output == "-") output.clear();
+
+    CQarloDoc doc;
+    if (!LoadOrReport(doc, input)) return EXIT_USAGE;
+    const std::string text = ExportCsv(doc);
+    const std::string where = output.empty() ? "<stdout>" : output;
+    for (const CsvError& problem : CsvExportProblems(doc)) {
+        std::fprintf(stderr, "qarlo-cli: warning: %s:%d: column %s: %s; importing this row will fail\n",
+                     where.c_str(), problem.line, problem.column.c_str(), problem.message.c_str());
+    }
+    if (output.empty()) {
+        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+            std::fprintf(stderr, "qarlo-cli: cannot write to standard output\n");
+            return EXIT_FAILED;
+        }
+        return EXIT_OK;
+    }
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const FileResult written = WriteFileAtomically(output, std::span<const std::uint8_t>(bytes, text.size()));
+    if (!written.ok()) {
+        std::fprintf(stderr, "qarlo-cli: %s\n", DescribeFileError(written).c_str());
+        return EXIT_FAILED;
+    }
+    return EXIT_OK;
+}
+
+// The whole of `path` ("-": standard input); false with the reason when it cannot be read.
+bool readText(const std::string& path, std::string& text, std::string& reason) {
+    std::FILE* file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    char buffer[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
+    const bool failed = std::ferror(file) != 0;
+    if (failed) reason = std::strerror(errno);
+    if (file != stdin) std::fclose(file);
+    return !failed;
+}
+
+int runImport(const Args& args) {
+    if (args.size() != 2) return usage("import");
+    const std::string& input = args[0];
+    const std::string& target = args[1];
+    const std::string inputName = input == "-" ? "<stdin>" : input;
+
+    std::string text, reason;
+    if (!readText(input, text, reason)) {
+        std::fprintf(stderr, "qarlo-cli: %s: cannot be read (%s)\n", inputName.c_str(), reason.c_str());
+        return EXIT_USAGE;
+    }
+
+    CQarloDoc doc;
+    std::error_code ec;
+    const bool exists = std::filesystem::exists(target, ec);
+    if ((exists || ec) && !LoadOrReport(doc, target)) return EXIT_USAGE;
+
+    const CsvImportResult result = ImportCsv(doc, text);
+    if (!result.ok()) {
+        for (const CsvError& e : result.errors) {
+            if (e.column.empty()) {
+                std::fprintf(stderr, "%s:%d: %s\n", inputName.c_str(), e.line, e.message.c_str());
+            } else {
+                std::fprintf(stderr, "%s:%d: column %s: %s\n", inputName.c_str(), e.line, e.column.c_str(),
+                             e.message.c_str());
+            }
+        }
+        std::fprintf(stderr, "qarlo-cli: %s left unchanged\n", target.c_str());
+        return EXIT_FAILED;
+    }
+    const FileResult stored = StoreChannelFile(doc, target);
+    if (!stored.ok()) {
+        std::fprintf(stderr, "qarlo-cli: %s\n", DescribeFileError(stored).c_str());
+        return EXIT_FAILED;
+    }
+    const std::size_t count = result.channelsSet.size();
+    std::printf("%zu channel%s set in %s\n", count, count == 1 ? "" : "s", target.c_str());
+    return EXIT_OK;
+}
+
+[[maybe_unused]] const bool exportRegistered = RegisterCommand(
+    {"export", "write the channels of a channel file as CSV",
+     "usage: qarlo-cli export FILE [-o OUT.csv]\n\n"
+     "Writes one CSV row for every channel of FILE whose receive frequency is set, in the\n"
+     "generic CSV that radio programming tools exchange (Location, Frequency, Duplex, Offset,\n"
+     "Tone, ..., Mode). Without -o the CSV goes to standard output. A channel holding a byte the\n"
+     "CSV cannot describe (a negative frequency, a code byte naming no tone or code) is still\n"
+     "written, with a warning: importing that row will fail rather than change the channel.\n\n"
+     "exit status: 0 written, 1 the output could not be written, 2 bad usage or FILE unreadable\n",
+     runExport});
+
+[[maybe_unused]] const bool importRegistered = RegisterCommand(
+    {"import", "set channels of a channel file from CSV",
+     "usage: qarlo-cli import IN.csv FILE\n\n"
+     "Sets, for every row of IN.csv (\"-\": standard input), the channel at its Location (1..16):\n"
+     "receive and transmit frequency, the signalling of both directions and the bandwidth.\n"
+     "Squelch, the radio-wide settings and what the CSV does not describe stay as they were.\n"
+     "Columns are found by their header; quotes, a byte-order mark, blank lines and lines\n"
+     "starting with # are accepted. FILE is created from a new document when it does not exist.\n"
+     "Any error (each printed as IN.csv:LINE: column COL: message) leaves FILE untouched.\n\n"
+     "exit status: 0 stored, 1 the CSV has errors or FILE could not be written,\n"
+     "2 bad usage, IN.csv unreadable or FILE not a channel file\n",
+     runImport});
+
+} // namespace
+} // namespace qarlo::cli
