@@ -80,18 +80,10 @@ public:
         if (options.trace) {
             std::fprintf(stderr, "trace: port %s = %s\n", options.port.c_str(),
                          ResolvePortName(QString::fromStdString(options.port)).toLocal8Bit().constData());
-            previousTrace = SetTraceHandler([&clock](bool outgoing, const std::uint8_t* data, int size) {
-                std::string hex;
-                for (int i = 0; i < size; ++i) {
-                    char byte[4];
-                    std::snprintf(byte, sizeof byte, "%02X ", data[i]);
-                    hex += byte;
-                }
-                if (!hex.empty()) hex.pop_back();
-                std::fprintf(stderr, "trace: %8.3f %s %3d: %s\n",
-                             static_cast<double>(clock.nsecsElapsed()) / 1e9,
-                             outgoing ? "->" : "<-", size, hex.c_str());
-            });
+            previousTrace = SetTraceHandler(
+                [this, &clock](bool outgoing, const std::uint8_t* data, int size) {
+                    traceBytes(clock, outgoing, data, size);
+                });
         }
 
         bool success = false;
@@ -107,7 +99,10 @@ public:
             link.OnRadioWrite();
         if (!finished) QCoreApplication::exec();
 
-        if (options.trace) SetTraceHandler(std::move(previousTrace));
+        if (options.trace) {
+            flushTrace();
+            SetTraceHandler(std::move(previousTrace));
+        }
         SetMessageHandler(std::move(previous));
         std::FILE* out = success ? stdout : stderr;
         for (const QString& text : messages) std::fprintf(out, "%s\n", text.toUtf8().constData());
@@ -117,6 +112,30 @@ public:
     }
 
 private:
+    // One line per direction change or 16 bytes, stamped with the time of its first byte.
+    void traceBytes(const QElapsedTimer& clock, bool outgoing, const std::uint8_t* data, int size) {
+        for (int i = 0; i < size; ++i) {
+            if (traceCount > 0 && (traceOutgoing != outgoing || traceCount == 16)) flushTrace();
+            if (traceCount == 0) {
+                traceOutgoing = outgoing;
+                traceStart = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+            }
+            char byte[4];
+            std::snprintf(byte, sizeof byte, traceCount == 0 ? "%02X" : " %02X", data[i]);
+            traceLine += byte;
+            ++traceCount;
+        }
+        // Outgoing packets are whole; incoming bytes wait for the rest of their line.
+        if (outgoing) flushTrace();
+    }
+    void flushTrace() {
+        if (traceCount == 0) return;
+        std::fprintf(stderr, "trace: %8.3f %s %s\n", traceStart, traceOutgoing ? "->" : "<-",
+                     traceLine.c_str());
+        traceLine.clear();
+        traceCount = 0;
+    }
+
     static bool openFailed(const std::vector<QString>& messages) {
         static const QString opens[] = {QString::fromUtf8("建立通信失败"),
                                         QString::fromUtf8("创建通信失败"),
@@ -129,6 +148,10 @@ private:
 
     CQarloDoc& document;
     const TransferArgs& options;
+    std::string traceLine;
+    int traceCount = 0;
+    bool traceOutgoing = false;
+    double traceStart = 0;
 };
 
 int runRead(const Args& args) {
