@@ -1,0 +1,143 @@
+#pragma once
+// The channel editor: form 101 showing one channel of the document and the radio-wide settings.
+// Every handler writes the bytes of the current channel's record, or the settings, in place at
+// the moment of the change; the view keeps no copy of channel data.
+#include "editor/DataExchange.h"
+#include "editor/DialogUnits.h"
+#include "editor/ListBox.h"
+#include "editor/SpinButtonCtrl.h"
+#include "memory/CQarloDoc.h"
+#include "radio/RadioLink.h"
+
+#include <QSize>
+#include <QString>
+#include <QWidget>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPrinter;
+class QPushButton;
+
+namespace qarlo {
+
+// Control ids of form 101.
+inline constexpr int IDD_QARLO_FORM = 101;
+inline constexpr int IDC_BANDWIDTH = 1000;
+inline constexpr int IDC_PROGRAMMED_LIST = 1002;
+inline constexpr int IDC_TX_FREQ = 1007;
+inline constexpr int IDC_RX_CODE_TABLE = 1012;
+inline constexpr int IDC_TX_CODE_TABLE = 1013;
+inline constexpr int IDC_TOT = 1018;
+inline constexpr int IDC_SQUELCH = 1019;
+inline constexpr int IDC_RX_FREQ = 1020;
+inline constexpr int IDC_TX_CODE_TYPE = 1029;
+inline constexpr int IDC_RX_CODE_TYPE = 1030;
+inline constexpr int IDC_CHANNEL_LIST = 1035;
+inline constexpr int IDC_BAND_LOW = 1036;
+inline constexpr int IDC_COPY_RX_TO_TX = 1042;
+inline constexpr int IDC_COPY_TX_TO_RX = 1043;
+inline constexpr int IDC_BAND_HIGH = 1050;
+inline constexpr int IDC_SQUELCH_SPIN = 1059;
+
+// Form size in dialog units.
+inline constexpr int FORM_WIDTH_DU = 692;
+inline constexpr int FORM_HEIGHT_DU = 444;
+
+class CQarloView : public QWidget {
+    Q_OBJECT
+public:
+    CQarloView(CQarloDoc& doc, RadioLink& link, QWidget* parent = nullptr);
+    ~CQarloView() override;
+
+    CQarloDoc& GetDocument() { return document; }
+    void OnInitialUpdate();
+    void OnRadioRead();
+    void OnRadioWrite();
+    void OnClose();
+    bool UpdateData(bool saveAndValidate);
+    void ShowChannel(int channel);
+    QSize formSizeHint() const;
+    QSize sizeHint() const override { return formSizeHint(); }
+    // The channel sheet of the whole document; `title` names the document on the page.
+    void printSheet(QPrinter* printer, const QString& title = QString());
+
+    // Channel lists.
+    void OnSelchangeChannelList();
+    void OnSelchangeProgrammedList();
+    void UpdateProgrammedList();
+    void RefillProgrammedList();
+
+    // Field edits.
+    void OnChangeTxFreq();
+    void OnChangeRxFreq();
+    void OnChangeTot();
+    void OnChangeBandLow();
+    void OnChangeBandHigh();
+    void OnSelchangeBandwidth();
+    // The spin announces a step before it moves; *result != 0 would stop the move.
+    void OnDeltaposSquelchSpin(int delta, int* result);
+    void OnCopyRxToTx();
+    void OnCopyTxToRx();
+
+    // Code selection.
+    void OnSelchangeTxCodeType();
+    void OnSelchangeRxCodeType();
+    void OnSelchangeTxCodeTable();
+    void OnSelchangeRxCodeTable();
+
+    int currentChannel = 0;
+    int programmedPos = -1;
+
+    // Controls, in the order the form binds them.
+    ListBox* bandwidthList = nullptr;
+    SpinButtonCtrl* squelchSpin = nullptr;
+    ListBox* programmedList = nullptr;
+    ListBox* channelList = nullptr;
+    ListBox* rxCodeTypeList = nullptr;
+    ListBox* txCodeTableList = nullptr;
+    ListBox* rxCodeTableList = nullptr;
+    ListBox* txCodeTypeList = nullptr;
+    QLineEdit* txFreqEdit = nullptr;
+    QLineEdit* totEdit = nullptr;
+    QLineEdit* rxFreqEdit = nullptr;
+    QLineEdit* bandLowEdit = nullptr;
+    QLineEdit* bandHighEdit = nullptr;
+    QLineEdit* squelchEdit = nullptr;
+    QPushButton* copyRxToTxButton = nullptr;
+    QPushButton* copyTxToRxButton = nullptr;
+
+    double txFreqMHz = 0.0;
+    double totMinutes = 5.0;
+    double rxFreqMHz = 0.0;
+    double bandLowMHz = 0.0;
+    double bandHighMHz = 0.0;
+
+signals:
+    // A byte of the document changed through the form (already marked modified).
+    void documentModified();
+
+private:
+    class EditScope;
+    enum class Side { Receive, Transmit };
+
+    void createControls();
+    void connectHandlers();
+    void OnReadComplete();
+    void OnWriteCheckFailed(int channel);
+    void showSignalling(Side side, std::uint8_t flags, std::uint8_t code);
+    void onCodeTypePicked(Side side);
+    void onCodeTablePicked(Side side);
+    void storeFrequency(Side side);
+    void fillProgrammedList();
+    bool validChannel(int channel) const { return channel >= 0 && channel < CHANNEL_COUNT; }
+    // Runs an edit handler unless a data exchange is writing the edits.
+    template <typename Handler> void onEditChanged(Handler handler);
+
+    CQarloDoc& document;
+    RadioLink& radioLink;
+    DataExchange exchange;
+    DialogUnits units;
+};
+
+} // namespace qarlo

@@ -1,0 +1,38 @@
+#include "DialogUnits.h"
+
+#include <QFontMetrics>
+#include <QStringList>
+
+#include <cstdlib>
+
+namespace qarlo {
+
+DialogUnits::DialogUnits(const QFont& font) {
+    const QFontMetrics metrics(font);
+    const int width =
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    baseX = (width / 26 + 1) / 2;
+    baseY = metrics.height();
+}
+
+int DialogUnits::scale(int du, int base, int divisor) {
+    const long long product = static_cast<long long>(du) * base;
+    const long long half = divisor / 2;
+    const long long rounded = product >= 0 ? (product + half) / divisor : -((-product + half) / divisor);
+    return static_cast<int>(rounded);
+}
+
+QRect DialogUnits::rect(int left, int top, int width, int height) const {
+    // Position and size are each mapped on their own, as the platform maps a template.
+    return {x(left), y(top), x(width), y(height)};
+}
+
+QFont FormFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"),
+                      QStringLiteral("Noto Serif CJK SC")});
+    font.setPointSize(9);
+    return font;
+}
+
+} // namespace qarlo

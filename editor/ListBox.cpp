@@ -1,0 +1,79 @@
+#include "ListBox.h"
+
+#include <QItemSelectionModel>
+#include <QMouseEvent>
+
+namespace qarlo {
+
+namespace {
+// Marks a change made by the program, so the list's own signals reach no handler.
+class ProgramScope {
+public:
+    explicit ProgramScope(int& counter) : count(counter) { ++count; }
+    ~ProgramScope() { --count; }
+    ProgramScope(const ProgramScope&) = delete;
+    ProgramScope& operator=(const ProgramScope&) = delete;
+
+private:
+    int& count;
+};
+} // namespace
+
+ListBox::ListBox(QWidget* parent) : QListWidget(parent) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setUniformItemSizes(true);
+    setSortingEnabled(false);
+    connect(this, &QListWidget::itemSelectionChanged, this, &ListBox::onSelectionChanged);
+}
+
+void ListBox::onSelectionChanged() {
+    if (programmatic > 0) return;
+    notified = true;
+    emit selChange();
+}
+
+void ListBox::mousePressEvent(QMouseEvent* event) {
+    notified = false;
+    const bool onRow = event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid();
+    QListWidget::mousePressEvent(event);
+    // A click on the row that is already selected changes nothing in the model, yet the user has
+    // picked a row: the handler still runs.
+    if (onRow && !notified && programmatic == 0) emit selChange();
+    notified = false;
+}
+
+void ListBox::ResetContent() {
+    ProgramScope scope(programmatic);
+    clear();
+}
+
+void ListBox::InsertString(int index, const QString& text) {
+    ProgramScope scope(programmatic);
+    insertItem(index, text);
+}
+
+int ListBox::GetCount() const { return count(); }
+
+int ListBox::GetCurSel() const {
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void ListBox::SetCurSel(int index) {
+    ProgramScope scope(programmatic);
+    if (index < 0 || index >= count()) {
+        selectionModel()->clear();
+    } else {
+        setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+        scrollToItem(item(index));
+    }
+}
+
+QString ListBox::GetText(int index) const {
+    const QListWidgetItem* it = item(index);
+    return it ? it->text() : QString();
+}
+
+} // namespace qarlo

@@ -1,0 +1,37 @@
+#pragma once
+// A single-selection list box in the manner of the form's list boxes: rows are only ever placed
+// at explicit indices, and selChange() fires only when the user picks a row (mouse or keyboard,
+// the row already selected included), never for a selection, fill or reset made by the program.
+#include <QListWidget>
+#include <QString>
+
+namespace qarlo {
+
+class ListBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit ListBox(QWidget* parent = nullptr);
+
+    void ResetContent();
+    void InsertString(int index, const QString& text);
+    int GetCount() const;
+    // The selected row, or -1 when none is selected.
+    int GetCurSel() const;
+    // Selects `index`; an index outside the rows (-1 included) leaves no row selected.
+    void SetCurSel(int index);
+    QString GetText(int index) const;
+
+signals:
+    void selChange();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void onSelectionChanged();
+
+    int programmatic = 0; // > 0 while the program itself changes rows or selection
+    bool notified = false; // set when a user action already produced selChange()
+};
+
+} // namespace qarlo
