@@ -1,0 +1,60 @@
+#include "CAboutDlg.h"
+
+#include <QFontMetrics>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+
+namespace qarlo {
+
+namespace {
+// Dialog units to pixels from the dialog font, as the platform lays out a dialog template.
+struct DluScale {
+    int baseX;
+    int baseY;
+    int x(int du) const { return du * baseX / 4; }
+    int y(int du) const { return du * baseY / 8; }
+    QRect rect(int left, int top, int width, int height) const {
+        return {x(left), y(top), x(width), y(height)};
+    }
+};
+} // namespace
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("关于 qarlo"));
+    setModal(true);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    // 宋体 9 pt where it exists, else whatever CJK face the system substitutes.
+    QFont font(QStringLiteral("SimSun"), 9);
+    font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"),
+                      font.defaultFamily()});
+    setFont(font);
+    const QFontMetrics metrics(font);
+    const DluScale dlu{qMax(1, metrics.averageCharWidth()), qMax(1, metrics.height())};
+
+    iconLabel = new QLabel(this);
+    iconLabel->setObjectName(QStringLiteral("IDR_MAINFRAME"));
+    iconLabel->setPixmap(QIcon(QStringLiteral(":/icons/qarlo-32.png")).pixmap(32, 32));
+    iconLabel->setGeometry(dlu.x(11), dlu.y(17), 32, 32);
+
+    versionLabel = new QLabel(QStringLiteral("qarlo 1.0 版"), this);
+    versionLabel->setObjectName(QStringLiteral("IDC_STATIC_VERSION"));
+    versionLabel->setTextFormat(Qt::PlainText);
+    versionLabel->setGeometry(dlu.rect(40, 10, 119, 8));
+
+    noteLabel = new QLabel(QStringLiteral("16 频道对讲机写频软件"), this);
+    noteLabel->setObjectName(QStringLiteral("IDC_STATIC_NOTE"));
+    noteLabel->setTextFormat(Qt::PlainText);
+    noteLabel->setGeometry(dlu.rect(40, 25, 119, 8));
+
+    okButton = new QPushButton(QStringLiteral("确定"), this);
+    okButton->setObjectName(QStringLiteral("IDOK"));
+    okButton->setDefault(true);
+    okButton->setGeometry(dlu.rect(178, 7, 50, 14));
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+
+    setFixedSize(dlu.x(235), dlu.y(55));
+}
+
+} // namespace qarlo

@@ -1,0 +1,131 @@
+#pragma once
+// The main frame: menu, accelerators, toolbar and status bar around the channel editor, and the
+// document commands (New, Open, Save, recent files, CSV, print) with the question that keeps an
+// unsaved edit from being lost.
+#include "app/BackupKeeper.h"
+#include "app/DocumentManager.h"
+#include "app/RecentFileList.h"
+#include "memory/CQarloDoc.h"
+
+#include <QMainWindow>
+#include <QMap>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+class QPrinter;
+class QTimer;
+class QToolBar;
+
+namespace qarlo {
+
+class CQarloView;
+class RadioLink;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    enum class SaveAnswer { Save, Discard, Cancel };
+
+    // Everything the frame asks the user through a dialog; tests replace these.
+    struct Dialogs {
+        std::function<SaveAnswer(const QString& title)> askSaveChanges;
+        std::function<QString()> chooseFileToOpen;
+        std::function<QString(const QString& suggested)> chooseFileToSave;
+        std::function<QString()> chooseCsvToImport;
+        std::function<QString(const QString& suggested)> chooseCsvToExport;
+        std::function<bool(QPrinter& printer)> askPrint;
+    };
+
+    CMainFrame(CQarloDoc& doc, RecentFileList& recentFiles, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    Dialogs dialogs;
+
+    CQarloView& view() { return *formView; }
+    RadioLink& link() { return *radioLink; }
+    DocumentManager& documents() { return docManager; }
+    RecentFileList& recentFiles() { return recent; }
+    QToolBar* toolBar() const { return mainToolBar; }
+    // The action of a command id (ID_FILE_NEW ...), nullptr when the window has none.
+    QAction* action(int commandId) const { return actions.value(commandId); }
+    QMenu* fileMenu() const { return menuFile; }
+    QLabel* indicator(int paneId) const { return indicators.value(paneId); }
+    // What the message pane shows now.
+    QString messagePaneText() const;
+    // The caption as the window manager shows it (modified mark included).
+    QString displayedCaption() const;
+
+    void setBackupFolder(const QString& folder);
+    const QString& lastBackupProblem() const { return backupProblem; }
+
+    // Commands.
+    void OnFileNew();
+    void OnFileOpen();
+    bool OnFileSave();
+    bool OnFileSaveAs();
+    void OnOpenRecentFile(int index);
+    void OnFilePrint();
+    void OnExportCsv();
+    void OnImportCsv();
+    void OnRadioRead();
+    void OnRadioWrite();
+    void OnPortCom1();
+    void OnPortCom2();
+
+    // A new document at start-up or for New, without a question: the view is re-initialised.
+    void NewDocumentNow();
+    // Opens `file` (command line, Open, a recent file) and re-initialises the view; false with the
+    // message shown when it fails. A recent file that fails leaves the list.
+    bool OpenDocumentFile(const QString& file);
+    // The question before a modified document is dropped: false when the user cancels or the
+    // save fails.
+    bool SaveModified();
+    // Fits the window around the form, as a form view does for its frame.
+    void ResizeParentToFit();
+
+    // Brings the check marks, the caption and the recent-file entries up to date.
+    void UpdatePortChecks();
+    void UpdateViewChecks();
+    void RefreshCaption();
+    void RebuildRecentFileMenu();
+    void UpdateLockIndicators();
+
+signals:
+    void aboutRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QAction* makeAction(int id, const QString& text, const char* objectName);
+    void createMenus();
+    void createToolBar();
+    void createStatusBar();
+    void installDefaultDialogs();
+    bool DoSave(const QString& file);
+    void OnImageDecoded();
+    void KeepBackup(BackupKeeper::Direction direction);
+
+    CQarloDoc& document;
+    RecentFileList& recent;
+    DocumentManager docManager;
+    std::unique_ptr<BackupKeeper> backupKeeper;
+    QString backupProblem;
+    std::unique_ptr<RadioLink> radioLink;
+    CQarloView* formView = nullptr;
+    QToolBar* mainToolBar = nullptr;
+    QMenu* menuFile = nullptr;
+    QAction* recentEnd = nullptr;
+    QList<QAction*> recentActions;
+    QMap<int, QAction*> actions;
+    QMap<int, QLabel*> indicators;
+    QActionGroup* portGroup = nullptr;
+    QTimer* lockTimer = nullptr;
+};
+
+} // namespace qarlo

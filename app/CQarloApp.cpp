@@ -1,0 +1,42 @@
+#include "CQarloApp.h"
+
+#include "app/CAboutDlg.h"
+#include "app/CMainFrame.h"
+
+#include <QCoreApplication>
+
+namespace qarlo {
+
+CQarloApp::CQarloApp() = default;
+
+CQarloApp::~CQarloApp() = default;
+
+bool CQarloApp::InitInstance(const QStringList& arguments) {
+    // The settings key: the recent-file list lives under it.
+    QCoreApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
+    QCoreApplication::setApplicationName(AppName());
+
+    recent.load();
+
+    // The one document, frame and view for the whole run.
+    frame = std::make_unique<CMainFrame>(doc, recent);
+    connect(frame.get(), &CMainFrame::aboutRequested, this, &CQarloApp::OnAppAbout);
+
+    if (arguments.isEmpty()) {
+        frame->NewDocumentNow();
+    } else if (!frame->OpenDocumentFile(arguments.first())) {
+        return false;
+    }
+
+    frame->ResizeParentToFit();
+    frame->show();
+    frame->repaint();
+    return true;
+}
+
+void CQarloApp::OnAppAbout() {
+    CAboutDlg dialog(frame.get());
+    dialog.exec();
+}
+
+} // namespace qarlo
