@@ -33,7 +33,8 @@ bool parseArgs(const Args& args, std::initializer_list<std::string_view> allowed
             optionsEnded = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             bool known = false;
-            for (auto option : allowed) known = known || arg == option;
+            for (auto option : allowed)
+                known = known || arg == option;
             if (!known) {
                 std::fprintf(stderr, "qarlo-cli: unknown option '%s'\n", arg.c_str());
                 return false;
@@ -59,7 +60,8 @@ int usage(const char* text) {
 
 int runNew(const Args& args) {
     Parsed parsed;
-    if (!parseArgs(args, {"--force"}, parsed) || parsed.operands.size() != 1) return usage(NEW_USAGE);
+    if (!parseArgs(args, {"--force"}, parsed) || parsed.operands.size() != 1)
+        return usage(NEW_USAGE);
     const std::filesystem::path file = parsed.operands[0];
     std::error_code ec;
     const bool exists = std::filesystem::exists(std::filesystem::symlink_status(file, ec));
@@ -97,7 +99,8 @@ std::string FormatMHz(std::int64_t units) {
         negative ? static_cast<std::uint64_t>(-(units + 1)) + 1 : static_cast<std::uint64_t>(units);
     std::string text = (negative ? "-" : "") + std::to_string(magnitude / 100000);
     std::string fraction = std::to_string(100000 + magnitude % 100000).substr(1);
-    while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+    while (!fraction.empty() && fraction.back() == '0')
+        fraction.pop_back();
     if (!fraction.empty()) text += "." + fraction;
     return text;
 }
@@ -142,9 +145,11 @@ void PrintTable(const CQarloDoc& doc, const std::string& file) {
                 FormatMHz(std::int64_t{doc.bandLow()} * 4).c_str(),
                 FormatMHz(std::int64_t{doc.bandHigh()} * 4).c_str());
     const std::size_t widths[] = {10, 14, 14, 11, 9, 15};
-    const char* headers[] = {"channel", "rx MHz", "tx MHz", "bandwidth", "squelch", "rx signalling"};
+    const char* headers[] = {"channel",   "rx MHz",  "tx MHz",
+                             "bandwidth", "squelch", "rx signalling"};
     std::string line;
-    for (std::size_t i = 0; i < std::size(headers); ++i) line += Pad(headers[i], widths[i]);
+    for (std::size_t i = 0; i < std::size(headers); ++i)
+        line += Pad(headers[i], widths[i]);
     std::printf("%stx signalling\n", line.c_str());
     for (int ch = 0; ch < CHANNEL_COUNT; ++ch) {
         const std::uint8_t flags = doc.flags(ch);
@@ -157,7 +162,8 @@ void PrintTable(const CQarloDoc& doc, const std::string& file) {
             SignallingText(flags, doc.rxCode(ch), Direction::Receive),
         };
         line.clear();
-        for (std::size_t i = 0; i < std::size(cells); ++i) line += Pad(cells[i], widths[i]);
+        for (std::size_t i = 0; i < std::size(cells); ++i)
+            line += Pad(cells[i], widths[i]);
         line += SignallingText(flags, doc.txCode(ch), Direction::Transmit);
         std::printf("%s\n", line.c_str());
     }
@@ -224,7 +230,8 @@ void PrintJson(const CQarloDoc& doc) {
 
 int runShow(const Args& args) {
     Parsed parsed;
-    if (!parseArgs(args, {"--json"}, parsed) || parsed.operands.size() != 1) return usage(SHOW_USAGE);
+    if (!parseArgs(args, {"--json"}, parsed) || parsed.operands.size() != 1)
+        return usage(SHOW_USAGE);
     CQarloDoc doc;
     if (!LoadOrReport(doc, parsed.operands[0])) return EXIT_USAGE;
     if (hasOption(parsed, "--json")) {
@@ -262,7 +269,8 @@ int runShow(const Args& args) {
      "usage: qarlo-cli show [--json] FILE\n\n"
      "Prints the time-out and band limits of FILE and a table of its 16 channels: receive and\n"
      "transmit frequency in MHz, bandwidth, squelch level and each direction's signalling as the\n"
-     "editor shows it (\"QT 67\", \"DQT 023I\", \"无\"; a type followed by \"?\" when the stored byte\n"
+     "editor shows it (\"QT 67\", \"DQT 023I\", \"无\"; a type followed by \"?\" when the stored "
+     "byte\n"
      "names no code).\n\n"
      "  --json    print one JSON object instead: totTenths, bandLow, bandHigh (stored units),\n"
      "            programmed (the programmed channels' indices) and channels, 16 objects with\n"

@@ -46,7 +46,8 @@ std::vector<std::uint8_t> readAll(const QString& path) {
 
 void writeAll(const QString& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 void writeDoc(const QString& path, const CQarloDoc& doc) {
@@ -102,9 +103,9 @@ TEST_F(OfflineCommands, NewIntoAnUnwritablePlaceFails) {
 
 TEST_F(OfflineCommands, UsageErrors) {
     const QStringList cases[] = {
-        {"new"}, {"new", "a.q02", "b.q02"}, {"new", "--frce", "a.q02"},
+        {"new"},   {"new", "a.q02", "b.q02"},   {"new", "--frce", "a.q02"},
         {"check"}, {"check", "a.q02", "b.q02"}, {"check", "--json", "a.q02"},
-        {"show"}, {"show", "--json"}, {"show", "--xml", "a.q02"},
+        {"show"},  {"show", "--json"},          {"show", "--xml", "a.q02"},
     };
     for (const auto& args : cases) {
         const CliRun run = runCli(args);
@@ -135,7 +136,11 @@ TEST_F(OfflineCommands, CheckReportsTheFirstFailureAsOneLine) {
         {"new document", [](CQarloDoc& d) { d.OnNewDocument(); }, 1,
          "01频道: 频段值必须在100MHz－480MHz内\n"},
         {"valid", [](CQarloDoc&) {}, 0, ""},
-        {"channel 8 out of band", [](CQarloDoc& d) { d.setRxFreq(7, 44000001); d.setTxFreq(7, 44000000); },
+        {"channel 8 out of band",
+         [](CQarloDoc& d) {
+             d.setRxFreq(7, 44000001);
+             d.setTxFreq(7, 44000000);
+         },
          1, "08频道: 接收频率值超出频段范围\n"},
         {"channel 16 difference", [](CQarloDoc& d) { d.setRxFreq(15, 43000000); }, 1,
          "16频道: 接收频率与发射频率的差值必须小于等于10MHz\n"},
@@ -164,7 +169,8 @@ TEST_F(OfflineCommands, UnreadableFilesExitWith2) {
     writeAll(empty, {});
     for (const QString& command : {QString("check"), QString("show")}) {
         for (const QString& file : {shortFile, empty, path("missing.q02"), dir.path()}) {
-            for (const QStringList& args : {QStringList{command, file}, QStringList{command, "--json", file}}) {
+            for (const QStringList& args :
+                 {QStringList{command, file}, QStringList{command, "--json", file}}) {
                 if (command == "check" && args.size() == 3) continue;
                 const CliRun run = runCli(args);
                 EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
@@ -181,14 +187,14 @@ CQarloDoc showcaseDocument() {
     doc.setRxFreq(2, 43012500);
     doc.setTxFreq(2, 43012500);
     doc.setFlags(2, FLAG_NARROW | FLAG_RX_CODED | FLAG_RX_CTCSS | FLAG_TX_CODED);
-    doc.setRxCode(2, 0x00);  // QT 67
-    doc.setTxCode(2, 0x87);  // DQT 023I
+    doc.setRxCode(2, 0x00); // QT 67
+    doc.setTxCode(2, 0x87); // DQT 023I
     doc.setSquelch(2, 7);
     doc.setRxFreq(5, 14501250);
     doc.setTxFreq(5, 14501250);
     doc.setFlags(5, FLAG_RX_CODED | FLAG_TX_CODED | FLAG_TX_CTCSS);
-    doc.setRxCode(5, 0x9C); // DCS byte that names no code
-    doc.setTxCode(5, 0x26); // CTCSS byte past the last tone
+    doc.setRxCode(5, 0x9C);                         // DCS byte that names no code
+    doc.setTxCode(5, 0x26);                         // CTCSS byte past the last tone
     doc.setFlags(9, FLAG_RX_CTCSS | FLAG_TX_CTCSS); // CTCSS bits without signalling
     doc.setRxCode(9, 0x05);
     writeBE32(doc.record(11) + REC_RX_FREQ, 0xFFFFFFFF); // top bit set: negative
@@ -216,9 +222,9 @@ TEST_F(OfflineCommands, ShowJson) {
 
     const QJsonArray channels = top["channels"].toArray();
     ASSERT_EQ(channels.size(), 16);
-    const QSet<QString> channelKeys{"index", "name", "rxFreq", "txFreq", "flags", "narrow",
-                                    "squelch", "rxCode", "txCode", "rxType", "txType",
-                                    "rxCodeName", "txCodeName"};
+    const QSet<QString> channelKeys{"index",  "name",       "rxFreq",    "txFreq", "flags",
+                                    "narrow", "squelch",    "rxCode",    "txCode", "rxType",
+                                    "txType", "rxCodeName", "txCodeName"};
     for (int i = 0; i < 16; ++i) {
         const QJsonObject ch = channels[i].toObject();
         const QStringList keys = ch.keys();
@@ -275,8 +281,10 @@ TEST_F(OfflineCommands, ShowTable) {
             if (line.startsWith(name)) return line.simplified().split(' ');
         return QStringList{};
     };
-    EXPECT_EQ(row(2), (QStringList{"03频道", "430.125", "430.125", "12.5KHz", "7", "QT", "67", "DQT", "023I"}));
-    EXPECT_EQ(row(5), (QStringList{"06频道", "145.0125", "145.0125", "25KHz", "3", "DQT", "?", "QT", "?"}));
+    EXPECT_EQ(row(2), (QStringList{"03频道", "430.125", "430.125", "12.5KHz", "7", "QT", "67",
+                                   "DQT", "023I"}));
+    EXPECT_EQ(row(5),
+              (QStringList{"06频道", "145.0125", "145.0125", "25KHz", "3", "DQT", "?", "QT", "?"}));
     EXPECT_EQ(row(9), (QStringList{"10频道", "0", "0", "25KHz", "3", "无", "无"}));
     EXPECT_EQ(row(11), (QStringList{"12频道", "-0.00001", "0", "25KHz", "3", "无", "无"}));
     EXPECT_EQ(row(12).value(4), "200");

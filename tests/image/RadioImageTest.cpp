@@ -1,5 +1,5 @@
-#include "memory/Bytes.h"
 #include "radio/RadioImage.h"
+#include "memory/Bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,9 @@ constexpr std::uint8_t SquelchBytes[10] = {0xF9, 0xE9, 0xD8, 0xC8, 0xB8,
                                            0xA7, 0x97, 0x87, 0x76, 0x66};
 
 // MHz given as 10 Hz units to keep the cases exact.
-constexpr std::int64_t MHz(double mhz) { return static_cast<std::int64_t>(mhz * 100000.0 + 0.5); }
+constexpr std::int64_t MHz(double mhz) {
+    return static_cast<std::int64_t>(mhz * 100000.0 + 0.5);
+}
 
 void setFreqs(CQarloDoc& doc, int ch, std::uint32_t rx, std::uint32_t tx) {
     writeBE32(doc.record(ch) + REC_RX_FREQ, rx);
@@ -24,7 +26,9 @@ void setBand(CQarloDoc& doc, std::uint32_t low, std::uint32_t high) {
     writeBE24(doc.ChannelMemory.data() + MEM_BAND_LOW, low);
     writeBE24(doc.ChannelMemory.data() + MEM_BAND_HIGH, high);
 }
-constexpr std::uint32_t BandMHz(int mhz) { return static_cast<std::uint32_t>(mhz) * 25000u; }
+constexpr std::uint32_t BandMHz(int mhz) {
+    return static_cast<std::uint32_t>(mhz) * 25000u;
+}
 
 // Band 400..440 MHz, time-out 5 minutes, every channel empty: passes every check.
 CQarloDoc validDocument() {
@@ -36,22 +40,32 @@ CQarloDoc validDocument() {
 struct CheckCase {
     const char* what;
     std::function<void(CQarloDoc&)> change;
-    int check;   // 0: everything passes
+    int check; // 0: everything passes
     int channel;
 };
 
 std::string_view messageOf(int check) {
     switch (check) {
-    case 1: return "接收频率与发射频率的差值必须小于等于10MHz";
-    case 2: return "频段值必须在100MHz－480MHz内";
-    case 3: return "频段值必须以1MHz递增";
-    case 4: return "频段范围必须在10MHz－40MHz内";
-    case 5: return "频段值必须以1MHz递增";
-    case 6: return "接收频率值超出频段范围";
-    case 7: return "发射频率值超出频段范围";
-    case 8: return "接收频率值必须是6.25KHz或5KHz的整数倍";
-    case 9: return "发射频率值必须是6.25KHz或5KHz的整数倍";
-    case 10: return "发射限时必须大于等于0.1，小于等于10";
+    case 1:
+        return "接收频率与发射频率的差值必须小于等于10MHz";
+    case 2:
+        return "频段值必须在100MHz－480MHz内";
+    case 3:
+        return "频段值必须以1MHz递增";
+    case 4:
+        return "频段范围必须在10MHz－40MHz内";
+    case 5:
+        return "频段值必须以1MHz递增";
+    case 6:
+        return "接收频率值超出频段范围";
+    case 7:
+        return "发射频率值超出频段范围";
+    case 8:
+        return "接收频率值必须是6.25KHz或5KHz的整数倍";
+    case 9:
+        return "发射频率值必须是6.25KHz或5KHz的整数倍";
+    case 10:
+        return "发射限时必须大于等于0.1，小于等于10";
     }
     return {};
 }
@@ -60,99 +74,114 @@ const std::vector<CheckCase>& checkCases() {
     static const std::vector<CheckCase> cases = {
         {"valid document", [](CQarloDoc&) {}, 0, 0},
         {"new document", [](CQarloDoc& d) { d.OnNewDocument(); }, 2, 0},
-        {"10 MHz apart passes",
-         [](CQarloDoc& d) { setFreqs(d, 0, MHz(400), MHz(410)); }, 0, 0},
+        {"10 MHz apart passes", [](CQarloDoc& d) { setFreqs(d, 0, MHz(400), MHz(410)); }, 0, 0},
         {"tx 410.00625 is just over 10 MHz",
          [](CQarloDoc& d) { setFreqs(d, 0, MHz(400), MHz(410.00625)); }, 1, 0},
         {"difference in the other direction",
          [](CQarloDoc& d) { setFreqs(d, 0, MHz(410.00625), MHz(400)); }, 1, 0},
         {"10 MHz apart, band invalid: band message",
-         [](CQarloDoc& d) { setFreqs(d, 0, MHz(400), MHz(410)); setBand(d, 0, 0); }, 2, 0},
+         [](CQarloDoc& d) {
+             setFreqs(d, 0, MHz(400), MHz(410));
+             setBand(d, 0, 0);
+         },
+         2, 0},
         {"11 MHz apart, band invalid: difference message",
-         [](CQarloDoc& d) { setFreqs(d, 0, MHz(400), MHz(411)); setBand(d, 0, 0); }, 1, 0},
+         [](CQarloDoc& d) {
+             setFreqs(d, 0, MHz(400), MHz(411));
+             setBand(d, 0, 0);
+         },
+         1, 0},
         {"only rx set, 10 MHz: not a difference failure but out of band",
          [](CQarloDoc& d) { setFreqs(d, 0, 1000000, 0); }, 6, 0},
-        {"only rx set, above 10 MHz",
-         [](CQarloDoc& d) { setFreqs(d, 0, 1000001, 0); }, 1, 0},
-        {"band low 100 MHz allowed",
-         [](CQarloDoc& d) { setBand(d, BandMHz(100), BandMHz(110)); }, 0, 0},
+        {"only rx set, above 10 MHz", [](CQarloDoc& d) { setFreqs(d, 0, 1000001, 0); }, 1, 0},
+        {"band low 100 MHz allowed", [](CQarloDoc& d) { setBand(d, BandMHz(100), BandMHz(110)); },
+         0, 0},
         {"band low 480 MHz allowed, high beyond 480",
          [](CQarloDoc& d) { setBand(d, BandMHz(480), BandMHz(520)); }, 0, 0},
-        {"band low 99 MHz",
-         [](CQarloDoc& d) { setBand(d, BandMHz(99), BandMHz(110)); }, 2, 0},
-        {"band low 481 MHz",
-         [](CQarloDoc& d) { setBand(d, BandMHz(481), BandMHz(500)); }, 2, 0},
+        {"band low 99 MHz", [](CQarloDoc& d) { setBand(d, BandMHz(99), BandMHz(110)); }, 2, 0},
+        {"band low 481 MHz", [](CQarloDoc& d) { setBand(d, BandMHz(481), BandMHz(500)); }, 2, 0},
         {"band low one unit below 100 MHz",
          [](CQarloDoc& d) { setBand(d, BandMHz(100) - 1, BandMHz(110)); }, 2, 0},
-        {"band low 400.5 MHz",
-         [](CQarloDoc& d) { setBand(d, BandMHz(400) + 12500, BandMHz(440)); }, 3, 0},
-        {"span 10 MHz allowed",
-         [](CQarloDoc& d) { setBand(d, BandMHz(400), BandMHz(410)); }, 0, 0},
-        {"span 40 MHz allowed",
-         [](CQarloDoc& d) { setBand(d, BandMHz(400), BandMHz(440)); }, 0, 0},
-        {"span 9 MHz",
-         [](CQarloDoc& d) { setBand(d, BandMHz(400), BandMHz(409)); }, 4, 0},
-        {"span 41 MHz",
-         [](CQarloDoc& d) { setBand(d, BandMHz(400), BandMHz(441)); }, 4, 0},
-        {"negative span",
-         [](CQarloDoc& d) { setBand(d, BandMHz(440), BandMHz(400)); }, 4, 0},
+        {"band low 400.5 MHz", [](CQarloDoc& d) { setBand(d, BandMHz(400) + 12500, BandMHz(440)); },
+         3, 0},
+        {"span 10 MHz allowed", [](CQarloDoc& d) { setBand(d, BandMHz(400), BandMHz(410)); }, 0, 0},
+        {"span 40 MHz allowed", [](CQarloDoc& d) { setBand(d, BandMHz(400), BandMHz(440)); }, 0, 0},
+        {"span 9 MHz", [](CQarloDoc& d) { setBand(d, BandMHz(400), BandMHz(409)); }, 4, 0},
+        {"span 41 MHz", [](CQarloDoc& d) { setBand(d, BandMHz(400), BandMHz(441)); }, 4, 0},
+        {"negative span", [](CQarloDoc& d) { setBand(d, BandMHz(440), BandMHz(400)); }, 4, 0},
         {"band high 430.5 MHz",
          [](CQarloDoc& d) { setBand(d, BandMHz(400), BandMHz(430) + 12500); }, 5, 0},
-        {"rx on the upper edge",
-         [](CQarloDoc& d) { setFreqs(d, 0, MHz(440), MHz(440)); }, 0, 0},
-        {"rx on the lower edge",
-         [](CQarloDoc& d) { setFreqs(d, 0, MHz(400), MHz(400)); }, 0, 0},
-        {"rx 10 Hz above the band",
-         [](CQarloDoc& d) { setFreqs(d, 0, MHz(440) + 1, MHz(440)); }, 6, 0},
-        {"rx 10 Hz below the band",
-         [](CQarloDoc& d) { setFreqs(d, 0, MHz(400) - 1, MHz(400)); }, 6, 0},
-        {"tx 10 Hz above the band",
-         [](CQarloDoc& d) { setFreqs(d, 0, MHz(440), MHz(440) + 1); }, 7, 0},
-        {"tx below the band",
-         [](CQarloDoc& d) { setFreqs(d, 0, MHz(400), MHz(399.995)); }, 7, 0},
-        {"tx set, rx empty, out of band",
-         [](CQarloDoc& d) { setFreqs(d, 0, 0, MHz(9)); }, 7, 0},
+        {"rx on the upper edge", [](CQarloDoc& d) { setFreqs(d, 0, MHz(440), MHz(440)); }, 0, 0},
+        {"rx on the lower edge", [](CQarloDoc& d) { setFreqs(d, 0, MHz(400), MHz(400)); }, 0, 0},
+        {"rx 10 Hz above the band", [](CQarloDoc& d) { setFreqs(d, 0, MHz(440) + 1, MHz(440)); }, 6,
+         0},
+        {"rx 10 Hz below the band", [](CQarloDoc& d) { setFreqs(d, 0, MHz(400) - 1, MHz(400)); }, 6,
+         0},
+        {"tx 10 Hz above the band", [](CQarloDoc& d) { setFreqs(d, 0, MHz(440), MHz(440) + 1); }, 7,
+         0},
+        {"tx below the band", [](CQarloDoc& d) { setFreqs(d, 0, MHz(400), MHz(399.995)); }, 7, 0},
+        {"tx set, rx empty, out of band", [](CQarloDoc& d) { setFreqs(d, 0, 0, MHz(9)); }, 7, 0},
         {"430.00625 and 430.005 are channel steps",
          [](CQarloDoc& d) { setFreqs(d, 0, MHz(430.00625), MHz(430.005)); }, 0, 0},
-        {"rx 430.001",
-         [](CQarloDoc& d) { setFreqs(d, 0, MHz(430.001), MHz(430)); }, 8, 0},
-        {"tx 430.001",
-         [](CQarloDoc& d) { setFreqs(d, 0, MHz(430), MHz(430.001)); }, 9, 0},
+        {"rx 430.001", [](CQarloDoc& d) { setFreqs(d, 0, MHz(430.001), MHz(430)); }, 8, 0},
+        {"tx 430.001", [](CQarloDoc& d) { setFreqs(d, 0, MHz(430), MHz(430.001)); }, 9, 0},
         {"tot 1", [](CQarloDoc& d) { d.setTotTenths(1); }, 0, 0},
         {"tot 100", [](CQarloDoc& d) { d.setTotTenths(100); }, 0, 0},
         {"tot 0", [](CQarloDoc& d) { d.setTotTenths(0); }, 10, 0},
         {"tot 101", [](CQarloDoc& d) { d.setTotTenths(101); }, 10, 0},
         {"tot 255", [](CQarloDoc& d) { d.setTotTenths(255); }, 10, 0},
         {"channel 0's own checks come before the time-out",
-         [](CQarloDoc& d) { d.setTotTenths(0); setFreqs(d, 0, MHz(430.001), MHz(430)); }, 8, 0},
+         [](CQarloDoc& d) {
+             d.setTotTenths(0);
+             setFreqs(d, 0, MHz(430.001), MHz(430));
+         },
+         8, 0},
         {"channel 0's difference comes before the band",
-         [](CQarloDoc& d) { setBand(d, 0, 0); d.setTotTenths(0); setFreqs(d, 0, 0, MHz(430)); }, 1, 0},
+         [](CQarloDoc& d) {
+             setBand(d, 0, 0);
+             d.setTotTenths(0);
+             setFreqs(d, 0, 0, MHz(430));
+         },
+         1, 0},
         {"time-out failure lands on channel 0 though channel 9 is bad too",
-         [](CQarloDoc& d) { d.setTotTenths(0); setFreqs(d, 9, MHz(500), MHz(500)); }, 10, 0},
+         [](CQarloDoc& d) {
+             d.setTotTenths(0);
+             setFreqs(d, 9, MHz(500), MHz(500));
+         },
+         10, 0},
         {"band failure lands on channel 0 though channel 9 is bad too",
-         [](CQarloDoc& d) { setBand(d, 0, 0); setFreqs(d, 9, MHz(500), MHz(520)); }, 2, 0},
-        {"a later channel reports itself",
-         [](CQarloDoc& d) { setFreqs(d, 7, MHz(441), MHz(440)); }, 6, 7},
+         [](CQarloDoc& d) {
+             setBand(d, 0, 0);
+             setFreqs(d, 9, MHz(500), MHz(520));
+         },
+         2, 0},
+        {"a later channel reports itself", [](CQarloDoc& d) { setFreqs(d, 7, MHz(441), MHz(440)); },
+         6, 7},
         {"the first bad channel wins",
          [](CQarloDoc& d) {
              setFreqs(d, 12, MHz(430.001), MHz(430));
              setFreqs(d, 4, MHz(430), MHz(430.001));
-         }, 9, 4},
-        {"last channel, only one frequency",
-         [](CQarloDoc& d) { setFreqs(d, 15, MHz(430), 0); }, 1, 15},
+         },
+         9, 4},
+        {"last channel, only one frequency", [](CQarloDoc& d) { setFreqs(d, 15, MHz(430), 0); }, 1,
+         15},
         {"spare rows take no part",
-         [](CQarloDoc& d) { setFreqs(d, 16, MHz(999), 0); setFreqs(d, 63, 1, 2); }, 0, 0},
+         [](CQarloDoc& d) {
+             setFreqs(d, 16, MHz(999), 0);
+             setFreqs(d, 63, 1, 2);
+         },
+         0, 0},
         // Top bit set: the number is negative and must not wrap around into a small difference.
         {"most negative rx against most positive tx",
          [](CQarloDoc& d) { setFreqs(d, 3, 0x80000000u, 0x7FFFFFFFu); }, 1, 3},
         {"rx -1 against tx 0 differs by 1 and is out of band",
          [](CQarloDoc& d) { setFreqs(d, 3, 0xFFFFFFFFu, 0); }, 6, 3},
-        {"negative rx and tx equal",
-         [](CQarloDoc& d) { setFreqs(d, 2, 0xF0000000u, 0xF0000000u); }, 6, 2},
+        {"negative rx and tx equal", [](CQarloDoc& d) { setFreqs(d, 2, 0xF0000000u, 0xF0000000u); },
+         6, 2},
         {"negative multiple of 5 kHz still fails the band only",
          [](CQarloDoc& d) { setFreqs(d, 2, MHz(430), 0xFFFFFE0Cu); }, 1, 2},
-        {"largest band edges do not overflow",
-         [](CQarloDoc& d) { setBand(d, 0xFFFFFF, 0xFFFFFF); }, 2, 0},
+        {"largest band edges do not overflow", [](CQarloDoc& d) { setBand(d, 0xFFFFFF, 0xFFFFFF); },
+         2, 0},
     };
     return cases;
 }
@@ -184,7 +213,8 @@ TEST(Checks, FailedEncodeLeavesTheBufferAlone) {
     ASSERT_FALSE(r.ok());
     EXPECT_EQ(r.failure->check, 2);
     EXPECT_EQ(r.failure->channel, 0);
-    for (auto b : buffer) ASSERT_EQ(b, 0xA5);
+    for (auto b : buffer)
+        ASSERT_EQ(b, 0xA5);
 }
 
 TEST(Image, BandSpan) {
@@ -199,14 +229,16 @@ TEST(Image, BandSpan) {
 TEST(Image, SquelchLevels) {
     for (int level = 0; level < 10; ++level)
         EXPECT_EQ(SquelchByte(static_cast<std::uint8_t>(level)), SquelchBytes[level]);
-    for (int level : {10, 11, 100, 255}) EXPECT_EQ(SquelchByte(static_cast<std::uint8_t>(level)), 200);
+    for (int level : {10, 11, 100, 255})
+        EXPECT_EQ(SquelchByte(static_cast<std::uint8_t>(level)), 200);
 }
 
 // A document with random bytes wherever the checks do not look, valid elsewhere.
 CQarloDoc randomValidDocument(unsigned seed) {
     std::mt19937 gen(seed);
     CQarloDoc doc = validDocument();
-    for (auto& b : doc.ChannelMemory) b = static_cast<std::uint8_t>(gen());
+    for (auto& b : doc.ChannelMemory)
+        b = static_cast<std::uint8_t>(gen());
     setBand(doc, BandMHz(400), BandMHz(440));
     doc.setTotTenths(50);
     for (int ch = 0; ch < CHANNEL_COUNT; ++ch) {
@@ -245,7 +277,8 @@ TEST(Image, EncodeBuildsTheOutgoingImage) {
         if (k == 30) expected = 4;
         ASSERT_EQ(buffer[k], expected) << "record " << r << " byte " << b;
     }
-    for (int k = 256; k < 512; ++k) ASSERT_EQ(buffer[k], 0x5A) << k;
+    for (int k = 256; k < 512; ++k)
+        ASSERT_EQ(buffer[k], 0x5A) << k;
     EXPECT_EQ(buffer[3 * 16 + 12], 200);
     EXPECT_EQ(buffer[4 * 16 + 12], 200);
     EXPECT_EQ(doc.ChannelMemory, memory); // encoding changes nothing in the document
@@ -254,16 +287,19 @@ TEST(Image, EncodeBuildsTheOutgoingImage) {
 RadioImage randomIncomingImage(unsigned seed) {
     std::mt19937 gen(seed);
     RadioImage img{};
-    for (auto& b : img) b = static_cast<std::uint8_t>(gen());
+    for (auto& b : img)
+        b = static_cast<std::uint8_t>(gen());
     return img;
 }
 
 TEST(Image, DecodeTakesTheImageIntoTheDocument) {
     RadioImage incoming = randomIncomingImage(7);
     // Squelch bytes: every table value and some that are not.
-    for (int r = 0; r < 10; ++r) incoming[r * 16 + 12] = SquelchBytes[r];
+    for (int r = 0; r < 10; ++r)
+        incoming[r * 16 + 12] = SquelchBytes[r];
     const std::uint8_t strays[6] = {0, 1, 201, 0xFF, 0x65, 0x67};
-    for (int r = 10; r < 16; ++r) incoming[r * 16 + 12] = strays[r - 10];
+    for (int r = 10; r < 16; ++r)
+        incoming[r * 16 + 12] = strays[r - 10];
     incoming[11] = 77;
     incoming[13] = 0x98;
     incoming[14] = 0x96;
@@ -272,7 +308,8 @@ TEST(Image, DecodeTakesTheImageIntoTheDocument) {
 
     CQarloDoc doc;
     std::mt19937 gen(3);
-    for (auto& b : doc.ChannelMemory) b = static_cast<std::uint8_t>(gen());
+    for (auto& b : doc.ChannelMemory)
+        b = static_cast<std::uint8_t>(gen());
     doc.ProgrammedChannelList.fill(0x42);
     doc.selectedChannel = 11;
     doc.portName = "COM2";
@@ -290,7 +327,8 @@ TEST(Image, DecodeTakesTheImageIntoTheDocument) {
         if (b == 12) expected = r < 10 ? static_cast<std::uint8_t>(r) : 3;
         ASSERT_EQ(doc.ChannelMemory[k], expected) << "record " << r << " byte " << b;
     }
-    for (int k = 256; k < 1024; ++k) ASSERT_EQ(doc.ChannelMemory[k], before[k]) << k;
+    for (int k = 256; k < 1024; ++k)
+        ASSERT_EQ(doc.ChannelMemory[k], before[k]) << k;
     EXPECT_EQ(doc.totTenths(), 77);
     EXPECT_EQ(doc.bandLow(), 10000000);
     EXPECT_EQ(doc.bandHigh(), 10000000 + 3 * 250000);
@@ -300,7 +338,8 @@ TEST(Image, DecodeTakesTheImageIntoTheDocument) {
         ASSERT_EQ(buffer[k], incoming[k]) << k;
         ASSERT_EQ(buffer[256 + k], incoming[k]) << k;
     }
-    for (auto b : doc.ProgrammedChannelList) EXPECT_EQ(b, 0x42);
+    for (auto b : doc.ProgrammedChannelList)
+        EXPECT_EQ(b, 0x42);
     EXPECT_EQ(doc.selectedChannel, 11);
     EXPECT_EQ(doc.portName, "COM2");
 }

@@ -1,5 +1,5 @@
-#include "memory/Bytes.h"
 #include "memory/ChannelFile.h"
+#include "memory/Bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -46,13 +46,15 @@ protected:
     static Bytes randomBytes(std::size_t n, unsigned seed) {
         std::mt19937 gen(seed);
         Bytes b(n);
-        for (auto& x : b) x = static_cast<std::uint8_t>(gen());
+        for (auto& x : b)
+            x = static_cast<std::uint8_t>(gen());
         return b;
     }
     // Only the test's own files: no temporary left behind by a store.
     std::vector<std::string> entries() const {
         std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+        for (const auto& e : fs::directory_iterator(dir))
+            names.push_back(e.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -85,7 +87,8 @@ TEST_F(ChannelFileTest, RoundTripKeepsEveryByte) {
     writeBE32(saved.record(5) + REC_TX_FREQ, 43000000);
     writeBE32(saved.record(2) + REC_RX_FREQ, 10000000);
     writeBE32(saved.record(2) + REC_TX_FREQ, 0x7FFFFFFF);
-    for (int ch : {0, 1, 3, 4, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}) saved.record(ch)[0] = 0x80;
+    for (int ch : {0, 1, 3, 4, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15})
+        saved.record(ch)[0] = 0x80;
     const auto before = saved.ChannelMemory;
     const auto file = dir / "round.q02";
     ASSERT_TRUE(StoreChannelFile(saved, file).ok());
@@ -101,11 +104,12 @@ TEST_F(ChannelFileTest, RoundTripKeepsEveryByte) {
     loaded.listRefillPending = 1;
     const FileResult r = LoadChannelFile(loaded, file);
     ASSERT_TRUE(r.ok());
-    for (int i = 0; i < 1040; ++i) ASSERT_EQ(loaded.ChannelMemory[i], before[i]) << "byte " << i;
+    for (int i = 0; i < 1040; ++i)
+        ASSERT_EQ(loaded.ChannelMemory[i], before[i]) << "byte " << i;
     EXPECT_EQ(loaded.portName, "COM2");
     EXPECT_EQ(loaded.selectedChannel, 255);
     EXPECT_EQ(loaded.listRefillPending, -1);
-    const std::array<std::uint8_t, 16> list{2, 5, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+    const std::array<std::uint8_t, 16> list{2,    5,    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                                             0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     EXPECT_EQ(loaded.ProgrammedChannelList, list);
 }
@@ -168,7 +172,7 @@ TEST_F(ChannelFileTest, UnopenableFileLeavesTheDocumentAlone) {
         CQarloDoc doc;
         const Bytes junk = randomBytes(1040, 5);
         std::copy(junk.begin(), junk.end(), doc.ChannelMemory.begin());
-        doc.ProgrammedChannelList = {1, 2, 3, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+        doc.ProgrammedChannelList = {1,    2,    3,    0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                                      0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
         doc.listRefillPending = 1;
         doc.selectedChannel = 9;

@@ -22,15 +22,15 @@ struct DcsLine {
 
 // The radio's complete DCS vocabulary, one line per code.
 constexpr DcsLine DcsVocabulary[] = {
-    {"023", 0, 0x00, 83, "047", 0x87},  {"025", 1, 0x01, 84, "244", 0xA2},
-    {"026", 2, 0x02, 85, "464", 0xBA},  {"031", 3, 0x03, 86, "627", 0xC6},
-    {"032", 4, 0x04, 87, "051", 0x88},  {"043", 5, 0x06, 88, "445", 0xB9},
-    {"047", 6, 0x07, 89, "023", 0x80},  {"051", 7, 0x08, 90, "032", 0x84},
-    {"054", 8, 0x09, 91, "413", 0xB5},  {"065", 9, 0x0A, 92, "271", 0xA8},
-    {"071", 10, 0x0B, 93, "306", 0xA9}, {"072", 11, 0x0C, 94, "245", 0xA3},
-    {"073", 12, 0x0D, 95, "506", 0xBE}, {"074", 13, 0x0E, 96, "174", 0x9D},
-    {"114", 14, 0x0F, 97, "712", 0xCD}, {"115", 15, 0x10, 98, "152", 0x97},
-    {"116", 16, 0x11, 99, "754", 0xD3}, {"125", 17, 0x12, 100, "365", 0xB1},
+    {"023", 0, 0x00, 83, "047", 0x87},   {"025", 1, 0x01, 84, "244", 0xA2},
+    {"026", 2, 0x02, 85, "464", 0xBA},   {"031", 3, 0x03, 86, "627", 0xC6},
+    {"032", 4, 0x04, 87, "051", 0x88},   {"043", 5, 0x06, 88, "445", 0xB9},
+    {"047", 6, 0x07, 89, "023", 0x80},   {"051", 7, 0x08, 90, "032", 0x84},
+    {"054", 8, 0x09, 91, "413", 0xB5},   {"065", 9, 0x0A, 92, "271", 0xA8},
+    {"071", 10, 0x0B, 93, "306", 0xA9},  {"072", 11, 0x0C, 94, "245", 0xA3},
+    {"073", 12, 0x0D, 95, "506", 0xBE},  {"074", 13, 0x0E, 96, "174", 0x9D},
+    {"114", 14, 0x0F, 97, "712", 0xCD},  {"115", 15, 0x10, 98, "152", 0x97},
+    {"116", 16, 0x11, 99, "754", 0xD3},  {"125", 17, 0x12, 100, "365", 0xB1},
     {"131", 18, 0x13, 101, "364", 0xB0}, {"132", 19, 0x14, 102, "546", 0xC1},
     {"134", 20, 0x15, 103, "223", 0x9F}, {"143", 21, 0x16, 104, "412", 0xB4},
     {"152", 22, 0x17, 105, "115", 0x90}, {"155", 23, 0x18, 106, "731", 0xCF},
@@ -82,7 +82,8 @@ TEST(CodeTables, SizesAndTypeRows) {
     EXPECT_EQ(DcsNumberTable.size(), 84u);
     EXPECT_EQ(DcsPartnerTable.size(), 83u);
     EXPECT_EQ(DcsNumberTable[5], "036");
-    for (auto code : DcsTable) EXPECT_NE(code.substr(0, 3), "036");
+    for (auto code : DcsTable)
+        EXPECT_NE(code.substr(0, 3), "036");
 }
 
 TEST(CodeTables, EveryDcsVocabularyLineHolds) {
@@ -105,7 +106,8 @@ TEST(CodeTables, EveryDcsVocabularyLineHolds) {
 
 TEST(CodeTables, PartnersAreSymmetricExceptFor172) {
     std::map<std::string, std::string> partner;
-    for (const auto& line : DcsVocabulary) partner[line.code] = line.partner;
+    for (const auto& line : DcsVocabulary)
+        partner[line.code] = line.partner;
     for (const auto& [code, other] : partner) {
         if (code == "172") {
             EXPECT_EQ(other, "036");
@@ -127,7 +129,8 @@ TEST(CodeTables, EveryCtcssRowBothWays) {
 
 TEST(CodeTables, EveryByteThroughBothDecoders) {
     std::map<int, int> invertedRowOfByte;
-    for (const auto& line : DcsVocabulary) invertedRowOfByte[line.invertedByte] = line.invertedRow;
+    for (const auto& line : DcsVocabulary)
+        invertedRowOfByte[line.invertedByte] = line.invertedRow;
     std::set<int> dcsNone;
     for (int b = 0; b < 256; ++b) {
         SCOPED_TRACE(b);
@@ -152,7 +155,8 @@ TEST(CodeTables, EveryByteThroughBothDecoders) {
         }
     }
     std::set<int> expectedNone{0x9C};
-    for (int b = 0xD4; b <= 0xFF; ++b) expectedNone.insert(b);
+    for (int b = 0xD4; b <= 0xFF; ++b)
+        expectedNone.insert(b);
     EXPECT_EQ(dcsNone, expectedNone);
 }
 
@@ -178,7 +182,8 @@ TEST(CodeTables, EveryRowEncodesAndDecodesBack) {
     EXPECT_EQ(produced.size(), 166u);
     EXPECT_EQ(produced.count(0x05), 0u);
     EXPECT_EQ(produced.count(0x9C), 0u);
-    for (int b : produced) EXPECT_TRUE(b <= 0x53 || (b >= 0x80 && b <= 0xD3)) << b;
+    for (int b : produced)
+        EXPECT_TRUE(b <= 0x53 || (b >= 0x80 && b <= 0xD3)) << b;
 }
 
 struct SignallingCase {

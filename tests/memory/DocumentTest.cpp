@@ -11,8 +11,10 @@ namespace {
 
 void fillRandom(CQarloDoc& doc, unsigned seed) {
     std::mt19937 gen(seed);
-    for (auto& b : doc.ChannelMemory) b = static_cast<std::uint8_t>(gen());
-    for (auto& b : doc.ProgrammedChannelList) b = static_cast<std::uint8_t>(gen());
+    for (auto& b : doc.ChannelMemory)
+        b = static_cast<std::uint8_t>(gen());
+    for (auto& b : doc.ProgrammedChannelList)
+        b = static_cast<std::uint8_t>(gen());
     doc.listRefillPending = 1;
     doc.selectedChannel = 6;
 }
@@ -29,7 +31,8 @@ void expectNewDocument(const CQarloDoc& doc) {
         if (i == 1026) expected = 0x32;
         ASSERT_EQ(doc.ChannelMemory[i], expected) << "byte " << i;
     }
-    for (auto b : doc.ProgrammedChannelList) EXPECT_EQ(b, 0xFF);
+    for (auto b : doc.ProgrammedChannelList)
+        EXPECT_EQ(b, 0xFF);
     EXPECT_EQ(doc.listRefillPending, -1);
     EXPECT_EQ(doc.selectedChannel, 255);
     EXPECT_FALSE(doc.IsModified());
@@ -67,7 +70,8 @@ TEST(Document, FieldsSitAtTheirOffsets) {
     doc.setSquelch(ch, 9);
     const std::uint8_t expected[16] = {0x02, 0x90, 0x51, 0x94, 0x87, 0x00, 0x98, 0x96,
                                        0x80, 0x25, 0xD8, 0x00, 0x09, 0x00, 0x00, 0x00};
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(doc.ChannelMemory[base + i], expected[i]) << "byte " << i;
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(doc.ChannelMemory[base + i], expected[i]) << "byte " << i;
     EXPECT_EQ(doc.rxFreq(ch), 43012500);
     EXPECT_EQ(doc.txFreq(ch), 10000000);
     EXPECT_EQ(doc.rxCode(ch), 0x87);
@@ -87,7 +91,8 @@ TEST(Document, SettingsSitAtTheirOffsets) {
     doc.setBandHigh(11750000); // 470 MHz
     const std::uint8_t expected[16] = {0x00, 0x00, 100,  0x98, 0x96, 0x80, 0xB3, 0x4A,
                                        0x70, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(doc.ChannelMemory[1024 + i], expected[i]) << "byte " << i;
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(doc.ChannelMemory[1024 + i], expected[i]) << "byte " << i;
     EXPECT_EQ(doc.bandLow(), 10000000);
     EXPECT_EQ(doc.bandHigh(), 11750000);
     doc.setBandHigh(0xFFFFFF);
@@ -108,10 +113,12 @@ struct ProgrammedCase {
 
 TEST(Document, ProgrammedRule) {
     const ProgrammedCase cases[] = {
-        {10000000, 10000000, true},   {9999999, 10000000, false},   {10000000, 9999999, false},
-        {10000000, 0, false},         {0, 10000000, false},         {0, 0, false},
-        {0x7FFFFFFF, 0x7FFFFFFF, true}, {0x80000000, 10000000, false}, {10000000, 0xFF000000, false},
-        {0xFFFFFFFF, 0xFFFFFFFF, false}, {52000000, 43012500, true},
+        {10000000, 10000000, true},     {9999999, 10000000, false},
+        {10000000, 9999999, false},     {10000000, 0, false},
+        {0, 10000000, false},           {0, 0, false},
+        {0x7FFFFFFF, 0x7FFFFFFF, true}, {0x80000000, 10000000, false},
+        {10000000, 0xFF000000, false},  {0xFFFFFFFF, 0xFFFFFFFF, false},
+        {52000000, 43012500, true},
     };
     for (const auto& c : cases) {
         CQarloDoc doc;
@@ -136,7 +143,8 @@ TEST(Document, ProgrammedRuleIgnoresIndicesOutsideTheChannels) {
 
 TEST(Document, RebuildListIsAscendingWhateverItHeld) {
     CQarloDoc doc;
-    for (int ch : {15, 3, 0}) setRawFreqs(doc, ch, 43000000, 43000000);
+    for (int ch : {15, 3, 0})
+        setRawFreqs(doc, ch, 43000000, 43000000);
     doc.ProgrammedChannelList = {7, 1, 2, 0xFF, 9, 9, 9, 9, 0, 0, 0, 0, 0, 0, 0, 0};
     doc.listRefillPending = 1;
     doc.RebuildProgrammedList();
@@ -149,9 +157,11 @@ TEST(Document, RebuildListIsAscendingWhateverItHeld) {
 
 TEST(Document, RebuildListWithAllChannelsHasNoEndMarker) {
     CQarloDoc doc;
-    for (int ch = 0; ch < CHANNEL_COUNT; ++ch) setRawFreqs(doc, ch, 14500000, 14500000);
+    for (int ch = 0; ch < CHANNEL_COUNT; ++ch)
+        setRawFreqs(doc, ch, 14500000, 14500000);
     doc.RebuildProgrammedList();
-    for (int i = 0; i < CHANNEL_COUNT; ++i) EXPECT_EQ(doc.ProgrammedChannelList[i], i);
+    for (int i = 0; i < CHANNEL_COUNT; ++i)
+        EXPECT_EQ(doc.ProgrammedChannelList[i], i);
     EXPECT_EQ(doc.programmedCount(), 16);
     // Unprogramming the last channel frees exactly one slot.
     setRawFreqs(doc, 15, 14500000, 0);
@@ -177,7 +187,8 @@ TEST(Bytes, StoreFollowsTheSignedDivisionRule) {
     EXPECT_EQ(p[0], 0xB7);
     EXPECT_EQ(p[1], 0x1B);
     EXPECT_EQ(p[2], 0x00);
-    // Negative numbers: each byte is a truncated quotient's low byte, so -1 keeps only its last byte.
+    // Negative numbers: each byte is a truncated quotient's low byte, so -1 keeps only its last
+    // byte.
     storeBE(p, 4, -1);
     EXPECT_EQ(readBE32(p), 0x000000FFu);
     storeBE(p, 4, -65536);

@@ -1,6 +1,6 @@
+#include "memory/Units.h"
 #include "memory/Bytes.h"
 #include "memory/CQarloDoc.h"
-#include "memory/Units.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,8 @@ namespace {
 std::string typedMHz(std::int64_t units) {
     std::string text = std::to_string(units / 100000);
     std::string frac = std::to_string(100000 + units % 100000).substr(1);
-    while (!frac.empty() && frac.back() == '0') frac.pop_back();
+    while (!frac.empty() && frac.back() == '0')
+        frac.pop_back();
     if (!frac.empty()) text += "." + frac;
     return text;
 }
@@ -73,18 +74,16 @@ TEST(Units, BandEdges) {
         std::uint8_t bytes[3];
     };
     const Case cases[] = {
-        {400.0, 10000000, {0x98, 0x96, 0x80}},
-        {480.0, 12000000, {0xB7, 0x1B, 0x00}},
-        {470.0, 11750000, {0xB3, 0x4A, 0x70}},
-        {100.0, 2500000, {0x26, 0x25, 0xA0}},
-        {400.5, 10012500, {0x98, 0xC7, 0x54}},
-        {0.0, 0, {0, 0, 0}},
+        {400.0, 10000000, {0x98, 0x96, 0x80}}, {480.0, 12000000, {0xB7, 0x1B, 0x00}},
+        {470.0, 11750000, {0xB3, 0x4A, 0x70}}, {100.0, 2500000, {0x26, 0x25, 0xA0}},
+        {400.5, 10012500, {0x98, 0xC7, 0x54}}, {0.0, 0, {0, 0, 0}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(BandUnitsFromMHz(c.mhz), c.units) << c.mhz;
         CQarloDoc doc;
         doc.setBandLow(BandUnitsFromMHz(c.mhz));
-        for (int i = 0; i < 3; ++i) EXPECT_EQ(doc.ChannelMemory[MEM_BAND_LOW + i], c.bytes[i]) << c.mhz;
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(doc.ChannelMemory[MEM_BAND_LOW + i], c.bytes[i]) << c.mhz;
         EXPECT_EQ(doc.bandLow(), c.units);
     }
     EXPECT_EQ(BandUnitsFromMHz(std::nan("")), 0);
