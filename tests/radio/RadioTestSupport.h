@@ -1,0 +1,110 @@
+#pragma once
+// Shared by the radio tests: a valid document, a recorder of what the link tells its owner, and
+// a wait for the end of a transfer.
+#include "memory/CQarloDoc.h"
+#include "radio/Messages.h"
+#include "radio/RadioImage.h"
+#include "radio/RadioLink.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace qarlo::test {
+
+inline const QString MSG_OPEN_HANDSHAKE = QString::fromUtf8("建立通信失败");
+inline const QString MSG_OPEN_READ = QString::fromUtf8("创建通信失败");
+inline const QString MSG_OPEN_IMAGE = QString::fromUtf8("建立通信文件失败");
+inline const QString MSG_CHECK_LINK = QString::fromUtf8("请检查COM口至对讲机的连接及其设置");
+inline const QString MSG_READ_DONE = QString::fromUtf8("数据已从对讲机中读出");
+inline const QString MSG_WRITE_DONE = QString::fromUtf8("数据已写入对讲机");
+
+// Three programmed channels in a 400..440 MHz band; passes every check.
+inline CQarloDoc validDoc(std::int32_t firstFreq = 43012500) {
+    CQarloDoc doc;
+    doc.OnNewDocument();
+    doc.setBandLow(400 * 25000);
+    doc.setBandHigh(440 * 25000);
+    doc.setTotTenths(30);
+    doc.setRxFreq(0, firstFreq);
+    doc.setTxFreq(0, firstFreq);
+    doc.setRxFreq(3, 41000000);
+    doc.setTxFreq(3, 41500000);
+    doc.setFlags(3, FLAG_NARROW);
+    doc.setSquelch(3, 7);
+    doc.setRxFreq(15, 43987500);
+    doc.setTxFreq(15, 43987500);
+    doc.RebuildProgrammedList();
+    return doc;
+}
+
+inline QByteArray imageOf(const CQarloDoc& doc) {
+    IoBufferBytes buffer{};
+    EncodeRadioImage(doc, buffer);
+    return QByteArray(reinterpret_cast<const char*>(buffer.data()), RADIO_IMAGE_SIZE);
+}
+
+// Runs the event loop, sleeping between events, until `pred` holds or `ms` pass.
+template <typename Pred> bool spinUntil(Pred pred, int ms = 5000) {
+    QDeadlineTimer deadline(ms);
+    if (pred()) return true;
+    QEventLoop loop;
+    QTimer tick;
+    tick.setInterval(5);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        if (pred() || deadline.hasExpired()) loop.quit();
+    });
+    tick.start();
+    loop.exec();
+    return pred();
+}
+
+// Lets the event loop run for a while (the radio's answers, a pending timer).
+inline void spin(int ms) {
+    spinUntil([] { return false; }, ms);
+}
+
+// Everything the link tells its owner, in order: messages and signals.
+class LinkRecorder {
+public:
+    explicit LinkRecorder(RadioLink& link) {
+        previous = SetMessageHandler([this](const QString& text) {
+            messages << text;
+            events << QStringLiteral("message:") + text;
+        });
+        QObject::connect(&link, &RadioLink::imageDecoded, [this] { events << "imageDecoded"; });
+        QObject::connect(&link, &RadioLink::writeCheckFailed,
+                         [this](int channel) { events << QStringLiteral("checkFailed:%1").arg(channel); });
+        QObject::connect(&link, &RadioLink::transferFinished, [this, &link](bool success) {
+            ++finishedCount;
+            lastSuccess = success;
+            idleAtFinish = !link.isBusy();
+            events << QStringLiteral("finished:%1").arg(success ? "ok" : "failed");
+        });
+    }
+    ~LinkRecorder() { SetMessageHandler(std::move(previous)); }
+    LinkRecorder(const LinkRecorder&) = delete;
+    LinkRecorder& operator=(const LinkRecorder&) = delete;
+
+    // Runs the event loop until `count` transfers have finished or `ms` have passed.
+    bool waitFinished(int count = 1, int ms = 8000) {
+        return spinUntil([&] { return finishedCount >= count; }, ms);
+    }
+
+    QStringList messages;
+    QStringList events;
+    int finishedCount = 0;
+    bool lastSuccess = false;
+    bool idleAtFinish = false;
+
+private:
+    MessageHandler previous;
+};
+
+} // namespace qarlo::test
