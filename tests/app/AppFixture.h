@@ -1,0 +1,130 @@
+#pragma once
+// A fresh application per test, started as the program starts, with every dialog and message
+// replaced by a recorder so nothing waits for a click.
+#include "app/CMainFrame.h"
+#include "app/CQarloApp.h"
+#include "editor/CQarloView.h"
+#include "memory/ChannelFile.h"
+#include "radio/Messages.h"
+#include "radio/RadioLink.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace qarlo::test {
+
+// 10 Hz units of a frequency in MHz given as kHz, to stay in integers.
+inline constexpr std::int32_t kHz(std::int64_t khz) { return static_cast<std::int32_t>(khz * 100); }
+
+// A document with a 410..450 MHz band and the given channels programmed at 430 MHz + channel.
+inline CQarloDoc ProgrammedDoc(std::initializer_list<int> channels) {
+    CQarloDoc doc;
+    doc.setBandLow(410 * 25000);
+    doc.setBandHigh(450 * 25000);
+    for (int ch : channels) {
+        doc.setRxFreq(ch, kHz(430000 + 1000 * ch));
+        doc.setTxFreq(ch, kHz(430000 + 1000 * ch));
+    }
+    doc.RebuildProgrammedList();
+    return doc;
+}
+
+inline QByteArray FileBytes(const CQarloDoc& doc) {
+    const auto bytes = ChannelFileBytes(doc);
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+inline QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class AppFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        previousHandler = SetMessageHandler([this](const QString& text) { messages.push_back(text); });
+        QSettings().clear();
+        QSettings().sync();
+    }
+
+    void TearDown() override {
+        app.reset();
+        SetMessageHandler(previousHandler);
+    }
+
+    // Starts the program with `arguments`; returns what InitInstance returned.
+    bool Start(const QStringList& arguments = {}) {
+        app.reset();
+        app = std::make_unique<CQarloApp>();
+        const bool ok = app->InitInstance(arguments);
+        if (CMainFrame* f = app->mainFrame()) {
+            f->setBackupFolder(dir.filePath(QStringLiteral("backups")));
+            f->dialogs.askSaveChanges = [this](const QString& title) {
+                questions.push_back(title);
+                return answer;
+            };
+            f->dialogs.chooseFileToOpen = [this] { return nextOpen; };
+            f->dialogs.chooseFileToSave = [this](const QString& suggested) {
+                suggestedNames.push_back(suggested);
+                return nextSave;
+            };
+            f->dialogs.chooseCsvToImport = [this] { return nextOpen; };
+            f->dialogs.chooseCsvToExport = [this](const QString& suggested) {
+                suggestedNames.push_back(suggested);
+                return nextSave;
+            };
+            f->dialogs.askPrint = [this](QPrinter&) {
+                ++printDialogs;
+                return false;
+            };
+        }
+        return ok;
+    }
+
+    CMainFrame& frame() { return *app->mainFrame(); }
+    CQarloView& view() { return frame().view(); }
+    CQarloDoc& doc() { return app->document(); }
+
+    QString Write(const QString& name, const QByteArray& bytes) {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+        return QFileInfo(path).absoluteFilePath();
+    }
+    QString WriteDoc(const QString& name, const CQarloDoc& d) { return Write(name, FileBytes(d)); }
+
+    // The programmed list box as channel indices read back from its texts ("03频道" -> 2).
+    std::vector<int> ListedChannels() {
+        std::vector<int> channels;
+        for (int row = 0; row < view().programmedList->GetCount(); ++row)
+            channels.push_back(view().programmedList->GetText(row).left(2).toInt() - 1);
+        return channels;
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<CQarloApp> app;
+    std::vector<QString> messages;
+    std::vector<QString> questions;
+    std::vector<QString> suggestedNames;
+    CMainFrame::SaveAnswer answer = CMainFrame::SaveAnswer::Cancel;
+    QString nextOpen;
+    QString nextSave;
+    int printDialogs = 0;
+
+private:
+    MessageHandler previousHandler;
+};
+
+} // namespace qarlo::test
