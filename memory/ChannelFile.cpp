@@ -2,14 +2,31 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <random>
 #include <system_error>
 
+#if __has_include(<unistd.h>)
+#include <unistd.h>
+#endif
+
 namespace qarlo {
 
 namespace fs = std::filesystem;
+
+namespace {
+// The new file must be on the disk before it replaces the old one, or a power cut right after
+// the rename could leave an empty file where the channels were.
+bool syncToDisk([[maybe_unused]] std::FILE* file) {
+#if __has_include(<unistd.h>)
+    return ::fsync(::fileno(file)) == 0;
+#else
+    return true;
+#endif
+}
+} // namespace
 
 FileError LoadChannelBytes(CQarloDoc& doc, std::span<const std::uint8_t> bytes) {
     if (bytes.size() < static_cast<std::size_t>(CHANNEL_FILE_SIZE)) {
@@ -68,33 +85,30 @@ FileResult WriteFileAtomically(const fs::path& file, std::span<const std::uint8_
         result.reason = std::make_error_code(std::errc::is_a_directory).message();
         return result;
     }
+    // The temporary name is created exclusively ("x"), so an unrelated file is never overwritten.
     std::random_device rd;
-    fs::path temp = target;
-    temp += ".tmp" + std::to_string(rd() % 1000000);
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            result.error = FileError::CannotWrite;
-            result.reason = std::strerror(errno);
-            return result;
-        }
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            result.error = FileError::CannotWrite;
-            result.reason = std::strerror(errno);
-            out.close();
-            fs::remove(temp, ec);
-            return result;
-        }
-        out.close();
-        if (!out) {
-            result.error = FileError::CannotWrite;
-            result.reason = std::strerror(errno);
-            fs::remove(temp, ec);
-            return result;
-        }
+    fs::path temp;
+    std::FILE* out = nullptr;
+    for (int attempt = 0; attempt < 16 && !out; ++attempt) {
+        temp = target;
+        temp += ".tmp" + std::to_string(rd() % 1000000);
+        out = std::fopen(temp.c_str(), "wbx");
+        if (!out && errno != EEXIST) break;
+    }
+    if (!out) {
+        result.error = FileError::CannotWrite;
+        result.reason = std::strerror(errno);
+        return result;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size() &&
+                         std::fflush(out) == 0 && syncToDisk(out);
+    const int writeErrno = errno;
+    const bool closed = std::fclose(out) == 0;
+    if (!written || !closed) {
+        result.error = FileError::CannotWrite;
+        result.reason = std::strerror(written ? errno : writeErrno);
+        fs::remove(temp, ec);
+        return result;
     }
     // Keep the permissions of the file being replaced.
     const auto status = fs::status(target, ec);
