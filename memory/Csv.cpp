@@ -288,7 +288,10 @@ std::vector<Record> splitRecords(std::string_view text, std::vector<CsvError>& e
         bool inQuotes = false;
         while (true) {
             if (pos >= n) {
-                if (inQuotes) errors.push_back({record.line, "", "a quoted cell is not closed before the end of the file"});
+                if (inQuotes) {
+                    errors.push_back({record.line, "", "a quoted cell is not closed before the end of the file"});
+                    return records;
+                }
                 break;
             }
             const char ch = text[pos];

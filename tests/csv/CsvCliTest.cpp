@@ -1,0 +1,182 @@
+// qarlo-cli export and import, run as the real executable.
+#include "CsvTestSupport.h"
+
+#include "memory/ChannelFile.h"
+#include "memory/Csv.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+
+namespace qarlo {
+namespace {
+
+namespace fs = std::filesystem;
+
+#ifdef QARLO_CLI
+const std::string CLI = QARLO_CLI;
+#else
+const std::string CLI;
+#endif
+
+class CsvCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (CLI.empty()) GTEST_SKIP() << "qarlo-cli is not built";
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir = fs::temp_directory_path() / ("qarlo-csv-" + std::to_string(::getpid()) + "-" + info->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override {
+        if (!dir.empty()) fs::remove_all(dir);
+    }
+
+    std::string path(const std::string& name) const { return (dir / name).string(); }
+
+    // Runs a shell command line with the working directory set to the test's folder.
+    int run(const std::string& command) const {
+        const std::string line = "cd '" + dir.string() + "' && " + command;
+        const int status = std::system(line.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    static std::string read(const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    static void write(const std::string& file, const std::string& text) {
+        std::ofstream(file, std::ios::binary) << text;
+    }
+    void store(CQarloDoc doc, const std::string& name) const {
+        ASSERT_TRUE(StoreChannelFile(doc, path(name)).ok());
+    }
+    CQarloDoc load(const std::string& name) const {
+        CQarloDoc doc;
+        EXPECT_TRUE(LoadChannelFile(doc, path(name)).ok()) << name;
+        return doc;
+    }
+
+    fs::path dir;
+};
+
+// export | import on 200 random documents: into a FILE that does not exist yet, and into one
+// holding other bytes; every describable byte arrives, nothing else of the target moves.
+TEST_F(CsvCli, ExportPipedIntoImportKeepsEveryDescribableByte) {
+    std::mt19937 rng(99);
+    for (int i = 0; i < 200; ++i) {
+        SCOPED_TRACE(i);
+        const CQarloDoc source = csvtest::RandomDocument(rng);
+        store(source, "a.q02");
+        CQarloDoc base;
+        fs::remove(path("b.q02"));
+        if (i % 2 == 1) {
+            base = csvtest::RandomDocument(rng);
+            store(base, "b.q02");
+        }
+        ASSERT_EQ(run("'" + CLI + "' export a.q02 | '" + CLI + "' import - b.q02 > out.txt 2> err.txt"), 0)
+            << read(path("err.txt"));
+        ASSERT_TRUE(csvtest::SameMemory(csvtest::ExpectedImport(source, base), load("b.q02")));
+        int rows = 0;
+        for (int ch = 0; ch < CHANNEL_COUNT; ++ch) rows += source.rxFreq(ch) != 0;
+        EXPECT_EQ(read(path("out.txt")), std::to_string(rows) + (rows == 1 ? " channel" : " channels") + " set in b.q02\n");
+    }
+}
+
+TEST_F(CsvCli, ExportWritesTheFileOrStandardOutput) {
+    std::mt19937 rng(5);
+    const CQarloDoc doc = csvtest::RandomDocument(rng);
+    store(doc, "a.q02");
+    ASSERT_EQ(run("'" + CLI + "' export a.q02 -o out.csv"), 0);
+    EXPECT_EQ(read(path("out.csv")), ExportCsv(doc));
+    ASSERT_EQ(run("'" + CLI + "' export a.q02 > stdout.csv"), 0);
+    EXPECT_EQ(read(path("stdout.csv")), ExportCsv(doc));
+
+    EXPECT_EQ(run("'" + CLI + "' export missing.q02 -o x.csv 2> err.txt"), 2);
+    EXPECT_NE(read(path("err.txt")).find("missing.q02"), std::string::npos);
+    EXPECT_FALSE(fs::exists(path("x.csv")));
+    EXPECT_EQ(run("'" + CLI + "' export 2> /dev/null"), 2);
+    EXPECT_EQ(run("'" + CLI + "' export a.q02 -o 2> /dev/null"), 2);
+    EXPECT_EQ(run("'" + CLI + "' export a.q02 b.q02 2> /dev/null"), 2);
+    EXPECT_EQ(run("'" + CLI + "' export a.q02 -o nodir/x.csv 2> /dev/null"), 1);
+}
+
+TEST_F(CsvCli, ExportWarnsAboutBytesTheCsvCannotHold) {
+    CQarloDoc doc;
+    doc.setRxFreq(3, 43000000);
+    doc.setTxFreq(3, 43000000);
+    doc.setFlags(3, FLAG_RX_CODED);
+    doc.setRxCode(3, 0x9C);
+    store(doc, "a.q02");
+    ASSERT_EQ(run("'" + CLI + "' export a.q02 -o out.csv 2> err.txt"), 0);
+    EXPECT_EQ(read(path("err.txt")),
+              "qarlo-cli: warning: out.csv:2: column RxDtcsCode: 04频道: receive DCS byte 0x9C is not the byte of "
+              "any of the 166 codes; importing this row will fail\n");
+    // ...and the import refuses that row rather than storing another code.
+    store(doc, "b.q02");
+    const std::string before = read(path("b.q02"));
+    EXPECT_EQ(run("'" + CLI + "' import out.csv b.q02 2> err.txt"), 1);
+    EXPECT_EQ(read(path("err.txt")).rfind("out.csv:2: column RxDtcsCode: ", 0), 0u) << read(path("err.txt"));
+    EXPECT_EQ(read(path("b.q02")), before);
+}
+
+TEST_F(CsvCli, ImportErrorsLeaveTheFileUntouched) {
+    std::mt19937 rng(8);
+    store(csvtest::RandomDocument(rng), "b.q02");
+    const std::string before = read(path("b.q02"));
+    write(path("in.csv"), "Location,Frequency,Tone,rToneFreq\n# fine\n1,430,Tone,67\n17,430,Tone,66\n2,430,TSQL-R,67\n1,x,\n");
+    EXPECT_EQ(run("'" + CLI + "' import in.csv b.q02 > out.txt 2> err.txt"), 1);
+    EXPECT_EQ(read(path("err.txt")),
+              "in.csv:4: column Location: channel 17 is outside 1..16\n"
+              "in.csv:4: column rToneFreq: \"66\" is not one of the 38 tones the radio knows\n"
+              "in.csv:5: column Tone: \"TSQL-R\" (reverse squelch) is not something the radio can do\n"
+              "in.csv:6: the row has 3 cells, the header 4\n"
+              "qarlo-cli: b.q02 left unchanged\n");
+    EXPECT_EQ(read(path("out.txt")), "");
+    EXPECT_EQ(read(path("b.q02")), before);
+
+    // An error also keeps a missing FILE from being created; stdin is named as such.
+    EXPECT_EQ(run("printf 'Location,Frequency\\n0,430\\n' | '" + CLI + "' import - new.q02 2> err.txt"), 1);
+    EXPECT_EQ(read(path("err.txt")).rfind("<stdin>:2: column Location: ", 0), 0u) << read(path("err.txt"));
+    EXPECT_FALSE(fs::exists(path("new.q02")));
+}
+
+TEST_F(CsvCli, ImportCreatesAMissingFileAndRefusesABadOne) {
+    write(path("in.csv"), "Location,Frequency,Mode\n3,439.0125,NFM\n");
+    ASSERT_EQ(run("'" + CLI + "' import in.csv new.q02 > out.txt"), 0);
+    EXPECT_EQ(read(path("out.txt")), "1 channel set in new.q02\n");
+    CQarloDoc expected;
+    expected.setRxFreq(2, 43901250);
+    expected.setTxFreq(2, 43901250);
+    expected.setFlags(2, FLAG_NARROW);
+    EXPECT_TRUE(csvtest::SameMemory(expected, load("new.q02")));
+    EXPECT_EQ(read(path("new.q02")).size(), static_cast<std::size_t>(CHANNEL_FILE_SIZE));
+
+    write(path("short.q02"), "too short");
+    EXPECT_EQ(run("'" + CLI + "' import in.csv short.q02 2> err.txt"), 2);
+    EXPECT_EQ(read(path("short.q02")), "too short");
+    EXPECT_NE(read(path("err.txt")).find("short.q02"), std::string::npos);
+
+    EXPECT_EQ(run("'" + CLI + "' import nothere.csv new.q02 2> err.txt"), 2);
+    EXPECT_NE(read(path("err.txt")).find("nothere.csv: cannot be read"), std::string::npos);
+    EXPECT_EQ(run("'" + CLI + "' import in.csv 2> /dev/null"), 2);
+}
+
+TEST_F(CsvCli, HelpTexts) {
+    EXPECT_EQ(run("'" + CLI + "' export --help > h1.txt"), 0);
+    EXPECT_EQ(read(path("h1.txt")).rfind("usage: qarlo-cli export FILE [-o OUT.csv]\n", 0), 0u);
+    EXPECT_EQ(run("'" + CLI + "' import --help > h2.txt"), 0);
+    EXPECT_EQ(read(path("h2.txt")).rfind("usage: qarlo-cli import IN.csv FILE\n", 0), 0u);
+}
+
+} // namespace
+} // namespace qarlo
