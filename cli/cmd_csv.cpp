@@ -40,18 +40,21 @@ int runExport(const Args& args) {
     const std::string text = ExportCsv(doc);
     const std::string where = output.empty() ? "<stdout>" : output;
     for (const CsvError& problem : CsvExportProblems(doc)) {
-        std::fprintf(stderr, "qarlo-cli: warning: %s:%d: column %s: %s; importing this row will fail\n",
+        std::fprintf(stderr,
+                     "qarlo-cli: warning: %s:%d: column %s: %s; importing this row will fail\n",
                      where.c_str(), problem.line, problem.column.c_str(), problem.message.c_str());
     }
     if (output.empty()) {
-        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
+            std::fflush(stdout) != 0) {
             std::fprintf(stderr, "qarlo-cli: cannot write to standard output\n");
             return EXIT_FAILED;
         }
         return EXIT_OK;
     }
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-    const FileResult written = WriteFileAtomically(output, std::span<const std::uint8_t>(bytes, text.size()));
+    const FileResult written =
+        WriteFileAtomically(output, std::span<const std::uint8_t>(bytes, text.size()));
     if (!written.ok()) {
         std::fprintf(stderr, "qarlo-cli: %s\n", DescribeFileError(written).c_str());
         return EXIT_FAILED;
@@ -68,7 +71,8 @@ bool readText(const std::string& path, std::string& text, std::string& reason) {
     }
     char buffer[65536];
     std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        text.append(buffer, got);
     const bool failed = std::ferror(file) != 0;
     if (failed) reason = std::strerror(errno);
     if (file != stdin) std::fclose(file);
@@ -83,7 +87,8 @@ int runImport(const Args& args) {
 
     std::string text, reason;
     if (!readText(input, text, reason)) {
-        std::fprintf(stderr, "qarlo-cli: %s: cannot be read (%s)\n", inputName.c_str(), reason.c_str());
+        std::fprintf(stderr, "qarlo-cli: %s: cannot be read (%s)\n", inputName.c_str(),
+                     reason.c_str());
         return EXIT_USAGE;
     }
 
@@ -98,8 +103,8 @@ int runImport(const Args& args) {
             if (e.column.empty()) {
                 std::fprintf(stderr, "%s:%d: %s\n", inputName.c_str(), e.line, e.message.c_str());
             } else {
-                std::fprintf(stderr, "%s:%d: column %s: %s\n", inputName.c_str(), e.line, e.column.c_str(),
-                             e.message.c_str());
+                std::fprintf(stderr, "%s:%d: column %s: %s\n", inputName.c_str(), e.line,
+                             e.column.c_str(), e.message.c_str());
             }
         }
         std::fprintf(stderr, "qarlo-cli: %s left unchanged\n", target.c_str());

@@ -15,6 +15,10 @@
 // cToneFreq/RxDtcsCode. Unused columns carry 88.5, 023, NN, Tone->Tone. DCS rows 83.. are the
 // inverted codes, polarity "R".
 //
+// Mode: FLAG_NARROW set -> "NFM" (12.5 kHz), clear -> "FM". Name is the channel's name ("01频道");
+// TStep is 5.00, 6.25 or 2.50, the first raster both frequencies sit on (5.00 when none); Power
+// "High"; Skip, Comment and the digital-voice columns empty. Reading ignores these.
+//
 // A coded direction whose byte the CSV cannot hold exactly (a CTCSS byte of 38 or more, a DCS byte
 // that names no row, or one that names a row encoding to another byte such as 0x05 or 0x54..0x7F),
 // and a negative frequency, are written as the raw byte ("0x9C") or the negative MHz: a cell that
@@ -22,8 +26,9 @@
 // fails naming the line and column, and CsvExportProblems lists these cells beforehand.
 //
 // Reading: columns are found by header name in any order (case-insensitive; unknown ones ignored);
-// double quotes with "" escapes, a UTF-8 byte-order mark, CR LF or LF, blank lines and lines
-// starting with '#' are accepted; cells are trimmed. Location and Frequency are required columns.
+// double quotes with "" escapes, a UTF-8 byte-order mark and CR LF or LF are accepted; blank
+// lines, lines starting with '#' and rows of empty cells are skipped; cells are trimmed. Location
+// and Frequency are required columns.
 // A missing Duplex, Tone, Mode, DtcsPolarity or CrossMode column means "", "", FM, NN, Tone->Tone;
 // a row that needs Offset or a tone or code column the header lacks, or whose needed cell is empty,
 // is an error, since guessing a tone would put a wrong one on the air. Cells a row does not use are
@@ -56,17 +61,38 @@ constexpr std::int64_t SPLIT_DISTANCE = 1000000; // 10 MHz in 10 Hz units
 constexpr std::int64_t MAX_UNITS = std::numeric_limits<std::int32_t>::max();
 
 enum Column {
-    COL_LOCATION, COL_NAME, COL_FREQUENCY, COL_DUPLEX, COL_OFFSET, COL_TONE, COL_RTONE, COL_CTONE,
-    COL_DTCS, COL_POLARITY, COL_RXDTCS, COL_CROSS, COL_MODE, COL_TSTEP, COL_SKIP, COL_POWER,
-    COL_COMMENT, COL_URCALL, COL_RPT1, COL_RPT2, COL_DVCODE, COLUMN_COUNT
+    COL_LOCATION,
+    COL_NAME,
+    COL_FREQUENCY,
+    COL_DUPLEX,
+    COL_OFFSET,
+    COL_TONE,
+    COL_RTONE,
+    COL_CTONE,
+    COL_DTCS,
+    COL_POLARITY,
+    COL_RXDTCS,
+    COL_CROSS,
+    COL_MODE,
+    COL_TSTEP,
+    COL_SKIP,
+    COL_POWER,
+    COL_COMMENT,
+    COL_URCALL,
+    COL_RPT1,
+    COL_RPT2,
+    COL_DVCODE,
+    COLUMN_COUNT
 };
 
 constexpr std::array<std::string_view, COLUMN_COUNT> ColumnNames{
-    "Location", "Name", "Frequency", "Duplex", "Offset", "Tone", "rToneFreq", "cToneFreq",
-    "DtcsCode", "DtcsPolarity", "RxDtcsCode", "CrossMode", "Mode", "TStep", "Skip", "Power",
-    "Comment", "URCALL", "RPT1CALL", "RPT2CALL", "DVCODE"};
+    "Location",  "Name",     "Frequency",    "Duplex",     "Offset",    "Tone",     "rToneFreq",
+    "cToneFreq", "DtcsCode", "DtcsPolarity", "RxDtcsCode", "CrossMode", "Mode",     "TStep",
+    "Skip",      "Power",    "Comment",      "URCALL",     "RPT1CALL",  "RPT2CALL", "DVCODE"};
 
-std::string columnName(Column c) { return std::string(ColumnNames[c]); }
+std::string columnName(Column c) {
+    return std::string(ColumnNames[c]);
+}
 
 // ---- writing ---------------------------------------------------------------------------------
 
@@ -95,9 +121,9 @@ enum class Kind { None, Tone, Dcs };
 
 struct Side {
     Kind kind = Kind::None;
-    std::string value;     // "67.0", "023", or the raw byte when the CSV cannot hold it
+    std::string value; // "67.0", "023", or the raw byte when the CSV cannot hold it
     char polarity = 'N';
-    std::string problem;   // why the value cannot be read back; empty when it can
+    std::string problem; // why the value cannot be read back; empty when it can
 };
 
 Side describeSide(std::uint8_t flags, std::uint8_t code, Direction d) {
@@ -157,7 +183,9 @@ ExportRow buildRow(const CQarloDoc& doc, int ch) {
     c[COL_LOCATION] = std::to_string(ch + 1);
     c[COL_NAME] = std::string(ChannelName(ch));
     c[COL_FREQUENCY] = formatMHz(rx);
-    if (rx < 0) row.problems.emplace_back(COL_FREQUENCY, "the receive frequency bytes read as a negative number");
+    if (rx < 0)
+        row.problems.emplace_back(COL_FREQUENCY,
+                                  "the receive frequency bytes read as a negative number");
 
     c[COL_OFFSET] = formatMHz(0);
     if (tx == rx) {
@@ -173,7 +201,9 @@ ExportRow buildRow(const CQarloDoc& doc, int ch) {
     } else {
         c[COL_DUPLEX] = "split";
         c[COL_OFFSET] = formatMHz(tx);
-        if (tx < 0) row.problems.emplace_back(COL_OFFSET, "the transmit frequency bytes read as a negative number");
+        if (tx < 0)
+            row.problems.emplace_back(COL_OFFSET,
+                                      "the transmit frequency bytes read as a negative number");
     }
 
     const Side txSide = describeSide(flags, doc.txCode(ch), Direction::Transmit);
@@ -192,11 +222,13 @@ ExportRow buildRow(const CQarloDoc& doc, int ch) {
         c[COL_TONE] = "Tone";
         c[COL_RTONE] = txSide.value;
         txColumn = COL_RTONE;
-    } else if (txSide.kind == Kind::Tone && rxSide.kind == Kind::Tone && txSide.value == rxSide.value) {
+    } else if (txSide.kind == Kind::Tone && rxSide.kind == Kind::Tone &&
+               txSide.value == rxSide.value) {
         c[COL_TONE] = "TSQL";
         c[COL_CTONE] = txSide.value;
         txColumn = rxColumn = COL_CTONE;
-    } else if (txSide.kind == Kind::Dcs && rxSide.kind == Kind::Dcs && txSide.value == rxSide.value) {
+    } else if (txSide.kind == Kind::Dcs && rxSide.kind == Kind::Dcs &&
+               txSide.value == rxSide.value) {
         c[COL_TONE] = "DTCS";
         c[COL_DTCS] = txSide.value;
         c[COL_POLARITY] = {txSide.polarity, rxSide.polarity};
@@ -254,8 +286,10 @@ struct Record {
 };
 
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -289,7 +323,8 @@ std::vector<Record> splitRecords(std::string_view text, std::vector<CsvError>& e
         while (true) {
             if (pos >= n) {
                 if (inQuotes) {
-                    errors.push_back({record.line, "", "a quoted cell is not closed before the end of the file"});
+                    errors.push_back({record.line, "",
+                                      "a quoted cell is not closed before the end of the file"});
                     return records;
                 }
                 break;
@@ -341,7 +376,8 @@ std::optional<double> parseNumber(std::string_view s) {
     if (s.empty()) return std::nullopt;
     double value = 0;
     const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(value)) return std::nullopt;
+    if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(value))
+        return std::nullopt;
     return value;
 }
 
@@ -360,7 +396,8 @@ struct RowReader {
     // The cell of a column the row needs a value from; an error when there is none.
     std::optional<std::string_view> needed(Column c, const char* what) {
         if (!has(c)) {
-            error(c, std::string("the row needs ") + what + ", but the header has no " + columnName(c) + " column");
+            error(c, std::string("the row needs ") + what + ", but the header has no " +
+                         columnName(c) + " column");
             return std::nullopt;
         }
         if (cell(c).empty()) {
@@ -389,7 +426,8 @@ struct RowReader {
         if (const auto hz = parseNumber(*text)) {
             for (std::size_t row = 0; row < CtcssTable.size(); ++row) {
                 const auto tableHz = parseNumber(CtcssTable[row]);
-                if (tableHz && std::fabs(*tableHz - *hz) < 1e-6) return encodeCtcssRow(static_cast<int>(row));
+                if (tableHz && std::fabs(*tableHz - *hz) < 1e-6)
+                    return encodeCtcssRow(static_cast<int>(row));
             }
         }
         error(c, "\"" + std::string(*text) + "\" is not one of the 38 tones the radio knows");
@@ -401,7 +439,8 @@ struct RowReader {
         if (!text) return std::nullopt;
         std::string digits(*text);
         const bool allDigits = !digits.empty() && digits.size() <= 3 &&
-                               std::all_of(digits.begin(), digits.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+                               std::all_of(digits.begin(), digits.end(),
+                                           [](char ch) { return ch >= '0' && ch <= '9'; });
         if (allDigits) digits.insert(0, 3 - digits.size(), '0');
         for (int row = 0; allDigits && row < DCS_NORMAL_COUNT; ++row) {
             if (DcsTable[static_cast<std::size_t>(row)].substr(0, 3) == digits) {
@@ -467,7 +506,8 @@ std::vector<CsvError> CsvExportProblems(const CQarloDoc& doc) {
         if (doc.rxFreq(ch) == 0) continue;
         ++line;
         for (const auto& [column, message] : buildRow(doc, ch).problems) {
-            problems.push_back({line, columnName(column), std::string(ChannelName(ch)) + ": " + message});
+            problems.push_back(
+                {line, columnName(column), std::string(ChannelName(ch)) + ": " + message});
         }
     }
     return problems;
@@ -490,14 +530,16 @@ CsvImportResult ImportCsv(CQarloDoc& doc, std::string_view text) {
         for (int col = 0; col < COLUMN_COUNT; ++col) {
             if (name != lower(ColumnNames[static_cast<std::size_t>(col)])) continue;
             if (index[static_cast<std::size_t>(col)] >= 0) {
-                errors.push_back({header.line, columnName(static_cast<Column>(col)), "the header names this column twice"});
+                errors.push_back({header.line, columnName(static_cast<Column>(col)),
+                                  "the header names this column twice"});
             }
             index[static_cast<std::size_t>(col)] = static_cast<int>(i);
         }
     }
     for (Column required : {COL_LOCATION, COL_FREQUENCY}) {
         if (index[required] < 0) {
-            errors.push_back({header.line, columnName(required), "the header has no " + columnName(required) + " column"});
+            errors.push_back({header.line, columnName(required),
+                              "the header has no " + columnName(required) + " column"});
         }
     }
     if (!errors.empty()) return result;
@@ -507,8 +549,9 @@ CsvImportResult ImportCsv(CQarloDoc& doc, std::string_view text) {
     for (std::size_t r = 1; r < records.size(); ++r) {
         const Record& record = records[r];
         if (record.fields.size() != header.fields.size()) {
-            errors.push_back({record.line, "", "the row has " + std::to_string(record.fields.size()) +
-                                                   " cells, the header " + std::to_string(header.fields.size())});
+            errors.push_back({record.line, "",
+                              "the row has " + std::to_string(record.fields.size()) +
+                                  " cells, the header " + std::to_string(header.fields.size())});
             continue;
         }
         RowReader row{record, index, errors};
@@ -518,12 +561,13 @@ CsvImportResult ImportCsv(CQarloDoc& doc, std::string_view text) {
         const std::string_view locationText = row.cell(COL_LOCATION);
         const auto location = parseLocation(locationText);
         if (!location) {
-            row.error(COL_LOCATION, "\"" + std::string(locationText) + "\" is not a channel number");
+            row.error(COL_LOCATION,
+                      "\"" + std::string(locationText) + "\" is not a channel number");
         } else if (*location < 1 || *location > CHANNEL_COUNT) {
             row.error(COL_LOCATION, "channel " + std::to_string(*location) + " is outside 1..16");
         } else if (const auto seen = lineOfLocation.find(*location); seen != lineOfLocation.end()) {
-            row.error(COL_LOCATION, "channel " + std::to_string(*location) + " is already set on line " +
-                                        std::to_string(seen->second));
+            row.error(COL_LOCATION, "channel " + std::to_string(*location) +
+                                        " is already set on line " + std::to_string(seen->second));
         } else {
             lineOfLocation[*location] = record.line;
             channel = *location - 1;
@@ -543,13 +587,15 @@ CsvImportResult ImportCsv(CQarloDoc& doc, std::string_view text) {
             if (rx && offset) {
                 const std::int64_t value = duplex == "+" ? *rx + *offset : *rx - *offset;
                 if (value < 0 || value > MAX_UNITS) {
-                    row.error(COL_OFFSET, "the transmit frequency " + formatMHz(value) + " MHz is outside 0 to 21474.836470 MHz");
+                    row.error(COL_OFFSET, "the transmit frequency " + formatMHz(value) +
+                                              " MHz is outside 0 to 21474.836470 MHz");
                 } else {
                     tx = value;
                 }
             }
         } else {
-            row.error(COL_DUPLEX, "\"" + std::string(row.cell(COL_DUPLEX)) + "\" is not one of \"\", +, -, split, off");
+            row.error(COL_DUPLEX, "\"" + std::string(row.cell(COL_DUPLEX)) +
+                                      "\" is not one of \"\", +, -, split, off");
         }
 
         // DtcsPolarity: two letters N or R, transmit first; only read when a DCS code is used.
@@ -558,9 +604,12 @@ CsvImportResult ImportCsv(CQarloDoc& doc, std::string_view text) {
         auto polarityLetter = [&](int side) -> std::optional<char> {
             if (!polarityRead) {
                 polarityRead = true;
-                const std::string letters = row.has(COL_POLARITY) ? lower(row.cell(COL_POLARITY)) : "nn";
-                if (letters.size() == 2 && (letters[0] == 'n' || letters[0] == 'r') && (letters[1] == 'n' || letters[1] == 'r')) {
-                    polarity = std::array<char, 2>{letters[0] == 'r' ? 'R' : 'N', letters[1] == 'r' ? 'R' : 'N'};
+                const std::string letters =
+                    row.has(COL_POLARITY) ? lower(row.cell(COL_POLARITY)) : "nn";
+                if (letters.size() == 2 && (letters[0] == 'n' || letters[0] == 'r') &&
+                    (letters[1] == 'n' || letters[1] == 'r')) {
+                    polarity = std::array<char, 2>{letters[0] == 'r' ? 'R' : 'N',
+                                                   letters[1] == 'r' ? 'R' : 'N'};
                 } else {
                     row.error(COL_POLARITY, "\"" + std::string(row.cell(COL_POLARITY)) +
                                                 "\" is not two letters N or R (transmit first)");
@@ -591,16 +640,22 @@ CsvImportResult ImportCsv(CQarloDoc& doc, std::string_view text) {
             txSignal = rxSignal = toneSignal(COL_CTONE, "a tone");
         } else if (tone == "dtcs") {
             txSignal = codeSignal(COL_DTCS, "a DCS code", 0);
-            if (txSignal) rxSignal = codeSignal(COL_DTCS, "a DCS code", 1);
-            else rxSignal.reset();
+            if (txSignal)
+                rxSignal = codeSignal(COL_DTCS, "a DCS code", 1);
+            else
+                rxSignal.reset();
         } else if (tone == "cross") {
-            const std::string cross = row.has(COL_CROSS) ? lower(row.cell(COL_CROSS)) : "tone->tone";
+            const std::string cross =
+                row.has(COL_CROSS) ? lower(row.cell(COL_CROSS)) : "tone->tone";
             const std::size_t arrow = cross.find("->");
             const std::string left = arrow == std::string::npos ? "?" : cross.substr(0, arrow);
             const std::string right = arrow == std::string::npos ? "?" : cross.substr(arrow + 2);
-            auto known = [](const std::string& s) { return s.empty() || s == "tone" || s == "dtcs"; };
+            auto known = [](const std::string& s) {
+                return s.empty() || s == "tone" || s == "dtcs";
+            };
             if (!known(left) || !known(right) || (left.empty() && right.empty())) {
-                row.error(COL_CROSS, "\"" + std::string(row.cell(COL_CROSS)) + "\" is not a cross mode the radio can hold");
+                row.error(COL_CROSS, "\"" + std::string(row.cell(COL_CROSS)) +
+                                         "\" is not a cross mode the radio can hold");
             } else {
                 if (left == "tone") txSignal = toneSignal(COL_RTONE, "a transmit tone");
                 if (left == "dtcs") txSignal = codeSignal(COL_DTCS, "a transmit DCS code", 0);
@@ -608,18 +663,26 @@ CsvImportResult ImportCsv(CQarloDoc& doc, std::string_view text) {
                 if (right == "dtcs") rxSignal = codeSignal(COL_RXDTCS, "a receive DCS code", 1);
             }
         } else if (tone == "tsql-r" || tone == "dtcs-r") {
-            row.error(COL_TONE, "\"" + std::string(row.cell(COL_TONE)) + "\" (reverse squelch) is not something the radio can do");
+            row.error(COL_TONE, "\"" + std::string(row.cell(COL_TONE)) +
+                                    "\" (reverse squelch) is not something the radio can do");
         } else {
-            row.error(COL_TONE, "\"" + std::string(row.cell(COL_TONE)) + "\" is not one of \"\", Tone, TSQL, DTCS, Cross");
+            row.error(COL_TONE, "\"" + std::string(row.cell(COL_TONE)) +
+                                    "\" is not one of \"\", Tone, TSQL, DTCS, Cross");
         }
 
         std::optional<bool> narrow;
         const std::string mode = row.has(COL_MODE) ? lower(row.cell(COL_MODE)) : "fm";
-        if (mode == "fm") narrow = false;
-        else if (mode == "nfm") narrow = true;
-        else row.error(COL_MODE, "\"" + std::string(row.cell(COL_MODE)) + "\" is neither FM (25 kHz) nor NFM (12.5 kHz)");
+        if (mode == "fm")
+            narrow = false;
+        else if (mode == "nfm")
+            narrow = true;
+        else
+            row.error(COL_MODE, "\"" + std::string(row.cell(COL_MODE)) +
+                                    "\" is neither FM (25 kHz) nor NFM (12.5 kHz)");
 
-        if (errors.size() != errorsBefore || !channel || !rx || !tx || !txSignal || !rxSignal || !narrow) continue;
+        if (errors.size() != errorsBefore || !channel || !rx || !tx || !txSignal || !rxSignal ||
+            !narrow)
+            continue;
         const int ch = *channel;
         work.setRxFreq(ch, static_cast<std::int32_t>(*rx));
         work.setTxFreq(ch, static_cast<std::int32_t>(*tx));

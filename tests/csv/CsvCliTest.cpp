@@ -31,7 +31,8 @@ protected:
     void SetUp() override {
         if (CLI.empty()) GTEST_SKIP() << "qarlo-cli is not built";
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = fs::temp_directory_path() / ("qarlo-csv-" + std::to_string(::getpid()) + "-" + info->name());
+        dir = fs::temp_directory_path() /
+              ("qarlo-csv-" + std::to_string(::getpid()) + "-" + info->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
@@ -83,12 +84,17 @@ TEST_F(CsvCli, ExportPipedIntoImportKeepsEveryDescribableByte) {
             base = csvtest::RandomDocument(rng);
             store(base, "b.q02");
         }
-        ASSERT_EQ(run("'" + CLI + "' export a.q02 | '" + CLI + "' import - b.q02 > out.txt 2> err.txt"), 0)
+        ASSERT_EQ(
+            run("'" + CLI + "' export a.q02 | '" + CLI + "' import - b.q02 > out.txt 2> err.txt"),
+            0)
             << read(path("err.txt"));
         ASSERT_TRUE(csvtest::SameMemory(csvtest::ExpectedImport(source, base), load("b.q02")));
         int rows = 0;
-        for (int ch = 0; ch < CHANNEL_COUNT; ++ch) rows += source.rxFreq(ch) != 0;
-        EXPECT_EQ(read(path("out.txt")), std::to_string(rows) + (rows == 1 ? " channel" : " channels") + " set in b.q02\n");
+        for (int ch = 0; ch < CHANNEL_COUNT; ++ch)
+            rows += source.rxFreq(ch) != 0;
+        EXPECT_EQ(read(path("out.txt")), std::to_string(rows) +
+                                             (rows == 1 ? " channel" : " channels") +
+                                             " set in b.q02\n");
     }
 }
 
@@ -118,14 +124,15 @@ TEST_F(CsvCli, ExportWarnsAboutBytesTheCsvCannotHold) {
     doc.setRxCode(3, 0x9C);
     store(doc, "a.q02");
     ASSERT_EQ(run("'" + CLI + "' export a.q02 -o out.csv 2> err.txt"), 0);
-    EXPECT_EQ(read(path("err.txt")),
-              "qarlo-cli: warning: out.csv:2: column RxDtcsCode: 04频道: receive DCS byte 0x9C is not the byte of "
-              "any of the 166 codes; importing this row will fail\n");
+    EXPECT_EQ(read(path("err.txt")), "qarlo-cli: warning: out.csv:2: column RxDtcsCode: 04频道: "
+                                     "receive DCS byte 0x9C is not the byte of "
+                                     "any of the 166 codes; importing this row will fail\n");
     // ...and the import refuses that row rather than storing another code.
     store(doc, "b.q02");
     const std::string before = read(path("b.q02"));
     EXPECT_EQ(run("'" + CLI + "' import out.csv b.q02 2> err.txt"), 1);
-    EXPECT_EQ(read(path("err.txt")).rfind("out.csv:2: column RxDtcsCode: ", 0), 0u) << read(path("err.txt"));
+    EXPECT_EQ(read(path("err.txt")).rfind("out.csv:2: column RxDtcsCode: ", 0), 0u)
+        << read(path("err.txt"));
     EXPECT_EQ(read(path("b.q02")), before);
 }
 
@@ -133,20 +140,25 @@ TEST_F(CsvCli, ImportErrorsLeaveTheFileUntouched) {
     std::mt19937 rng(8);
     store(csvtest::RandomDocument(rng), "b.q02");
     const std::string before = read(path("b.q02"));
-    write(path("in.csv"), "Location,Frequency,Tone,rToneFreq\n# fine\n1,430,Tone,67\n17,430,Tone,66\n2,430,TSQL-R,67\n1,x,\n");
+    write(path("in.csv"), "Location,Frequency,Tone,rToneFreq\n# "
+                          "fine\n1,430,Tone,67\n17,430,Tone,66\n2,430,TSQL-R,67\n1,x,\n");
     EXPECT_EQ(run("'" + CLI + "' import in.csv b.q02 > out.txt 2> err.txt"), 1);
-    EXPECT_EQ(read(path("err.txt")),
-              "in.csv:4: column Location: channel 17 is outside 1..16\n"
-              "in.csv:4: column rToneFreq: \"66\" is not one of the 38 tones the radio knows\n"
-              "in.csv:5: column Tone: \"TSQL-R\" (reverse squelch) is not something the radio can do\n"
-              "in.csv:6: the row has 3 cells, the header 4\n"
-              "qarlo-cli: b.q02 left unchanged\n");
+    EXPECT_EQ(
+        read(path("err.txt")),
+        "in.csv:4: column Location: channel 17 is outside 1..16\n"
+        "in.csv:4: column rToneFreq: \"66\" is not one of the 38 tones the radio knows\n"
+        "in.csv:5: column Tone: \"TSQL-R\" (reverse squelch) is not something the radio can do\n"
+        "in.csv:6: the row has 3 cells, the header 4\n"
+        "qarlo-cli: b.q02 left unchanged\n");
     EXPECT_EQ(read(path("out.txt")), "");
     EXPECT_EQ(read(path("b.q02")), before);
 
     // An error also keeps a missing FILE from being created; stdin is named as such.
-    EXPECT_EQ(run("printf 'Location,Frequency\\n0,430\\n' | '" + CLI + "' import - new.q02 2> err.txt"), 1);
-    EXPECT_EQ(read(path("err.txt")).rfind("<stdin>:2: column Location: ", 0), 0u) << read(path("err.txt"));
+    EXPECT_EQ(
+        run("printf 'Location,Frequency\\n0,430\\n' | '" + CLI + "' import - new.q02 2> err.txt"),
+        1);
+    EXPECT_EQ(read(path("err.txt")).rfind("<stdin>:2: column Location: ", 0), 0u)
+        << read(path("err.txt"));
     EXPECT_FALSE(fs::exists(path("new.q02")));
 }
 

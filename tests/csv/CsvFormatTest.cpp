@@ -1,4 +1,5 @@
-// What ExportCsv writes for each kind of channel, and that those rows read back into the same bytes.
+// What ExportCsv writes for each kind of channel, and that those rows read back into the same
+// bytes.
 #include "CsvTestSupport.h"
 
 #include "memory/Bytes.h"
@@ -32,13 +33,15 @@ std::vector<std::string> cells(const std::string& row) {
     std::vector<std::string> out;
     std::stringstream in(row);
     std::string cell;
-    while (std::getline(in, cell, ',')) out.push_back(cell);
+    while (std::getline(in, cell, ','))
+        out.push_back(cell);
     if (!row.empty() && row.back() == ',') out.emplace_back();
     return out;
 }
 
 // A one-channel document at channel 0.
-CQarloDoc channelDoc(std::int32_t rx, std::int32_t tx, std::uint8_t flags, std::uint8_t txCode, std::uint8_t rxCode) {
+CQarloDoc channelDoc(std::int32_t rx, std::int32_t tx, std::uint8_t flags, std::uint8_t txCode,
+                     std::uint8_t rxCode) {
     CQarloDoc doc;
     doc.setRxFreq(0, rx);
     doc.setTxFreq(0, tx);
@@ -73,33 +76,44 @@ TEST(CsvExport, HeaderAndOneRowPerChannelWithAReceiveFrequency) {
     const auto all = lines(ExportCsv(doc));
     ASSERT_EQ(all.size(), 3u);
     EXPECT_EQ(all[0], CSV_HEADER);
-    EXPECT_EQ(all[1], "5,05频道,430.125000,off,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,");
-    EXPECT_EQ(all[2], "16,16频道,0.000010,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,");
+    EXPECT_EQ(
+        all[1],
+        "5,05频道,430.125000,off,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,");
+    EXPECT_EQ(all[2],
+              "16,16频道,0.000010,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,");
     EXPECT_EQ(cells(all[1]).size(), cells(all[0]).size());
 }
 
 // The seed's own examples: QT 67 one way and DQT 023I the other, a split channel, 12.5 kHz.
 TEST(CsvExport, SeedExamples) {
-    const auto txTone67RxDcs023I = channelDoc(43850000, 43850000, FLAG_TX_CODED | FLAG_TX_CTCSS | FLAG_RX_CODED, 0x00, 0x87);
-    EXPECT_EQ(onlyRow(txTone67RxDcs023I),
-              "1,01频道,438.500000,,0.000000,Cross,67.0,88.5,023,NR,023,Tone->DTCS,FM,5.00,,High,,,,,");
+    const auto txTone67RxDcs023I =
+        channelDoc(43850000, 43850000, FLAG_TX_CODED | FLAG_TX_CTCSS | FLAG_RX_CODED, 0x00, 0x87);
+    EXPECT_EQ(
+        onlyRow(txTone67RxDcs023I),
+        "1,01频道,438.500000,,0.000000,Cross,67.0,88.5,023,NR,023,Tone->DTCS,FM,5.00,,High,,,,,");
     expectReadsBack(txTone67RxDcs023I);
 
-    const auto txDcs023IRxTone67 = channelDoc(43850000, 43850000, FLAG_TX_CODED | FLAG_RX_CODED | FLAG_RX_CTCSS, 0x87, 0x00);
-    EXPECT_EQ(onlyRow(txDcs023IRxTone67),
-              "1,01频道,438.500000,,0.000000,Cross,88.5,67.0,023,RN,023,DTCS->Tone,FM,5.00,,High,,,,,");
+    const auto txDcs023IRxTone67 =
+        channelDoc(43850000, 43850000, FLAG_TX_CODED | FLAG_RX_CODED | FLAG_RX_CTCSS, 0x87, 0x00);
+    EXPECT_EQ(
+        onlyRow(txDcs023IRxTone67),
+        "1,01频道,438.500000,,0.000000,Cross,88.5,67.0,023,RN,023,DTCS->Tone,FM,5.00,,High,,,,,");
     expectReadsBack(txDcs023IRxTone67);
 
     const auto split = channelDoc(43850000, 43090000, 0, 0, 0);
-    EXPECT_EQ(onlyRow(split), "1,01频道,438.500000,-,7.600000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,");
+    EXPECT_EQ(onlyRow(split),
+              "1,01频道,438.500000,-,7.600000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,");
     expectReadsBack(split);
 
     const auto crossBand = channelDoc(14550000, 43500000, 0, 0, 0);
-    EXPECT_EQ(onlyRow(crossBand), "1,01频道,145.500000,split,435.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,");
+    EXPECT_EQ(
+        onlyRow(crossBand),
+        "1,01频道,145.500000,split,435.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,");
     expectReadsBack(crossBand);
 
     const auto narrow = channelDoc(43901250, 43901250, FLAG_NARROW, 0, 0);
-    EXPECT_EQ(onlyRow(narrow), "1,01频道,439.012500,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,NFM,6.25,,High,,,,,");
+    EXPECT_EQ(onlyRow(narrow),
+              "1,01频道,439.012500,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,NFM,6.25,,High,,,,,");
     expectReadsBack(narrow);
 }
 
@@ -114,7 +128,7 @@ TEST(CsvExport, DuplexAndOffset) {
         {43000000, 43000000, "", "0.000000"},
         {43000000, 0, "off", "0.000000"},
         {43000000, 43500000, "+", "5.000000"},
-        {43000000, 44000000, "+", "10.000000"},     // 10 MHz is still an offset
+        {43000000, 44000000, "+", "10.000000"},      // 10 MHz is still an offset
         {43000000, 44000001, "split", "440.000010"}, // a step beyond it is a split
         {43000000, 42000000, "-", "10.000000"},
         {43000000, 41999999, "split", "419.999990"},
@@ -145,14 +159,16 @@ TEST(CsvExport, SignallingOfBothDirections) {
     constexpr std::uint8_t TXD = FLAG_TX_CODED, RXD = FLAG_RX_CODED;
     const SignalCase cases[] = {
         {0, 0, 0, ",88.5,88.5,023,NN,023,Tone->Tone"},
-        {FLAG_TX_CTCSS | FLAG_RX_CTCSS, 5, 9, ",88.5,88.5,023,NN,023,Tone->Tone"}, // CTCSS bits alone: uncoded
+        {FLAG_TX_CTCSS | FLAG_RX_CTCSS, 5, 9,
+         ",88.5,88.5,023,NN,023,Tone->Tone"}, // CTCSS bits alone: uncoded
         {TXQ, 0x0B, 0, "Tone,100.0,88.5,023,NN,023,Tone->Tone"},
         {TXQ, 0x25, 0x11, "Tone,250.3,88.5,023,NN,023,Tone->Tone"},
         {TXQ | RXQ, 0x01, 0x01, "TSQL,88.5,71.9,023,NN,023,Tone->Tone"},
         {TXQ | RXQ, 0x01, 0x02, "Cross,71.9,74.4,023,NN,023,Tone->Tone"},
         {TXD | RXD, 0x00, 0x00, "DTCS,88.5,88.5,023,NN,023,Tone->Tone"},
-        {TXD | RXD, 0x53, 0x91, "DTCS,88.5,88.5,754,NR,023,Tone->Tone"},   // same code, polarities differ
-        {TXD | RXD, 0x85, 0x1C, "DTCS,88.5,88.5,172,RN,023,Tone->Tone"},   // 172I is 0x85
+        {TXD | RXD, 0x53, 0x91,
+         "DTCS,88.5,88.5,754,NR,023,Tone->Tone"}, // same code, polarities differ
+        {TXD | RXD, 0x85, 0x1C, "DTCS,88.5,88.5,172,RN,023,Tone->Tone"}, // 172I is 0x85
         {TXD | RXD, 0x06, 0x07, "Cross,88.5,88.5,043,NN,047,DTCS->DTCS"},
         {TXD, 0x80, 0, "Cross,88.5,88.5,047,RN,023,DTCS->"},
         {RXD, 0, 0x80, "Cross,88.5,88.5,023,NR,047,->DTCS"},
@@ -166,7 +182,8 @@ TEST(CsvExport, SignallingOfBothDirections) {
         const auto row = cells(onlyRow(doc));
         ASSERT_EQ(row.size(), 21u);
         std::string signalling;
-        for (int i = 5; i <= 11; ++i) signalling += (i > 5 ? "," : "") + row[static_cast<std::size_t>(i)];
+        for (int i = 5; i <= 11; ++i)
+            signalling += (i > 5 ? "," : "") + row[static_cast<std::size_t>(i)];
         EXPECT_EQ(signalling, c.expected);
         EXPECT_TRUE(CsvExportProblems(doc).empty());
         expectReadsBack(doc);
@@ -203,7 +220,8 @@ TEST(CsvExport, UndescribableBytesAreReportedAndRefusedOnImport) {
         {43000000, 43000000, TXQ, 0x26, 0, "rToneFreq", "0x26"},
         {43000000, 43000000, RXQ, 0, 0xFF, "cToneFreq", "0xFF"},
         {43000000, 43000000, TXQ | RXQ, 0x30, 0x30, "cToneFreq", "0x30"},
-        {43000000, 43000000, FLAG_TX_CODED, 0x05, 0, "DtcsCode", "0x05"},  // shown as 032N, but 032N is 0x04
+        {43000000, 43000000, FLAG_TX_CODED, 0x05, 0, "DtcsCode",
+         "0x05"}, // shown as 032N, but 032N is 0x04
         {43000000, 43000000, FLAG_RX_CODED, 0, 0x9C, "RxDtcsCode", "0x9C"}, // the inverted 036
         {43000000, 43000000, FLAG_RX_CODED, 0, 0x54, "RxDtcsCode", "0x54"},
         {43000000, 43000000, FLAG_TX_CODED | FLAG_RX_CODED, 0xD4, 0xD4, "DtcsCode", "0xD4"},
@@ -213,7 +231,8 @@ TEST(CsvExport, UndescribableBytesAreReportedAndRefusedOnImport) {
         CQarloDoc doc;
         doc.setRxFreq(2, 43000000); // a describable channel first, so the bad row is on line 3
         doc.setTxFreq(2, 43000000);
-        // Raw bytes: the document's own setter does not store a negative number as its two's complement.
+        // Raw bytes: the document's own setter does not store a negative number as its two's
+        // complement.
         writeBE32(doc.record(5) + REC_RX_FREQ, static_cast<std::uint32_t>(c.rx));
         writeBE32(doc.record(5) + REC_TX_FREQ, static_cast<std::uint32_t>(c.tx));
         doc.setFlags(5, c.flags);

@@ -20,18 +20,19 @@ const std::string HEADER = std::string(CSV_HEADER) + "\n";
 
 // A full-width row with the signalling and mode given, as radio tools write it.
 std::string row(const std::string& location, const std::string& freq, const std::string& duplex,
-                const std::string& offset, const std::string& signalling, const std::string& mode = "FM") {
-    return location + ",Name," + freq + "," + duplex + "," + offset + "," + signalling + "," + mode +
-           ",5.00,,High,,,,,\n";
+                const std::string& offset, const std::string& signalling,
+                const std::string& mode = "FM") {
+    return location + ",Name," + freq + "," + duplex + "," + offset + "," + signalling + "," +
+           mode + ",5.00,,High,,,,,\n";
 }
 const std::string NO_SIGNAL = ",88.5,88.5,023,NN,023,Tone->Tone";
 
 TEST(CsvImport, RowSetsFrequenciesSignallingAndBandwidth) {
     CQarloDoc doc;
-    const std::string csv = HEADER +
-                            row("1", "438.500000", "-", "7.600000", "Cross,67.0,88.5,023,NR,023,Tone->DTCS") +
-                            row("16", "439.012500", "", "0.000000", "TSQL,88.5,100.0,023,NN,023,Tone->Tone", "NFM") +
-                            row("3", "145.5", "split", "435", "DTCS,88.5,88.5,172,RR,023,Tone->Tone");
+    const std::string csv =
+        HEADER + row("1", "438.500000", "-", "7.600000", "Cross,67.0,88.5,023,NR,023,Tone->DTCS") +
+        row("16", "439.012500", "", "0.000000", "TSQL,88.5,100.0,023,NN,023,Tone->Tone", "NFM") +
+        row("3", "145.5", "split", "435", "DTCS,88.5,88.5,172,RR,023,Tone->Tone");
     const auto result = ImportCsv(doc, csv);
     ASSERT_TRUE(result.ok()) << Errors(result);
     EXPECT_EQ(result.channelsSet, (std::vector<int>{0, 2, 15}));
@@ -45,7 +46,8 @@ TEST(CsvImport, RowSetsFrequenciesSignallingAndBandwidth) {
 
     EXPECT_EQ(doc.rxFreq(15), 43901250);
     EXPECT_EQ(doc.txFreq(15), 43901250);
-    EXPECT_EQ(doc.flags(15), FLAG_NARROW | FLAG_TX_CODED | FLAG_TX_CTCSS | FLAG_RX_CODED | FLAG_RX_CTCSS);
+    EXPECT_EQ(doc.flags(15),
+              FLAG_NARROW | FLAG_TX_CODED | FLAG_TX_CTCSS | FLAG_RX_CODED | FLAG_RX_CTCSS);
     EXPECT_EQ(doc.txCode(15), 11);
     EXPECT_EQ(doc.rxCode(15), 11);
 
@@ -66,13 +68,15 @@ TEST(CsvImport, RowSetsFrequenciesSignallingAndBandwidth) {
 TEST(CsvImport, LeavesWhatTheCsvDoesNotDescribe) {
     std::mt19937 rng(7);
     CQarloDoc doc;
-    for (auto& b : doc.ChannelMemory) b = static_cast<std::uint8_t>(rng());
+    for (auto& b : doc.ChannelMemory)
+        b = static_cast<std::uint8_t>(rng());
     doc.setFlags(4, 0xFF);
     doc.setTxCode(4, 0x33);
     doc.setRxCode(4, 0x44);
     CQarloDoc before = doc;
 
-    const auto result = ImportCsv(doc, HEADER + row("5", "430.000000", "off", "0", "" + NO_SIGNAL, "FM"));
+    const auto result =
+        ImportCsv(doc, HEADER + row("5", "430.000000", "off", "0", "" + NO_SIGNAL, "FM"));
     ASSERT_TRUE(result.ok()) << Errors(result);
     EXPECT_EQ(doc.rxFreq(4), 43000000);
     EXPECT_EQ(doc.txFreq(4), 0);
@@ -141,7 +145,8 @@ TEST(CsvImport, MinimalFileAndDefaults) {
     ASSERT_TRUE(dtcs.ok()) << Errors(dtcs);
     EXPECT_EQ(doc.txCode(0), 0x53);
     EXPECT_EQ(doc.rxCode(0), 0x53);
-    const auto cross = ImportCsv(doc, "Location,Frequency,Tone,rToneFreq,cToneFreq\n1,430,Cross,67,71.9\n");
+    const auto cross =
+        ImportCsv(doc, "Location,Frequency,Tone,rToneFreq,cToneFreq\n1,430,Cross,67,71.9\n");
     ASSERT_TRUE(cross.ok()) << Errors(cross);
     EXPECT_EQ(doc.flags(0), FLAG_TX_CODED | FLAG_TX_CTCSS | FLAG_RX_CODED | FLAG_RX_CTCSS);
     EXPECT_EQ(doc.txCode(0), 0);
@@ -153,11 +158,12 @@ TEST(CsvImport, TonesAndCodesReadAsNumbers) {
     const struct {
         const char* text;
         std::uint8_t byte;
-    } tones[] = {{"67", 0}, {"67.0", 0}, {"67.00", 0}, {"+67", 0}, {"100", 11}, {"100.0", 11},
-                 {"1e2", 11}, {"250.3", 37}, {" 71.9 ", 1}, {"123.000", 17}};
+    } tones[] = {{"67", 0},     {"67.0", 0}, {"67.00", 0},  {"+67", 0},    {"100", 11},
+                 {"100.0", 11}, {"1e2", 11}, {"250.3", 37}, {" 71.9 ", 1}, {"123.000", 17}};
     for (const auto& t : tones) {
         CQarloDoc doc;
-        const auto result = ImportCsv(doc, std::string("Location,Frequency,Tone,rToneFreq\n1,430,Tone,\"") + t.text + "\"\n");
+        const auto result = ImportCsv(
+            doc, std::string("Location,Frequency,Tone,rToneFreq\n1,430,Tone,\"") + t.text + "\"\n");
         ASSERT_TRUE(result.ok()) << t.text << "\n" << Errors(result);
         EXPECT_EQ(doc.txCode(0), t.byte) << t.text;
     }
@@ -165,12 +171,14 @@ TEST(CsvImport, TonesAndCodesReadAsNumbers) {
         const char* code;
         const char* polarity;
         std::uint8_t byte;
-    } codes[] = {{"023", "NN", 0x00}, {"23", "NN", 0x00}, {"023", "RR", 0x87}, {"047", "rr", 0x80},
-                 {"754", "NN", 0x53}, {"754", "RR", 0x91}, {"172", "RR", 0x85}, {"043", "NN", 0x06}};
+    } codes[] = {{"023", "NN", 0x00}, {"23", "NN", 0x00},  {"023", "RR", 0x87},
+                 {"047", "rr", 0x80}, {"754", "NN", 0x53}, {"754", "RR", 0x91},
+                 {"172", "RR", 0x85}, {"043", "NN", 0x06}};
     for (const auto& c : codes) {
         CQarloDoc doc;
-        const auto result = ImportCsv(doc, std::string("Location,Frequency,Tone,DtcsCode,DtcsPolarity\n1,430,DTCS,") +
-                                               c.code + "," + c.polarity + "\n");
+        const auto result = ImportCsv(
+            doc, std::string("Location,Frequency,Tone,DtcsCode,DtcsPolarity\n1,430,DTCS,") +
+                     c.code + "," + c.polarity + "\n");
         ASSERT_TRUE(result.ok()) << c.code << "\n" << Errors(result);
         EXPECT_EQ(doc.txCode(0), c.byte) << c.code << c.polarity;
         EXPECT_EQ(doc.rxCode(0), c.byte) << c.code << c.polarity;
@@ -181,9 +189,14 @@ TEST(CsvImport, FrequenciesRoundToTenHertzAndReachTheTopOfTheRange) {
     const struct {
         const char* text;
         std::int32_t units;
-    } cases[] = {{"430.125", 43012500},      {"430.1250049", 43012500}, {"430.1250051", 43012501},
-                 {"0", 0},                    {"-0", 0},                 {"0.000004", 0},
-                 {"21474.836470", 0x7FFFFFFF}, {"21474.8364749", 0x7FFFFFFF}};
+    } cases[] = {{"430.125", 43012500},
+                 {"430.1250049", 43012500},
+                 {"430.1250051", 43012501},
+                 {"0", 0},
+                 {"-0", 0},
+                 {"0.000004", 0},
+                 {"21474.836470", 0x7FFFFFFF},
+                 {"21474.8364749", 0x7FFFFFFF}};
     for (const auto& c : cases) {
         CQarloDoc doc;
         const auto result = ImportCsv(doc, std::string("Location,Frequency\n1,") + c.text + "\n");
@@ -213,7 +226,8 @@ TEST(CsvImport, ErrorsNameLineAndColumnAndChangeNothing) {
         {"frequency negative", HEADER + row("2", "-430", "", "0", NO_SIGNAL), 2, "Frequency"},
         {"frequency nan", HEADER + row("2", "nan", "", "0", NO_SIGNAL), 2, "Frequency"},
         {"frequency inf", HEADER + row("2", "inf", "", "0", NO_SIGNAL), 2, "Frequency"},
-        {"frequency too high", HEADER + row("2", "21474.836480", "", "0", NO_SIGNAL), 2, "Frequency"},
+        {"frequency too high", HEADER + row("2", "21474.836480", "", "0", NO_SIGNAL), 2,
+         "Frequency"},
         {"frequency with unit", HEADER + row("2", "430MHz", "", "0", NO_SIGNAL), 2, "Frequency"},
         {"duplex unknown", HEADER + row("2", "430", "x", "0", NO_SIGNAL), 2, "Duplex"},
         {"offset text", HEADER + row("2", "430", "+", "five", NO_SIGNAL), 2, "Offset"},
@@ -221,36 +235,59 @@ TEST(CsvImport, ErrorsNameLineAndColumnAndChangeNothing) {
         {"offset below zero", HEADER + row("2", "5", "-", "7.6", NO_SIGNAL), 2, "Offset"},
         {"offset above range", HEADER + row("2", "21474", "+", "10", NO_SIGNAL), 2, "Offset"},
         {"split negative", HEADER + row("2", "430", "split", "-435", NO_SIGNAL), 2, "Offset"},
-        {"tsql-r", HEADER + row("2", "430", "", "0", "TSQL-R,88.5,88.5,023,NN,023,Tone->Tone"), 2, "Tone"},
-        {"dtcs-r", HEADER + row("2", "430", "", "0", "DTCS-R,88.5,88.5,023,NN,023,Tone->Tone"), 2, "Tone"},
-        {"tone unknown", HEADER + row("2", "430", "", "0", "CTCSS,88.5,88.5,023,NN,023,Tone->Tone"), 2, "Tone"},
-        {"tone not among 38", HEADER + row("2", "430", "", "0", "Tone,69.3,88.5,023,NN,023,Tone->Tone"), 2, "rToneFreq"},
-        {"tone is 67.05", HEADER + row("2", "430", "", "0", "Tone,67.05,88.5,023,NN,023,Tone->Tone"), 2, "rToneFreq"},
-        {"tsql tone empty", HEADER + row("2", "430", "", "0", "TSQL,88.5,,023,NN,023,Tone->Tone"), 2, "cToneFreq"},
-        {"tsql tone text", HEADER + row("2", "430", "", "0", "TSQL,88.5,x,023,NN,023,Tone->Tone"), 2, "cToneFreq"},
-        {"code 036", HEADER + row("2", "430", "", "0", "DTCS,88.5,88.5,036,NN,023,Tone->Tone"), 2, "DtcsCode"},
-        {"code 999", HEADER + row("2", "430", "", "0", "DTCS,88.5,88.5,999,NN,023,Tone->Tone"), 2, "DtcsCode"},
-        {"code 0023", HEADER + row("2", "430", "", "0", "DTCS,88.5,88.5,0023,NN,023,Tone->Tone"), 2, "DtcsCode"},
-        {"rx code 036", HEADER + row("2", "430", "", "0", "Cross,88.5,88.5,023,NN,036,DTCS->DTCS"), 2, "RxDtcsCode"},
-        {"polarity X", HEADER + row("2", "430", "", "0", "DTCS,88.5,88.5,023,NX,023,Tone->Tone"), 2, "DtcsPolarity"},
-        {"polarity one letter", HEADER + row("2", "430", "", "0", "Cross,88.5,88.5,023,R,023,DTCS->"), 2, "DtcsPolarity"},
-        {"cross unknown", HEADER + row("2", "430", "", "0", "Cross,88.5,88.5,023,NN,023,Tone->DCS"), 2, "CrossMode"},
-        {"cross empty both", HEADER + row("2", "430", "", "0", "Cross,88.5,88.5,023,NN,023,->"), 2, "CrossMode"},
-        {"cross no arrow", HEADER + row("2", "430", "", "0", "Cross,88.5,88.5,023,NN,023,Tone"), 2, "CrossMode"},
-        {"cross rx tone bad", HEADER + row("2", "430", "", "0", "Cross,88.5,1.0,023,NN,023,DTCS->Tone"), 2, "cToneFreq"},
+        {"tsql-r", HEADER + row("2", "430", "", "0", "TSQL-R,88.5,88.5,023,NN,023,Tone->Tone"), 2,
+         "Tone"},
+        {"dtcs-r", HEADER + row("2", "430", "", "0", "DTCS-R,88.5,88.5,023,NN,023,Tone->Tone"), 2,
+         "Tone"},
+        {"tone unknown", HEADER + row("2", "430", "", "0", "CTCSS,88.5,88.5,023,NN,023,Tone->Tone"),
+         2, "Tone"},
+        {"tone not among 38",
+         HEADER + row("2", "430", "", "0", "Tone,69.3,88.5,023,NN,023,Tone->Tone"), 2, "rToneFreq"},
+        {"tone is 67.05",
+         HEADER + row("2", "430", "", "0", "Tone,67.05,88.5,023,NN,023,Tone->Tone"), 2,
+         "rToneFreq"},
+        {"tsql tone empty", HEADER + row("2", "430", "", "0", "TSQL,88.5,,023,NN,023,Tone->Tone"),
+         2, "cToneFreq"},
+        {"tsql tone text", HEADER + row("2", "430", "", "0", "TSQL,88.5,x,023,NN,023,Tone->Tone"),
+         2, "cToneFreq"},
+        {"code 036", HEADER + row("2", "430", "", "0", "DTCS,88.5,88.5,036,NN,023,Tone->Tone"), 2,
+         "DtcsCode"},
+        {"code 999", HEADER + row("2", "430", "", "0", "DTCS,88.5,88.5,999,NN,023,Tone->Tone"), 2,
+         "DtcsCode"},
+        {"code 0023", HEADER + row("2", "430", "", "0", "DTCS,88.5,88.5,0023,NN,023,Tone->Tone"), 2,
+         "DtcsCode"},
+        {"rx code 036", HEADER + row("2", "430", "", "0", "Cross,88.5,88.5,023,NN,036,DTCS->DTCS"),
+         2, "RxDtcsCode"},
+        {"polarity X", HEADER + row("2", "430", "", "0", "DTCS,88.5,88.5,023,NX,023,Tone->Tone"), 2,
+         "DtcsPolarity"},
+        {"polarity one letter",
+         HEADER + row("2", "430", "", "0", "Cross,88.5,88.5,023,R,023,DTCS->"), 2, "DtcsPolarity"},
+        {"cross unknown", HEADER + row("2", "430", "", "0", "Cross,88.5,88.5,023,NN,023,Tone->DCS"),
+         2, "CrossMode"},
+        {"cross empty both", HEADER + row("2", "430", "", "0", "Cross,88.5,88.5,023,NN,023,->"), 2,
+         "CrossMode"},
+        {"cross no arrow", HEADER + row("2", "430", "", "0", "Cross,88.5,88.5,023,NN,023,Tone"), 2,
+         "CrossMode"},
+        {"cross rx tone bad",
+         HEADER + row("2", "430", "", "0", "Cross,88.5,1.0,023,NN,023,DTCS->Tone"), 2, "cToneFreq"},
         {"mode AM", HEADER + row("2", "430", "", "0", NO_SIGNAL, "AM"), 2, "Mode"},
         {"mode empty", HEADER + row("2", "430", "", "0", NO_SIGNAL, ""), 2, "Mode"},
         {"too few cells", HEADER + ok + "3,Name,430\n", 3, ""},
-        {"too many cells", HEADER + "3,Name,430,,0,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,,extra\n", 2, ""},
+        {"too many cells",
+         HEADER + "3,Name,430,,0,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,,extra\n", 2,
+         ""},
         {"unclosed quote", HEADER + ok + "\"3,Name,430\n", 3, ""},
         {"header without Frequency", "Location,Name\n1,x\n", 1, "Frequency"},
         {"header without Location", "Name,Frequency\nx,430\n", 1, "Location"},
-        {"header names a column twice", "Location,Frequency,frequency\n1,430,431\n", 1, "Frequency"},
+        {"header names a column twice", "Location,Frequency,frequency\n1,430,431\n", 1,
+         "Frequency"},
         {"empty file", "", 1, ""},
         {"only comments", "\xEF\xBB\xBF# nothing\n\n", 1, ""},
-        {"row needs a missing tone column", "Location,Frequency,Tone\n1,430,TSQL\n", 2, "cToneFreq"},
+        {"row needs a missing tone column", "Location,Frequency,Tone\n1,430,TSQL\n", 2,
+         "cToneFreq"},
         {"row needs a missing offset column", "Location,Frequency,Duplex\n1,430,+\n", 2, "Offset"},
-        {"error after comments counts physical lines", "# a\n\nLocation,Frequency\n# b\n\n1,x\n", 6, "Frequency"},
+        {"error after comments counts physical lines", "# a\n\nLocation,Frequency\n# b\n\n1,x\n", 6,
+         "Frequency"},
     };
     std::mt19937 rng(11);
     for (const auto& c : cases) {
@@ -270,15 +307,21 @@ TEST(CsvImport, ErrorsNameLineAndColumnAndChangeNothing) {
 }
 
 TEST(CsvImport, EveryErrorOfEveryRowIsReported) {
-    const std::string csv = HEADER + row("0", "x", "?", "0", "TSQL-R,88.5,88.5,023,NN,023,Tone->Tone", "AM") +
-                            row("2", "430", "", "0", NO_SIGNAL) +
-                            row("3", "430", "", "0", "Cross,1,2,036,NN,023,Tone->DTCS");
+    const std::string csv =
+        HEADER + row("0", "x", "?", "0", "TSQL-R,88.5,88.5,023,NN,023,Tone->Tone", "AM") +
+        row("2", "430", "", "0", NO_SIGNAL) +
+        row("3", "430", "", "0", "Cross,1,2,036,NN,023,Tone->DTCS");
     CQarloDoc doc;
     const auto result = ImportCsv(doc, csv);
     std::vector<std::pair<int, std::string>> where;
-    for (const auto& e : result.errors) where.emplace_back(e.line, e.column);
-    EXPECT_EQ(where, (std::vector<std::pair<int, std::string>>{{2, "Location"}, {2, "Frequency"}, {2, "Duplex"},
-                                                               {2, "Tone"}, {2, "Mode"}, {4, "rToneFreq"}}));
+    for (const auto& e : result.errors)
+        where.emplace_back(e.line, e.column);
+    EXPECT_EQ(where, (std::vector<std::pair<int, std::string>>{{2, "Location"},
+                                                               {2, "Frequency"},
+                                                               {2, "Duplex"},
+                                                               {2, "Tone"},
+                                                               {2, "Mode"},
+                                                               {4, "rToneFreq"}}));
     EXPECT_TRUE(SameMemory(CQarloDoc(), doc)); // row 3 was fine, but nothing is applied
 }
 
@@ -286,14 +329,18 @@ TEST(CsvImport, EveryErrorOfEveryRowIsReported) {
 // steps and comments. Everything the radio can hold is taken; the rest is ignored.
 TEST(CsvImport, HandWrittenChirpStyleFile) {
     const std::string csv =
-        "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,RxDtcsCode,"
+        "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
+        "RxDtcsCode,"
         "CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE\r\n"
-        "1,GB3XX,433.075000,-,1.600000,Tone,110.9,88.5,023,NN,023,Tone->Tone,NFM,12.50,,5.0W,\"Hilltop, north\",,,,\r\n"
+        "1,GB3XX,433.075000,-,1.600000,Tone,110.9,88.5,023,NN,023,Tone->Tone,NFM,12.50,,5.0W,"
+        "\"Hilltop, north\",,,,\r\n"
         "2,SIMPLEX,433.500000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,25.00,S,50W,,,,,\r\n"
         "3,PMR 1,446.006250,,0.000000,TSQL,88.5,94.8,023,NN,023,Tone->Tone,NFM,6.25,,0.5W,,,,,\r\n"
         "4,DCS,446.018750,,0.000000,DTCS,88.5,88.5,606,NR,023,Tone->Tone,NFM,6.25,,0.5W,,,,,\r\n"
-        "5,XB,145.600000,split,433.200000,Cross,88.5,123.0,023,NN,612,DTCS->Tone,FM,5.00,,High,,,,,\r\n"
-        "6,RXONLY,439.100000,off,0.000000,Cross,88.5,88.5,023,NN,165,Tone->Tone,FM,5.00,,High,,,,,\r\n";
+        "5,XB,145.600000,split,433.200000,Cross,88.5,123.0,023,NN,612,DTCS->Tone,FM,5.00,,High,,,,,"
+        "\r\n"
+        "6,RXONLY,439.100000,off,0.000000,Cross,88.5,88.5,023,NN,165,Tone->Tone,FM,5.00,,High,,,,,"
+        "\r\n";
     CQarloDoc doc;
     const auto result = ImportCsv(doc, csv);
     ASSERT_TRUE(result.ok()) << Errors(result);
@@ -308,7 +355,8 @@ TEST(CsvImport, HandWrittenChirpStyleFile) {
     EXPECT_EQ(doc.flags(1), 0);
 
     EXPECT_EQ(doc.rxFreq(2), 44600625);
-    EXPECT_EQ(doc.flags(2), FLAG_NARROW | FLAG_TX_CODED | FLAG_TX_CTCSS | FLAG_RX_CODED | FLAG_RX_CTCSS);
+    EXPECT_EQ(doc.flags(2),
+              FLAG_NARROW | FLAG_TX_CODED | FLAG_TX_CTCSS | FLAG_RX_CODED | FLAG_RX_CTCSS);
     EXPECT_EQ(doc.rxCode(2), 9); // 94.8
 
     EXPECT_EQ(doc.flags(3), FLAG_NARROW | FLAG_TX_CODED | FLAG_RX_CODED);

@@ -1,4 +1,5 @@
-// Export followed by import gives back every channel byte the CSV can describe, on random documents.
+// Export followed by import gives back every channel byte the CSV can describe, on random
+// documents.
 #include "CsvTestSupport.h"
 
 #include "memory/Csv.h"
@@ -29,7 +30,8 @@ TEST(CsvRoundTrip, IntoANewDocument) {
         ASSERT_TRUE(result.ok()) << Errors(result) << csv;
         ASSERT_TRUE(SameMemory(ExpectedImport(source, CQarloDoc()), target)) << csv;
         int rows = 0;
-        for (int ch = 0; ch < CHANNEL_COUNT; ++ch) rows += source.rxFreq(ch) != 0;
+        for (int ch = 0; ch < CHANNEL_COUNT; ++ch)
+            rows += source.rxFreq(ch) != 0;
         EXPECT_EQ(static_cast<int>(result.channelsSet.size()), rows);
         // What came back describes itself the same way.
         EXPECT_EQ(ExportCsv(target), csv);
@@ -68,7 +70,8 @@ TEST(CsvRoundTrip, IntoItselfChangesNoByte) {
 TEST(CsvRoundTrip, EveryToneAndCodeInEveryDirection) {
     const std::uint8_t types[] = {0, FLAG_TX_CODED, FLAG_TX_CODED | FLAG_TX_CTCSS};
     for (std::uint8_t txType : types) {
-        for (std::uint8_t rxType : {std::uint8_t{0}, std::uint8_t(FLAG_RX_CODED), std::uint8_t(FLAG_RX_CODED | FLAG_RX_CTCSS)}) {
+        for (std::uint8_t rxType : {std::uint8_t{0}, std::uint8_t(FLAG_RX_CODED),
+                                    std::uint8_t(FLAG_RX_CODED | FLAG_RX_CTCSS)}) {
             for (int row = 0; row < static_cast<int>(DcsTable.size()); ++row) {
                 CQarloDoc doc;
                 for (int ch = 0; ch < CHANNEL_COUNT; ++ch) {
@@ -77,8 +80,10 @@ TEST(CsvRoundTrip, EveryToneAndCodeInEveryDirection) {
                     doc.setFlags(ch, static_cast<std::uint8_t>(txType | rxType));
                     // Channels pair different rows so Cross rows appear alongside TSQL/DTCS ones.
                     const int rxRow = (row + ch) % static_cast<int>(DcsTable.size());
-                    doc.setTxCode(ch, txType & FLAG_TX_CTCSS ? encodeCtcssRow(row % 38) : encodeDcsRow(row));
-                    doc.setRxCode(ch, rxType & FLAG_RX_CTCSS ? encodeCtcssRow(rxRow % 38) : encodeDcsRow(rxRow));
+                    doc.setTxCode(ch, txType & FLAG_TX_CTCSS ? encodeCtcssRow(row % 38)
+                                                             : encodeDcsRow(row));
+                    doc.setRxCode(ch, rxType & FLAG_RX_CTCSS ? encodeCtcssRow(rxRow % 38)
+                                                             : encodeDcsRow(rxRow));
                 }
                 CQarloDoc back;
                 const auto result = ImportCsv(back, ExportCsv(doc));

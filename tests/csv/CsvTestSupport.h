@@ -36,17 +36,28 @@ inline std::int32_t clampUnits(std::int64_t v) {
 // each coded direction, a byte that some tone or code encodes to.
 inline CQarloDoc RandomDocument(std::mt19937& rng) {
     CQarloDoc doc;
-    for (auto& b : doc.ChannelMemory) b = static_cast<std::uint8_t>(rng());
+    for (auto& b : doc.ChannelMemory)
+        b = static_cast<std::uint8_t>(rng());
     for (int ch = 0; ch < CHANNEL_COUNT; ++ch) {
         const std::int32_t rx = rng() % 10 == 0 ? 0 : randomUnits(rng);
         std::int32_t tx = 0;
         const auto near = static_cast<std::int64_t>(rng() % 1000001);
         switch (rng() % 6) {
-        case 0: tx = rx; break;
-        case 1: tx = 0; break;
-        case 2: tx = clampUnits(rx + near); break;
-        case 3: tx = clampUnits(rx - near); break;
-        default: tx = randomUnits(rng); break;
+        case 0:
+            tx = rx;
+            break;
+        case 1:
+            tx = 0;
+            break;
+        case 2:
+            tx = clampUnits(rx + near);
+            break;
+        case 3:
+            tx = clampUnits(rx - near);
+            break;
+        default:
+            tx = randomUnits(rng);
+            break;
         }
         doc.setRxFreq(ch, rx);
         doc.setTxFreq(ch, tx);
@@ -71,7 +82,8 @@ inline CQarloDoc ExpectedImport(const CQarloDoc& source, const CQarloDoc& base) 
         out.setRxFreq(ch, source.rxFreq(ch));
         out.setTxFreq(ch, source.txFreq(ch));
         const std::uint8_t from = source.flags(ch);
-        std::uint8_t flags = static_cast<std::uint8_t>((out.flags(ch) & ~DESCRIBED_FLAGS) | (from & DESCRIBED_FLAGS));
+        std::uint8_t flags = static_cast<std::uint8_t>((out.flags(ch) & ~DESCRIBED_FLAGS) |
+                                                       (from & DESCRIBED_FLAGS));
         if (from & FLAG_TX_CODED) {
             flags = static_cast<std::uint8_t>((flags & ~FLAG_TX_CTCSS) | (from & FLAG_TX_CTCSS));
             out.setTxCode(ch, source.txCode(ch));
@@ -99,7 +111,8 @@ inline ::testing::AssertionResult SameMemory(const CQarloDoc& expected, const CQ
 
 inline std::string Errors(const CsvImportResult& result) {
     std::string text;
-    for (const auto& e : result.errors) text += DescribeCsvError(e) + "\n";
+    for (const auto& e : result.errors)
+        text += DescribeCsvError(e) + "\n";
     return text;
 }
 
