@@ -6,6 +6,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libqt6serialport6-dev qt6-qpa-plugins
   libgtest-dev libgmock-dev
   fonts-noto-cjk xvfb xauth
+  dpkg-dev file
 )
 missing=()
 for p in "${packages[@]}"; do
