@@ -1,5 +1,6 @@
 #include "CQarloView.h"
 
+#include "editor/ChannelSheet.h"
 #include "memory/Bytes.h"
 #include "memory/CodeTables.h"
 #include "memory/Signalling.h"
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPrinter>
 #include <QPushButton>
 #include <QStyleOptionButton>
 
@@ -45,11 +47,12 @@ protected:
         QStyleOptionButton option;
         initStyleOption(&option);
         option.text.clear();
-        style()->drawControl(QStyle::CE_PushButton, option.rect.isEmpty() ? &option : &option, &painter,
-                             this);
+        style()->drawControl(QStyle::CE_PushButton, option.rect.isEmpty() ? &option : &option,
+                             &painter, this);
         painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
                                        QPalette::ButtonText));
-        painter.drawText(rect().adjusted(2, 2, -2, -2), Qt::AlignCenter | Qt::TextWrapAnywhere, text());
+        painter.drawText(rect().adjusted(2, 2, -2, -2), Qt::AlignCenter | Qt::TextWrapAnywhere,
+                         text());
     }
 };
 
@@ -91,7 +94,9 @@ CQarloView::CQarloView(CQarloDoc& doc, RadioLink& link, QWidget* parent)
 
 CQarloView::~CQarloView() = default;
 
-QSize CQarloView::formSizeHint() const { return units.size(FORM_WIDTH_DU, FORM_HEIGHT_DU); }
+QSize CQarloView::formSizeHint() const {
+    return units.size(FORM_WIDTH_DU, FORM_HEIGHT_DU);
+}
 
 void CQarloView::createControls() {
     auto place = [this](QWidget* w, const char* name, int x, int y, int cx, int cy) {
@@ -176,10 +181,10 @@ void CQarloView::createControls() {
         (*it)->lower();
     }
 
-    const QWidget* tabOrder[] = {bandLowEdit,    totEdit,          channelList,    rxFreqEdit,
-                                 squelchEdit,    rxCodeTypeList,   rxCodeTableList, copyRxToTxButton,
-                                 txFreqEdit,     txCodeTypeList,   txCodeTableList, copyTxToRxButton,
-                                 bandHighEdit,   programmedList,   bandwidthList};
+    const QWidget* tabOrder[] = {bandLowEdit,  totEdit,        channelList,     rxFreqEdit,
+                                 squelchEdit,  rxCodeTypeList, rxCodeTableList, copyRxToTxButton,
+                                 txFreqEdit,   txCodeTypeList, txCodeTableList, copyTxToRxButton,
+                                 bandHighEdit, programmedList, bandwidthList};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i) {
         setTabOrder(const_cast<QWidget*>(tabOrder[i - 1]), const_cast<QWidget*>(tabOrder[i]));
     }
@@ -191,19 +196,32 @@ template <typename Handler> void CQarloView::onEditChanged(Handler handler) {
 }
 
 void CQarloView::connectHandlers() {
-    connect(copyRxToTxButton, &QPushButton::clicked, this, [this] { onEditChanged(&CQarloView::OnCopyRxToTx); });
-    connect(copyTxToRxButton, &QPushButton::clicked, this, [this] { onEditChanged(&CQarloView::OnCopyTxToRx); });
-    connect(txFreqEdit, &QLineEdit::textEdited, this, [this] { onEditChanged(&CQarloView::OnChangeTxFreq); });
-    connect(totEdit, &QLineEdit::textEdited, this, [this] { onEditChanged(&CQarloView::OnChangeTot); });
-    connect(rxFreqEdit, &QLineEdit::textEdited, this, [this] { onEditChanged(&CQarloView::OnChangeRxFreq); });
-    connect(bandLowEdit, &QLineEdit::textEdited, this, [this] { onEditChanged(&CQarloView::OnChangeBandLow); });
-    connect(bandHighEdit, &QLineEdit::textEdited, this, [this] { onEditChanged(&CQarloView::OnChangeBandHigh); });
-    connect(txCodeTypeList, &ListBox::selChange, this, [this] { onEditChanged(&CQarloView::OnSelchangeTxCodeType); });
-    connect(rxCodeTableList, &ListBox::selChange, this, [this] { onEditChanged(&CQarloView::OnSelchangeRxCodeTable); });
-    connect(txCodeTableList, &ListBox::selChange, this, [this] { onEditChanged(&CQarloView::OnSelchangeTxCodeTable); });
-    connect(rxCodeTypeList, &ListBox::selChange, this, [this] { onEditChanged(&CQarloView::OnSelchangeRxCodeType); });
-    connect(bandwidthList, &ListBox::selChange, this, [this] { onEditChanged(&CQarloView::OnSelchangeBandwidth); });
-    connect(channelList, &ListBox::selChange, this, [this] { onEditChanged(&CQarloView::OnSelchangeChannelList); });
+    connect(copyRxToTxButton, &QPushButton::clicked, this,
+            [this] { onEditChanged(&CQarloView::OnCopyRxToTx); });
+    connect(copyTxToRxButton, &QPushButton::clicked, this,
+            [this] { onEditChanged(&CQarloView::OnCopyTxToRx); });
+    connect(txFreqEdit, &QLineEdit::textEdited, this,
+            [this] { onEditChanged(&CQarloView::OnChangeTxFreq); });
+    connect(totEdit, &QLineEdit::textEdited, this,
+            [this] { onEditChanged(&CQarloView::OnChangeTot); });
+    connect(rxFreqEdit, &QLineEdit::textEdited, this,
+            [this] { onEditChanged(&CQarloView::OnChangeRxFreq); });
+    connect(bandLowEdit, &QLineEdit::textEdited, this,
+            [this] { onEditChanged(&CQarloView::OnChangeBandLow); });
+    connect(bandHighEdit, &QLineEdit::textEdited, this,
+            [this] { onEditChanged(&CQarloView::OnChangeBandHigh); });
+    connect(txCodeTypeList, &ListBox::selChange, this,
+            [this] { onEditChanged(&CQarloView::OnSelchangeTxCodeType); });
+    connect(rxCodeTableList, &ListBox::selChange, this,
+            [this] { onEditChanged(&CQarloView::OnSelchangeRxCodeTable); });
+    connect(txCodeTableList, &ListBox::selChange, this,
+            [this] { onEditChanged(&CQarloView::OnSelchangeTxCodeTable); });
+    connect(rxCodeTypeList, &ListBox::selChange, this,
+            [this] { onEditChanged(&CQarloView::OnSelchangeRxCodeType); });
+    connect(bandwidthList, &ListBox::selChange, this,
+            [this] { onEditChanged(&CQarloView::OnSelchangeBandwidth); });
+    connect(channelList, &ListBox::selChange, this,
+            [this] { onEditChanged(&CQarloView::OnSelchangeChannelList); });
     connect(squelchSpin, &SpinButtonCtrl::deltaPos, this, [this](int delta, int* result) {
         if (exchange.isRunning()) {
             *result = 1; // held back like every other notification
@@ -211,14 +229,18 @@ void CQarloView::connectHandlers() {
         }
         OnDeltaposSquelchSpin(delta, result);
     });
-    connect(programmedList, &ListBox::selChange, this, [this] { onEditChanged(&CQarloView::OnSelchangeProgrammedList); });
+    connect(programmedList, &ListBox::selChange, this,
+            [this] { onEditChanged(&CQarloView::OnSelchangeProgrammedList); });
 
-    connect(&radioLink, &RadioLink::imageDecoded, this, &CQarloView::OnReadComplete, Qt::DirectConnection);
+    connect(&radioLink, &RadioLink::imageDecoded, this, &CQarloView::OnReadComplete,
+            Qt::DirectConnection);
     connect(&radioLink, &RadioLink::writeCheckFailed, this, &CQarloView::OnWriteCheckFailed,
             Qt::DirectConnection);
 }
 
-bool CQarloView::UpdateData(bool saveAndValidate) { return exchange.UpdateData(saveAndValidate); }
+bool CQarloView::UpdateData(bool saveAndValidate) {
+    return exchange.UpdateData(saveAndValidate);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Initial update and display
@@ -227,7 +249,8 @@ void CQarloView::OnInitialUpdate() {
     UpdateData(false);
 
     channelList->ResetContent();
-    for (int i = 0; i < CHANNEL_COUNT; ++i) channelList->InsertString(i, fromUtf8(ChannelName(i)));
+    for (int i = 0; i < CHANNEL_COUNT; ++i)
+        channelList->InsertString(i, fromUtf8(ChannelName(i)));
     channelList->SetCurSel(0);
 
     for (ListBox* types : {txCodeTypeList, rxCodeTypeList}) {
@@ -345,7 +368,8 @@ void CQarloView::OnSelchangeChannelList() {
     }
     programmedPos = -1;
     for (int pos = 0; pos < CHANNEL_COUNT; ++pos) {
-        if (document.ProgrammedChannelList[static_cast<std::size_t>(pos)] == sel) programmedPos = pos;
+        if (document.ProgrammedChannelList[static_cast<std::size_t>(pos)] == sel)
+            programmedPos = pos;
     }
     programmedList->SetCurSel(programmedPos);
 }
@@ -369,7 +393,8 @@ void CQarloView::UpdateProgrammedList() {
 
     if (document.IsChannelProgrammed(currentChannel)) {
         int i = 0;
-        while (i < CHANNEL_COUNT && list[static_cast<std::size_t>(i)] < sel) ++i;
+        while (i < CHANNEL_COUNT && list[static_cast<std::size_t>(i)] < sel)
+            ++i;
         programmedPos = i;
         if (i < CHANNEL_COUNT && list[static_cast<std::size_t>(i)] != sel) {
             for (int k = CHANNEL_COUNT - 1; k > i; --k) {
@@ -419,9 +444,13 @@ void CQarloView::storeFrequency(Side side) {
     UpdateProgrammedList();
 }
 
-void CQarloView::OnChangeTxFreq() { storeFrequency(Side::Transmit); }
+void CQarloView::OnChangeTxFreq() {
+    storeFrequency(Side::Transmit);
+}
 
-void CQarloView::OnChangeRxFreq() { storeFrequency(Side::Receive); }
+void CQarloView::OnChangeRxFreq() {
+    storeFrequency(Side::Receive);
+}
 
 void CQarloView::OnChangeTot() {
     EditScope scope(*this);
@@ -458,8 +487,8 @@ void CQarloView::OnSelchangeBandwidth() {
 void CQarloView::OnDeltaposSquelchSpin(int delta, int* result) {
     EditScope scope(*this);
     const long long level = static_cast<long long>(squelchSpin->GetPos()) + delta;
-    document.setSquelch(currentChannel,
-                        static_cast<std::uint8_t>(std::clamp<long long>(level, SQUELCH_MIN, SQUELCH_MAX)));
+    document.setSquelch(currentChannel, static_cast<std::uint8_t>(std::clamp<long long>(
+                                            level, SQUELCH_MIN, SQUELCH_MAX)));
     *result = 0;
 }
 
@@ -468,7 +497,8 @@ void CQarloView::OnCopyRxToTx() {
     std::uint8_t* rec = document.record(currentChannel);
     std::copy_n(rec + REC_RX_FREQ, 4, rec + REC_TX_FREQ);
     rec[REC_TX_CODE] = rec[REC_RX_CODE];
-    rec[REC_FLAGS] = static_cast<std::uint8_t>((rec[REC_FLAGS] & 0xD7) | ((rec[REC_FLAGS] >> 1) & 0x28));
+    rec[REC_FLAGS] =
+        static_cast<std::uint8_t>((rec[REC_FLAGS] & 0xD7) | ((rec[REC_FLAGS] >> 1) & 0x28));
     ShowChannel(currentChannel);
     UpdateProgrammedList();
 }
@@ -478,7 +508,8 @@ void CQarloView::OnCopyTxToRx() {
     std::uint8_t* rec = document.record(currentChannel);
     std::copy_n(rec + REC_TX_FREQ, 4, rec + REC_RX_FREQ);
     rec[REC_RX_CODE] = rec[REC_TX_CODE];
-    rec[REC_FLAGS] = static_cast<std::uint8_t>((rec[REC_FLAGS] & 0xAF) | ((rec[REC_FLAGS] & 0x28) << 1));
+    rec[REC_FLAGS] =
+        static_cast<std::uint8_t>((rec[REC_FLAGS] & 0xAF) | ((rec[REC_FLAGS] & 0x28) << 1));
     ShowChannel(currentChannel);
     UpdateProgrammedList();
 }
@@ -546,17 +577,31 @@ void CQarloView::onCodeTablePicked(Side side) {
     }
 }
 
-void CQarloView::OnSelchangeTxCodeType() { onCodeTypePicked(Side::Transmit); }
-void CQarloView::OnSelchangeRxCodeType() { onCodeTypePicked(Side::Receive); }
-void CQarloView::OnSelchangeTxCodeTable() { onCodeTablePicked(Side::Transmit); }
-void CQarloView::OnSelchangeRxCodeTable() { onCodeTablePicked(Side::Receive); }
+void CQarloView::OnSelchangeTxCodeType() {
+    onCodeTypePicked(Side::Transmit);
+}
+void CQarloView::OnSelchangeRxCodeType() {
+    onCodeTypePicked(Side::Receive);
+}
+void CQarloView::OnSelchangeTxCodeTable() {
+    onCodeTablePicked(Side::Transmit);
+}
+void CQarloView::OnSelchangeRxCodeTable() {
+    onCodeTablePicked(Side::Receive);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Transfers
 
-void CQarloView::OnRadioRead() { radioLink.OnRadioRead(); }
-void CQarloView::OnRadioWrite() { radioLink.OnRadioWrite(); }
-void CQarloView::OnClose() { radioLink.OnClose(); }
+void CQarloView::OnRadioRead() {
+    radioLink.OnRadioRead();
+}
+void CQarloView::OnRadioWrite() {
+    radioLink.OnRadioWrite();
+}
+void CQarloView::OnClose() {
+    radioLink.OnClose();
+}
 
 void CQarloView::OnReadComplete() {
     currentChannel = 0;
@@ -587,8 +632,12 @@ void CQarloView::OnWriteCheckFailed(int channel) {
 }
 
 void CQarloView::printSheet(QPrinter* printer, const QString& title) {
-    (void)printer;
-    (void)title;
+    if (!printer) return;
+    QPainter painter;
+    if (!painter.begin(printer)) return; // the printer refused; it reports that itself
+    const QRect page = printer->pageLayout().paintRectPixels(printer->resolution());
+    PaintChannelSheet(painter, QRect(QPoint(0, 0), page.size()), document, title);
+    painter.end();
 }
 
 } // namespace qarlo

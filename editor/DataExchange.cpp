@@ -33,8 +33,10 @@ private:
 std::optional<double> ParseNumber(const QString& text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
-    while (begin < end && isBlank(text[begin])) ++begin;
-    while (end > begin && isBlank(text[end - 1])) --end;
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
     if (begin == end) return std::nullopt;
 
     // Only the characters of a decimal number are accepted, so "inf", "nan" and hexadecimal
@@ -65,15 +67,19 @@ std::optional<double> ParseNumber(const QString& text) {
 
 QString FormatNumber(double value) {
     std::array<char, 64> buffer{};
-    const auto [ptr, ec] =
-        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::general, 15);
+    const auto [ptr, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                         std::chars_format::general, 15);
     if (ec != std::errc()) return QString();
     return QString::fromLatin1(buffer.data(), ptr - buffer.data());
 }
 
-QString DataExchange::NotANumberPrompt() { return QStringLiteral("请输入一个数字。"); }
+QString DataExchange::NotANumberPrompt() {
+    return QStringLiteral("请输入一个数字。");
+}
 
-void DataExchange::bind(QLineEdit* edit, double* value) { bindings.push_back({edit, value}); }
+void DataExchange::bind(QLineEdit* edit, double* value) {
+    bindings.push_back({edit, value});
+}
 
 bool DataExchange::UpdateData(bool saveAndValidate) {
     const RunningScope scope(running);

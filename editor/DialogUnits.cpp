@@ -9,8 +9,8 @@ namespace qarlo {
 
 DialogUnits::DialogUnits(const QFont& font) {
     const QFontMetrics metrics(font);
-    const int width =
-        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int width = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     baseX = (width / 26 + 1) / 2;
     baseY = metrics.height();
 }
@@ -18,7 +18,8 @@ DialogUnits::DialogUnits(const QFont& font) {
 int DialogUnits::scale(int du, int base, int divisor) {
     const long long product = static_cast<long long>(du) * base;
     const long long half = divisor / 2;
-    const long long rounded = product >= 0 ? (product + half) / divisor : -((-product + half) / divisor);
+    const long long rounded =
+        product >= 0 ? (product + half) / divisor : -((-product + half) / divisor);
     return static_cast<int>(rounded);
 }
 

@@ -10,7 +10,8 @@ namespace qarlo {
 class DialogUnits {
 public:
     explicit DialogUnits(const QFont& font);
-    DialogUnits(int averageCharWidth, int charHeight) : baseX(averageCharWidth), baseY(charHeight) {}
+    DialogUnits(int averageCharWidth, int charHeight)
+        : baseX(averageCharWidth), baseY(charHeight) {}
 
     int x(int du) const { return scale(du, baseX, 4); }
     int y(int du) const { return scale(du, baseY, 8); }

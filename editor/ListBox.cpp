@@ -36,7 +36,8 @@ void ListBox::onSelectionChanged() {
 
 void ListBox::mousePressEvent(QMouseEvent* event) {
     notified = false;
-    const bool onRow = event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid();
+    const bool onRow =
+        event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid();
     QListWidget::mousePressEvent(event);
     // A click on the row that is already selected changes nothing in the model, yet the user has
     // picked a row: the handler still runs.
@@ -54,7 +55,9 @@ void ListBox::InsertString(int index, const QString& text) {
     insertItem(index, text);
 }
 
-int ListBox::GetCount() const { return count(); }
+int ListBox::GetCount() const {
+    return count();
+}
 
 int ListBox::GetCurSel() const {
     const QModelIndexList rows = selectionModel()->selectedRows();

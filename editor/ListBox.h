@@ -30,7 +30,7 @@ protected:
 private:
     void onSelectionChanged();
 
-    int programmatic = 0; // > 0 while the program itself changes rows or selection
+    int programmatic = 0;  // > 0 while the program itself changes rows or selection
     bool notified = false; // set when a user action already produced selChange()
 };
 

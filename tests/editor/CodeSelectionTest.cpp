@@ -13,10 +13,18 @@ struct Direction {
     int codeOffset;
 };
 
-const Direction Receive{"receive", &CQarloView::rxCodeTypeList, &CQarloView::rxCodeTableList,
-                        FLAG_RX_CODED, FLAG_RX_CTCSS, REC_RX_CODE};
-const Direction Transmit{"transmit", &CQarloView::txCodeTypeList, &CQarloView::txCodeTableList,
-                         FLAG_TX_CODED, FLAG_TX_CTCSS, REC_TX_CODE};
+const Direction Receive{"receive",
+                        &CQarloView::rxCodeTypeList,
+                        &CQarloView::rxCodeTableList,
+                        FLAG_RX_CODED,
+                        FLAG_RX_CTCSS,
+                        REC_RX_CODE};
+const Direction Transmit{"transmit",
+                         &CQarloView::txCodeTypeList,
+                         &CQarloView::txCodeTableList,
+                         FLAG_TX_CODED,
+                         FLAG_TX_CTCSS,
+                         REC_TX_CODE};
 
 class CodeSelectionTest : public EditorTest, public ::testing::WithParamInterface<Direction> {
 protected:

@@ -26,14 +26,14 @@ struct ParseCase {
 
 TEST(ParseNumber, AcceptsOnlyWholeDecimalNumbers) {
     const ParseCase cases[] = {
-        {"145.0125", 145.0125}, {"  430.125 ", 430.125}, {"5", 5.0},      {"400.", 400.0},
-        {"0400", 400.0},        {".5", 0.5},             {"-4", -4.0},    {"+7.5", 7.5},
-        {"1e2", 100.0},         {"2.5E-1", 0.25},        {"", std::nullopt},
-        {"   ", std::nullopt},  {".", std::nullopt},     {"-", std::nullopt},
-        {"4x", std::nullopt},   {"4 5", std::nullopt},   {"1e", std::nullopt},
-        {"--4", std::nullopt},  {"+-4", std::nullopt},   {"inf", std::nullopt},
-        {"nan", std::nullopt},  {"0x10", std::nullopt},  {"1e999", std::nullopt},
-        {"4,5", std::nullopt},
+        {"145.0125", 145.0125}, {"  430.125 ", 430.125}, {"5", 5.0},
+        {"400.", 400.0},        {"0400", 400.0},         {".5", 0.5},
+        {"-4", -4.0},           {"+7.5", 7.5},           {"1e2", 100.0},
+        {"2.5E-1", 0.25},       {"", std::nullopt},      {"   ", std::nullopt},
+        {".", std::nullopt},    {"-", std::nullopt},     {"4x", std::nullopt},
+        {"4 5", std::nullopt},  {"1e", std::nullopt},    {"--4", std::nullopt},
+        {"+-4", std::nullopt},  {"inf", std::nullopt},   {"nan", std::nullopt},
+        {"0x10", std::nullopt}, {"1e999", std::nullopt}, {"4,5", std::nullopt},
     };
     for (const ParseCase& c : cases) {
         EXPECT_EQ(ParseNumber(QString::fromUtf8(c.text)), c.value) << '"' << c.text << '"';
@@ -47,11 +47,20 @@ TEST(FormatNumber, FifteenSignificantDigits) {
         double value;
         const char* text;
     } cases[] = {
-        {5.0, "5"},           {145.0125, "145.0125"}, {430.125, "430.125"}, {0.0, "0"},
-        {25.5, "25.5"},       {1e20, "1e+20"},         {0.1, "0.1"},         {-4.0, "-4"},
-        {14501250 * 0.00001, "145.0125"}, {43012500 * 0.00001, "430.125"},   {50 * 0.1, "5"},
+        {5.0, "5"},
+        {145.0125, "145.0125"},
+        {430.125, "430.125"},
+        {0.0, "0"},
+        {25.5, "25.5"},
+        {1e20, "1e+20"},
+        {0.1, "0.1"},
+        {-4.0, "-4"},
+        {14501250 * 0.00001, "145.0125"},
+        {43012500 * 0.00001, "430.125"},
+        {50 * 0.1, "5"},
     };
-    for (const auto& c : cases) EXPECT_EQ(FormatNumber(c.value).toStdString(), c.text) << c.value;
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatNumber(c.value).toStdString(), c.text) << c.value;
 }
 
 // A typed multiple of 5 kHz or 6.25 kHz must arrive as an exact multiple of 500 or 625 units,
@@ -62,7 +71,8 @@ TEST(FrequencyText, EveryChannelStepArrivesExact) {
         for (std::int64_t hz = 100000000; hz <= 520000000; hz += stepHz) {
             const std::int64_t whole = hz / 1000000;
             QString fraction = QString::number(hz % 1000000).rightJustified(6, u'0');
-            while (fraction.endsWith(u'0')) fraction.chop(1);
+            while (fraction.endsWith(u'0'))
+                fraction.chop(1);
             const QString typed = fraction.isEmpty() ? QString::number(whole)
                                                      : QString::number(whole) + u'.' + fraction;
             const std::optional<double> mhz = ParseNumber(typed);

@@ -21,12 +21,15 @@
 
 namespace qarlo::test {
 
-inline QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+inline QString U(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 class EditorTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        previousHandler = SetMessageHandler([this](const QString& text) { messages.push_back(text); });
+        previousHandler =
+            SetMessageHandler([this](const QString& text) { messages.push_back(text); });
         link = std::make_unique<RadioLink>(doc);
         view = std::make_unique<CQarloView>(doc, *link);
         view->show();
@@ -90,10 +93,12 @@ protected:
         return r;
     }
     std::array<std::uint8_t, 4> rxBytes(int channel) const {
-        return {doc.record(channel)[0], doc.record(channel)[1], doc.record(channel)[2], doc.record(channel)[3]};
+        return {doc.record(channel)[0], doc.record(channel)[1], doc.record(channel)[2],
+                doc.record(channel)[3]};
     }
     std::array<std::uint8_t, 4> txBytes(int channel) const {
-        return {doc.record(channel)[5], doc.record(channel)[6], doc.record(channel)[7], doc.record(channel)[8]};
+        return {doc.record(channel)[5], doc.record(channel)[6], doc.record(channel)[7],
+                doc.record(channel)[8]};
     }
     std::vector<int> programmedEntries() const {
         std::vector<int> out;
@@ -105,7 +110,8 @@ protected:
     }
     QStringList rows(const ListBox* list) const {
         QStringList out;
-        for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+        for (int i = 0; i < list->count(); ++i)
+            out << list->item(i)->text();
         return out;
     }
     QString selectedText(const ListBox* list) const {

@@ -70,9 +70,10 @@ TEST_F(EditorTest, EveryControlIsAtItsTemplateRectangle) {
 
     // Every caption of the form, spaces included, and centred group box captions.
     QStringList labels;
-    for (const QLabel* l : view->findChildren<QLabel*>()) labels << l->text();
-    for (const char* text : {"编码表", "级", "分", "MHz", "频    率", "静噪等级", "频   率", "TOT限时",
-                             "频  段", "编码类型", "(QT/DQT)", "到", "频道宽/窄"}) {
+    for (const QLabel* l : view->findChildren<QLabel*>())
+        labels << l->text();
+    for (const char* text : {"编码表", "级", "分", "MHz", "频    率", "静噪等级", "频   率",
+                             "TOT限时", "频  段", "编码类型", "(QT/DQT)", "到", "频道宽/窄"}) {
         EXPECT_TRUE(labels.contains(U(text))) << text;
     }
     EXPECT_EQ(labels.size(), 18);
@@ -82,17 +83,18 @@ TEST_F(EditorTest, EveryControlIsAtItsTemplateRectangle) {
         EXPECT_EQ(g->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
     }
     groups.sort();
-    QStringList expected{U("发射"), U("接收"), U("频道选择"), U("整机设置"), U("已设置频道"), U("频道功能")};
+    QStringList expected{U("发射"),     U("接收"),       U("频道选择"),
+                         U("整机设置"), U("已设置频道"), U("频道功能")};
     expected.sort();
     EXPECT_EQ(groups, expected);
 }
 
 TEST_F(EditorTest, TabFollowsTemplateOrder) {
-    const QWidget* order[] = {view->bandLowEdit,      view->totEdit,          view->channelList,
-                              view->rxFreqEdit,       view->squelchEdit,      view->rxCodeTypeList,
-                              view->rxCodeTableList,  view->copyRxToTxButton, view->txFreqEdit,
-                              view->txCodeTypeList,   view->txCodeTableList,  view->copyTxToRxButton,
-                              view->bandHighEdit,     view->programmedList,   view->bandwidthList};
+    const QWidget* order[] = {view->bandLowEdit,     view->totEdit,          view->channelList,
+                              view->rxFreqEdit,      view->squelchEdit,      view->rxCodeTypeList,
+                              view->rxCodeTableList, view->copyRxToTxButton, view->txFreqEdit,
+                              view->txCodeTypeList,  view->txCodeTableList,  view->copyTxToRxButton,
+                              view->bandHighEdit,    view->programmedList,   view->bandwidthList};
     const_cast<QWidget*>(order[0])->setFocus();
     for (std::size_t i = 1; i < std::size(order); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -153,25 +155,25 @@ TEST_P(ShowChannelTest, DecodesWithoutTouchingMemory) {
     EXPECT_FALSE(doc.IsModified());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EdgeBytes, ShowChannelTest,
-    ::testing::Values(
-        // transmit CTCSS 0x25 is the last tone
-        SignallingCase{0x28, 0x00, 0x25, "无", 0, "", "QT", 38, "250.3"},
-        // receive DCS: inverted, normal after the gap of "036", the byte of "036" and the
-        // byte no code has
-        SignallingCase{0x10, 0x87, 0x00, "DQT", 166, "023I", "无", 0, ""},
-        SignallingCase{0x10, 0x06, 0x00, "DQT", 166, "043N", "无", 0, ""},
-        SignallingCase{0x10, 0x05, 0x00, "DQT", 166, "032N", "无", 0, ""},
-        SignallingCase{0x10, 0x54, 0x00, "DQT", 166, "023I", "无", 0, ""},
-        SignallingCase{0x10, 0x9C, 0x00, "DQT", 166, "", "无", 0, ""},
-        SignallingCase{0x10, 0xFF, 0x00, "DQT", 166, "", "无", 0, ""},
-        // a tone byte past the table, both directions coded
-        SignallingCase{0x78, 0x26, 0x0A, "QT", 38, "", "QT", 38, "97.4"},
-        // uncoded with the CTCSS bits and code bytes still holding values
-        SignallingCase{0x60, 0x25, 0x87, "无", 0, "", "无", 0, ""},
-        // transmit DCS "172I" (0x85) and receive "754N"
-        SignallingCase{0x18, 0x53, 0x85, "DQT", 166, "754N", "DQT", 166, "172I"}));
+INSTANTIATE_TEST_SUITE_P(EdgeBytes, ShowChannelTest,
+                         ::testing::Values(
+                             // transmit CTCSS 0x25 is the last tone
+                             SignallingCase{0x28, 0x00, 0x25, "无", 0, "", "QT", 38, "250.3"},
+                             // receive DCS: inverted, normal after the gap of "036", the byte of
+                             // "036" and the byte no code has
+                             SignallingCase{0x10, 0x87, 0x00, "DQT", 166, "023I", "无", 0, ""},
+                             SignallingCase{0x10, 0x06, 0x00, "DQT", 166, "043N", "无", 0, ""},
+                             SignallingCase{0x10, 0x05, 0x00, "DQT", 166, "032N", "无", 0, ""},
+                             SignallingCase{0x10, 0x54, 0x00, "DQT", 166, "023I", "无", 0, ""},
+                             SignallingCase{0x10, 0x9C, 0x00, "DQT", 166, "", "无", 0, ""},
+                             SignallingCase{0x10, 0xFF, 0x00, "DQT", 166, "", "无", 0, ""},
+                             // a tone byte past the table, both directions coded
+                             SignallingCase{0x78, 0x26, 0x0A, "QT", 38, "", "QT", 38, "97.4"},
+                             // uncoded with the CTCSS bits and code bytes still holding values
+                             SignallingCase{0x60, 0x25, 0x87, "无", 0, "", "无", 0, ""},
+                             // transmit DCS "172I" (0x85) and receive "754N"
+                             SignallingCase{0x18, 0x53, 0x85, "DQT", 166, "754N", "DQT", 166,
+                                            "172I"}));
 
 TEST_F(EditorTest, ShowChannelFillsFrequenciesSettingsAndBandwidth) {
     const std::uint8_t freq[4] = {0x02, 0x90, 0x51, 0x94}; // 430.125 MHz
@@ -180,7 +182,7 @@ TEST_F(EditorTest, ShowChannelFillsFrequenciesSettingsAndBandwidth) {
     doc.setFlags(2, FLAG_NARROW);
     doc.setSquelch(2, 7);
     doc.setTotTenths(255);
-    doc.setBandLow(10012500); // 400.5 MHz, shown rounded down
+    doc.setBandLow(10012500);  // 400.5 MHz, shown rounded down
     doc.setBandHigh(11750000); // 470 MHz
     const ChannelMemoryBytes before = doc.ChannelMemory;
 
@@ -291,13 +293,15 @@ TEST_F(EditorTest, ProgramSelectionsRunNoHandler) {
 
 // The programmed list follows the document while channels are edited.
 TEST_F(EditorTest, ProgrammedListGainsAChannelInOrder) {
-    for (int ch : {2, 5, 9}) programChannel(ch, 14500000, 14500000);
+    for (int ch : {2, 5, 9})
+        programChannel(ch, 14500000, 14500000);
     programChannel(7, 0, 14500000);
     reloadDocument();
     chooseChannel(7);
     typeInto(view->rxFreqEdit, "145");
     EXPECT_EQ(programmedEntries(), (std::vector<int>{2, 5, 7, 9}));
-    EXPECT_EQ(rows(view->programmedList), QStringList({U("03频道"), U("06频道"), U("08频道"), U("10频道")}));
+    EXPECT_EQ(rows(view->programmedList),
+              QStringList({U("03频道"), U("06频道"), U("08频道"), U("10频道")}));
     EXPECT_EQ(selectedText(view->programmedList), U("08频道"));
     EXPECT_EQ(view->programmedPos, 2);
 
@@ -316,7 +320,8 @@ TEST_F(EditorTest, ProgrammedListTakesTheSixteenthChannel) {
     chooseChannel(11);
     typeInto(view->rxFreqEdit, "145");
     std::vector<int> all(16);
-    for (int i = 0; i < 16; ++i) all[static_cast<std::size_t>(i)] = i;
+    for (int i = 0; i < 16; ++i)
+        all[static_cast<std::size_t>(i)] = i;
     EXPECT_EQ(programmedEntries(), all);
     EXPECT_EQ(view->programmedList->count(), 16);
     EXPECT_EQ(selectedText(view->programmedList), U("12频道"));
@@ -331,7 +336,8 @@ TEST_F(EditorTest, ProgrammedListTakesTheSixteenthChannel) {
 }
 
 TEST_F(EditorTest, ProgrammedListDropsAChannelBelowHundredMHz) {
-    for (int ch : {2, 5, 9}) programChannel(ch, 14500000, 14500000);
+    for (int ch : {2, 5, 9})
+        programChannel(ch, 14500000, 14500000);
     reloadDocument();
     clickRowWithText(view->programmedList, U("06频道"));
     typeInto(view->rxFreqEdit, "4");

@@ -15,8 +15,8 @@ TEST_F(EditorTest, FrequencyTypedCharacterByCharacterStoresEachStep) {
         char key;
         std::int32_t units;
         bool listed;
-    } steps[] = {{'4', 400000, false},     {'3', 4300000, false},    {'8', 43800000, true},
-                 {'.', 43800000, true},    {'5', 43850000, true},    {'2', 43852000, true},
+    } steps[] = {{'4', 400000, false},  {'3', 4300000, false}, {'8', 43800000, true},
+                 {'.', 43800000, true}, {'5', 43850000, true}, {'2', 43852000, true},
                  {'5', 43852500, true}};
     for (const auto& s : steps) {
         QTest::keyClick(view->rxFreqEdit, s.key);
@@ -43,7 +43,8 @@ struct FrequencyCase {
     bool narrow;
 };
 
-class FrequencyStoreTest : public EditorTest, public ::testing::WithParamInterface<FrequencyCase> {};
+class FrequencyStoreTest : public EditorTest,
+                           public ::testing::WithParamInterface<FrequencyCase> {};
 
 TEST_P(FrequencyStoreTest, ReceiveAndTransmit) {
     const FrequencyCase& c = GetParam();
@@ -101,8 +102,8 @@ TEST_F(EditorTest, TimeOutStoredInTenthsLimitedToAByte) {
     const struct {
         const char* typed;
         std::uint8_t tenths;
-    } cases[] = {{"0.1", 1}, {"10", 100}, {"25.5", 255}, {"30", 255}, {"0", 0}, {"-2", 0}, {"0.19", 1},
-                 {"1e9", 255}};
+    } cases[] = {{"0.1", 1}, {"10", 100}, {"25.5", 255}, {"30", 255},
+                 {"0", 0},   {"-2", 0},   {"0.19", 1},   {"1e9", 255}};
     for (const auto& c : cases) {
         finishTyping(view->totEdit, c.typed);
         EXPECT_EQ(doc.totTenths(), c.tenths) << c.typed;
@@ -126,9 +127,10 @@ TEST_F(EditorTest, BandEdgesStoredBigEndianInFortyHertzUnits) {
     };
     for (const auto& c : cases) {
         finishTyping(c.edit, c.typed);
-        const std::array<std::uint8_t, 3> got{doc.ChannelMemory[static_cast<std::size_t>(c.offset)],
-                                              doc.ChannelMemory[static_cast<std::size_t>(c.offset + 1)],
-                                              doc.ChannelMemory[static_cast<std::size_t>(c.offset + 2)]};
+        const std::array<std::uint8_t, 3> got{
+            doc.ChannelMemory[static_cast<std::size_t>(c.offset)],
+            doc.ChannelMemory[static_cast<std::size_t>(c.offset + 1)],
+            doc.ChannelMemory[static_cast<std::size_t>(c.offset + 2)]};
         EXPECT_EQ(got, c.stored) << c.typed;
     }
 }
@@ -196,11 +198,13 @@ TEST_F(EditorTest, SquelchSpinStepsWithinZeroToNine) {
     spinUp();
     EXPECT_EQ(doc.squelch(0), 4);
     EXPECT_EQ(view->squelchEdit->text(), "4");
-    for (int i = 0; i < 8; ++i) spinUp();
+    for (int i = 0; i < 8; ++i)
+        spinUp();
     EXPECT_EQ(doc.squelch(0), 9);
     EXPECT_EQ(view->squelchSpin->GetPos(), 9);
     EXPECT_EQ(view->squelchEdit->text(), "9");
-    for (int i = 0; i < 12; ++i) spinDown();
+    for (int i = 0; i < 12; ++i)
+        spinDown();
     EXPECT_EQ(doc.squelch(0), 0);
     EXPECT_EQ(view->squelchSpin->GetPos(), 0);
     EXPECT_EQ(view->squelchEdit->text(), "0");
@@ -282,7 +286,8 @@ TEST_F(EditorTest, ModifiedOnlyWhenAByteChanges) {
     view->txFreqEdit->setText("0");
     typeInto(view->txFreqEdit, "0"); // same value again
     typeInto(view->totEdit, "5");    // 50 tenths, as stored
-    for (int i = 0; i < 7; ++i) spinUp(); // 3 -> 9 changes; the rest at the end do not
+    for (int i = 0; i < 7; ++i)
+        spinUp(); // 3 -> 9 changes; the rest at the end do not
     EXPECT_EQ(modifiedSpy->count(), 6);
     doc.SetModifiedFlag(false);
     modifiedSpy->clear();

@@ -110,7 +110,8 @@ TEST_F(EditorTest, ChannelsProgrammedInTheFormSurviveAWriteAndARead) {
 
     for (int ch = 0; ch < CHANNEL_COUNT; ++ch) {
         for (int b : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12}) {
-            EXPECT_EQ(doc.record(ch)[b], programmed.record(ch)[b]) << "channel " << ch << " byte " << b;
+            EXPECT_EQ(doc.record(ch)[b], programmed.record(ch)[b])
+                << "channel " << ch << " byte " << b;
         }
     }
     EXPECT_EQ(doc.totTenths(), 30);

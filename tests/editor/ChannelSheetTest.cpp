@@ -1,0 +1,91 @@
+// The printed channel sheet: what each line says, and that a page really comes out.
+#include "EditorFixture.h"
+
+#include "editor/ChannelSheet.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryDir>
+
+namespace qarlo::test {
+namespace {
+
+CQarloDoc sheetDoc() {
+    CQarloDoc doc;
+    doc.setBandLow(400 * 25000);
+    doc.setBandHigh(440 * 25000);
+    doc.setTotTenths(25);
+    doc.setRxFreq(0, 43012500);
+    doc.setTxFreq(0, 43502500);
+    doc.setRxCode(0, 0x00);
+    doc.setTxCode(0, 0x87);
+    doc.setFlags(0, FLAG_RX_CODED | FLAG_RX_CTCSS | FLAG_TX_CODED | FLAG_NARROW);
+    doc.setSquelch(0, 9);
+    doc.setRxCode(1, 0x26);                                         // a tone byte past the table
+    doc.setFlags(1, FLAG_RX_CODED | FLAG_RX_CTCSS | FLAG_TX_CTCSS); // transmit tone bit, uncoded
+    doc.setTxCode(1, 0x05);
+    return doc;
+}
+
+TEST(ChannelSheet, LinesReadAsTheEditorShowsThem) {
+    const CQarloDoc doc = sheetDoc();
+    EXPECT_EQ(SheetRow(doc, 0), QStringList({U("01频道"), "430.125", "QT 67", "435.025", "DQT 023I",
+                                             "12.5KHz", "9"}));
+    EXPECT_EQ(SheetRow(doc, 1), QStringList({U("02频道"), "0", "QT", "0", U("无"), "25KHz", "3"}));
+    EXPECT_EQ(SheetRow(doc, 15)[0], U("16频道"));
+    EXPECT_TRUE(SheetRow(doc, 16).isEmpty());
+    EXPECT_EQ(SheetBandLine(doc), U("频  段 400 - 440 MHz"));
+    EXPECT_EQ(SheetTotLine(doc), U("TOT限时 2.5 分"));
+    const QStringList header = SheetHeader();
+    ASSERT_EQ(header.size(), 7);
+    EXPECT_EQ(header[0], U("频道选择"));
+    EXPECT_TRUE(header[1].contains(U("接收")) && header[1].contains(U("频    率")));
+    EXPECT_TRUE(header[4].contains(U("发射")) && header[4].contains(U("编码表")));
+    EXPECT_EQ(header[5], U("频道宽/窄"));
+    EXPECT_EQ(header[6], U("静噪等级"));
+}
+
+TEST(ChannelSheet, PaintsTitleTableAndAllChannels) {
+    const CQarloDoc doc = sheetDoc();
+    QImage page(800, 1100, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        PaintChannelSheet(painter, QRect(20, 20, 760, 1060), doc, QStringLiteral("radio.q02"));
+    }
+    // Ink on the title line, and the table reaching down past the sixteenth row's top.
+    auto inkIn = [&](const QRect& r) {
+        int dark = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                if (qGray(page.pixel(x, y)) < 128) ++dark;
+        return dark;
+    };
+    EXPECT_GT(inkIn(QRect(20, 20, 200, 30)), 20);
+    int lowest = 0;
+    for (int y = 0; y < page.height(); ++y) {
+        if (inkIn(QRect(20, y, 760, 1)) > 0) lowest = y;
+    }
+    EXPECT_GT(lowest, 20 + 17 * 20); // at least header + 16 rows of more than 20 px
+    EXPECT_LT(lowest, 1080);
+}
+
+TEST_F(EditorTest, PrintSheetWritesAPage) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("sheet.pdf"));
+    doc.setRxFreq(2, 43012500);
+    view->printSheet(&printer, QStringLiteral("test.q02"));
+    QFile pdf(dir.filePath("sheet.pdf"));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.read(5).startsWith("%PDF"));
+    EXPECT_GT(pdf.size(), 1000);
+    EXPECT_FALSE(doc.IsModified());
+}
+
+} // namespace
+} // namespace qarlo::test
