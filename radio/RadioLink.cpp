@@ -96,6 +96,12 @@ void RadioLink::killTimers() {
 
 void RadioLink::armTimer(int id) { timers[id]->start(); }
 
+void RadioLink::setTimeScale(double scale) {
+    for (int id : {TIMER_IMAGE_READ, TIMER_IMAGE_WRITE, TIMER_HANDSHAKE})
+        timers[id]->setInterval(ScaledInterval(TIMER_INTERVAL_MS[id], scale));
+    port->setTimeScale(scale);
+}
+
 // Every failure ends the same way: nothing open, no timer, idle, the owner told.
 void RadioLink::fail(const QString& message) {
     killTimers();

@@ -33,6 +33,9 @@ public:
     bool isBusy() const; // TransferMode() != MODE_IDLE
     IoBufferBytes IoBuffer{}; // public for tests: 0..255 out, 256..511 in
     QString transferPortName;
+    // For soak tests against a fast virtual radio: multiplies the three timers and the port's
+    // read timeouts. 1.0, the default, is the radio's own timing.
+    void setTimeScale(double scale);
 
 signals:
     // A complete 256-byte image has been decoded into the document (DecodeRadioImage done,

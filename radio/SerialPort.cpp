@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -72,6 +73,12 @@ QString ResolvePortName(const QString& name) {
     return name;
 }
 
+int ScaledInterval(int ms, double scale) {
+    if (!(scale > 0.0) || scale == 1.0) return ms;
+    const double scaled = std::round(static_cast<double>(ms) * std::min(scale, 1000.0));
+    return std::max(1, static_cast<int>(scaled));
+}
+
 QString LastOpenFailureReason() { return lastOpenFailure(); }
 
 TraceHandler SetTraceHandler(TraceHandler handler) {
@@ -124,7 +131,7 @@ void SerialPort::StartReceive(std::uint8_t* incoming) {
     intervalTimer->stop();
     if (!serial->isOpen() || portLost || incoming == nullptr) return;
     target = incoming;
-    totalTimer->start(RECEIVE_TOTAL_MS);
+    totalTimer->start(ScaledInterval(RECEIVE_TOTAL_MS, timeScale));
     if (serial->bytesAvailable() > 0) onReadyRead();
 }
 
@@ -138,7 +145,7 @@ void SerialPort::onReadyRead() {
     if (receivedCount >= RECEIVE_MAX)
         endReceive();
     else
-        intervalTimer->start(RECEIVE_INTERVAL_MS);
+        intervalTimer->start(ScaledInterval(RECEIVE_INTERVAL_MS, timeScale));
 }
 
 void SerialPort::endReceive() {

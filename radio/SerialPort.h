@@ -17,6 +17,9 @@ inline constexpr int RECEIVE_MAX = 256;
 inline constexpr int RECEIVE_INTERVAL_MS = 100;                     // silence after a byte
 inline constexpr int RECEIVE_TOTAL_MS = 2100 + 25 * RECEIVE_MAX;    // the whole read at most
 
+// `ms` times `scale`, at least 1 ms; a scale that is no positive number leaves `ms` as it is.
+int ScaledInterval(int ms, double scale);
+
 // "COM1"/"COM2" name the devices in $QARLO_COM1/$QARLO_COM2, else /dev/ttyS0 and /dev/ttyS1;
 // any other name (a device path) is used as it is.
 QString ResolvePortName(const QString& name);
@@ -59,6 +62,9 @@ public:
     // Since the last OpenPort: the device reported an error or went away.
     bool lost() const { return portLost; }
 
+    // Multiplies the read's silence and total timeouts (tests against a fast virtual radio).
+    void setTimeScale(double scale) { timeScale = scale; }
+
 private:
     void onReadyRead();
     void onError(int error);
@@ -71,6 +77,7 @@ private:
     int receivedCount = 0;
     bool writeFault = false;
     bool portLost = false;
+    double timeScale = 1.0;
     unsigned generation = 0; // one per open, so a late close never hits the next open
 };
 
