@@ -47,8 +47,7 @@ protected:
         QStyleOptionButton option;
         initStyleOption(&option);
         option.text.clear();
-        style()->drawControl(QStyle::CE_PushButton, option.rect.isEmpty() ? &option : &option,
-                             &painter, this);
+        style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
         painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
                                        QPalette::ButtonText));
         painter.drawText(rect().adjusted(2, 2, -2, -2), Qt::AlignCenter | Qt::TextWrapAnywhere,

@@ -1,7 +1,6 @@
 #include "DialogUnits.h"
 
 #include <QFontMetrics>
-#include <QStringList>
 
 #include <cstdlib>
 

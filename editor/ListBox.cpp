@@ -35,13 +35,18 @@ void ListBox::onSelectionChanged() {
 }
 
 void ListBox::mousePressEvent(QMouseEvent* event) {
+    const bool onRow = indexAt(event->position().toPoint()).isValid();
+    if (!onRow) {
+        // Below the last row a press only takes the focus; the selection stays as it is.
+        setFocus(Qt::MouseFocusReason);
+        event->accept();
+        return;
+    }
     notified = false;
-    const bool onRow =
-        event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid();
     QListWidget::mousePressEvent(event);
     // A click on the row that is already selected changes nothing in the model, yet the user has
     // picked a row: the handler still runs.
-    if (onRow && !notified && programmatic == 0) emit selChange();
+    if (event->button() == Qt::LeftButton && !notified && programmatic == 0) emit selChange();
     notified = false;
 }
 

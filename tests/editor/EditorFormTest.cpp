@@ -277,6 +277,19 @@ TEST_F(EditorTest, ChoosingFromTheProgrammedList) {
     EXPECT_FALSE(doc.IsModified());
 }
 
+TEST_F(EditorTest, ClickBelowTheLastRowKeepsTheSelection) {
+    programChannel(2, 14500000, 14500000);
+    reloadDocument();
+    clickRow(view->programmedList, 0);
+    ASSERT_EQ(view->currentChannel, 2);
+    const QRect last = view->programmedList->visualItemRect(view->programmedList->item(0));
+    QTest::mouseClick(view->programmedList->viewport(), Qt::LeftButton, {},
+                      QPoint(last.center().x(), last.bottom() + 3 * last.height()));
+    EXPECT_EQ(view->programmedList->GetCurSel(), 0);
+    EXPECT_EQ(view->currentChannel, 2);
+    EXPECT_EQ(view->channelList->GetCurSel(), 2);
+}
+
 TEST_F(EditorTest, ProgramSelectionsRunNoHandler) {
     // Channel 6 selected by the program: the editor stays on channel 0.
     view->channelList->SetCurSel(6);
