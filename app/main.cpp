@@ -7,17 +7,31 @@
 #include <QImage>
 #include <QTimer>
 
+#include <sys/resource.h>
+
+#include <chrono>
 #include <cstdio>
 
 namespace {
-// For the start-up benchmark and the screenshot: QARLO_QUIT_WHEN_SHOWN=1 ends the run as soon as
-// the window has been painted; QARLO_GRAB_WINDOW=FILE.png saves the painted window first.
+// For the start-up benchmark and the screenshot: QARLO_QUIT_WHEN_SHOWN=1 prints the moment the
+// painted window is up (ns since the epoch) and the peak memory so far (kB), then ends the run;
+// QARLO_GRAB_WINDOW=FILE.png saves the painted window first.
 void ArmStartupProbe(qarlo::CMainFrame* frame) {
     const QByteArray grab = qgetenv("QARLO_GRAB_WINDOW");
     if (grab.isEmpty() && qgetenv("QARLO_QUIT_WHEN_SHOWN").isEmpty()) return;
     QTimer::singleShot(grab.isEmpty() ? 0 : 500, frame, [frame, grab] {
-        if (!grab.isEmpty() && !frame->grab().save(QString::fromLocal8Bit(grab)))
-            std::fprintf(stderr, "cannot write %s\n", grab.constData());
+        if (!grab.isEmpty()) {
+            if (!frame->grab().save(QString::fromLocal8Bit(grab)))
+                std::fprintf(stderr, "cannot write %s\n", grab.constData());
+        } else {
+            const auto now = std::chrono::system_clock::now().time_since_epoch();
+            rusage usage{};
+            getrusage(RUSAGE_SELF, &usage);
+            std::printf("shown %lld %ld\n",
+                        static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()),
+                        usage.ru_maxrss);
+            std::fflush(stdout);
+        }
         QApplication::exit(0);
     });
 }
