@@ -1,6 +1,7 @@
 #include "DialogUnits.h"
 
 #include <QFontMetrics>
+#include <QStringList>
 
 #include <cstdlib>
 
