@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ostream>
 
 namespace qarlo::test {
 namespace {
@@ -128,6 +129,8 @@ struct ReadFailure {
     bool sendsReadRequest;
 };
 
+void PrintTo(const ReadFailure& c, std::ostream* os) { *os << c.name; }
+
 class ReadFailureTest : public LinkFixture, public ::testing::WithParamInterface<ReadFailure> {};
 
 TEST_P(ReadFailureTest, FailsWithCheckConnectionAndLeavesTheDocumentUntouched) {
@@ -172,6 +175,34 @@ INSTANTIATE_TEST_SUITE_P(
         ReadFailure{"PauseInTheImage", bytes({0xFF, 0x11, 0, 0}), 256, 128, -1, true},
         ReadFailure{"DeviceGoesAwayMidImage", bytes({0xFF, 0x11, 0, 0}), 256, -1, 128, true}),
     [](const auto& p) { return std::string(p.param.name); });
+
+// The reply of an earlier handshake must not pass for a new radio's answer: a read whose image
+// never came leaves FF 11 at the start of the incoming half.
+TEST_F(LinkFixture, SilentRadioAfterAnEarlierHandshakeStillFails) {
+    radio.imageBytes = 0;
+    RadioLink link(doc);
+    LinkRecorder rec(link);
+    link.OnRadioRead();
+    ASSERT_TRUE(rec.waitFinished());
+    ASSERT_EQ(link.IoBuffer[IO_INCOMING], 0xFF);
+    ASSERT_EQ(link.IoBuffer[IO_INCOMING + 1], 0x11);
+    radio.handshakeReply.clear();
+    link.OnRadioRead();
+    ASSERT_TRUE(rec.waitFinished(2));
+    EXPECT_EQ(rec.messages, QStringList({MSG_CHECK_LINK, MSG_CHECK_LINK}));
+    EXPECT_EQ(radio.received(), HANDSHAKE + READ_REQUEST + HANDSHAKE);
+
+    CQarloDoc out = validDoc();
+    out.portName = doc.portName;
+    RadioLink writer(out);
+    LinkRecorder wrec(writer);
+    writer.IoBuffer[IO_INCOMING] = 0xFF;
+    writer.IoBuffer[IO_INCOMING + 1] = 0x11;
+    writer.OnRadioWrite();
+    ASSERT_TRUE(wrec.waitFinished());
+    EXPECT_EQ(wrec.messages, QStringList{MSG_CHECK_LINK});
+    EXPECT_TRUE(radio.writtenImage.isEmpty());
+}
 
 TEST_F(LinkFixture, WriteFailsWhenTheRadioDoesNotAnswerTheHandshake) {
     radio.handshakeReply.clear();
