@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -95,6 +96,22 @@ TEST_F(ShellTest, CtrlPOpensThePrintDialogAlthoughNoMenuOffersIt) {
     EXPECT_EQ(printDialogs, 1);
     for (const QAction* top : frame().menuBar()->actions())
         for (const QAction* item : top->menu()->actions()) EXPECT_NE(item, frame().action(ID_FILE_PRINT));
+}
+
+TEST_F(ShellTest, AcceptedPrintDialogPrintsTheSheetNamedAfterTheDocument) {
+    ASSERT_TRUE(Start({WriteDoc(QStringLiteral("sheet.q02"), ProgrammedDoc({0, 3}))}));
+    const QString pdf = dir.filePath(QStringLiteral("sheet.pdf"));
+    QString docName;
+    frame().dialogs.askPrint = [&](QPrinter& printer) {
+        docName = printer.docName();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    };
+    frame().OnFilePrint();
+    EXPECT_EQ(docName, QStringLiteral("sheet.q02"));
+    EXPECT_TRUE(ReadAll(pdf).startsWith("%PDF"));
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(ShellTest, ToolbarHasItsSixPlacesWithPicturesAndTooltips) {
