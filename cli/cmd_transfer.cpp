@@ -78,10 +78,11 @@ public:
         QElapsedTimer clock;
         clock.start();
         if (options.trace) {
-            std::fprintf(stderr, "trace: port %s = %s\n", options.port.c_str(),
-                         ResolvePortName(QString::fromStdString(options.port)).toLocal8Bit().constData());
-            previousTrace = SetTraceHandler(
-                [this, &clock](bool outgoing, const std::uint8_t* data, int size) {
+            std::fprintf(
+                stderr, "trace: port %s = %s\n", options.port.c_str(),
+                ResolvePortName(QString::fromStdString(options.port)).toLocal8Bit().constData());
+            previousTrace =
+                SetTraceHandler([this, &clock](bool outgoing, const std::uint8_t* data, int size) {
                     traceBytes(clock, outgoing, data, size);
                 });
         }
@@ -105,7 +106,8 @@ public:
         }
         SetMessageHandler(std::move(previous));
         std::FILE* out = success ? stdout : stderr;
-        for (const QString& text : messages) std::fprintf(out, "%s\n", text.toUtf8().constData());
+        for (const QString& text : messages)
+            std::fprintf(out, "%s\n", text.toUtf8().constData());
         if (!success && !link.isBusy() && openFailed(messages))
             std::fprintf(stderr, "%s\n", LastOpenFailureReason().toUtf8().constData());
         return success;

@@ -53,11 +53,17 @@ RadioLink::RadioLink(CQarloDoc& document, QObject* parent)
     }
 }
 
-RadioLink::~RadioLink() { OnClose(); }
+RadioLink::~RadioLink() {
+    OnClose();
+}
 
-std::uint8_t RadioLink::TransferMode() const { return mode; }
+std::uint8_t RadioLink::TransferMode() const {
+    return mode;
+}
 
-bool RadioLink::isBusy() const { return mode != MODE_IDLE; }
+bool RadioLink::isBusy() const {
+    return mode != MODE_IDLE;
+}
 
 void RadioLink::OnRadioRead() {
     if (mode != MODE_IDLE) return;
@@ -91,10 +97,13 @@ void RadioLink::OnClose() {
 }
 
 void RadioLink::killTimers() {
-    for (int id : {TIMER_IMAGE_READ, TIMER_IMAGE_WRITE, TIMER_HANDSHAKE}) timers[id]->stop();
+    for (int id : {TIMER_IMAGE_READ, TIMER_IMAGE_WRITE, TIMER_HANDSHAKE})
+        timers[id]->stop();
 }
 
-void RadioLink::armTimer(int id) { timers[id]->start(); }
+void RadioLink::armTimer(int id) {
+    timers[id]->start();
+}
 
 void RadioLink::setTimeScale(double scale) {
     for (int id : {TIMER_IMAGE_READ, TIMER_IMAGE_WRITE, TIMER_HANDSHAKE})

@@ -30,7 +30,7 @@ public:
     void OnRadioWrite(); // ignored unless idle; EncodeRadioImage first
     void OnClose();      // owner going away: kill timers, close port, idle
     std::uint8_t TransferMode() const;
-    bool isBusy() const; // TransferMode() != MODE_IDLE
+    bool isBusy() const;      // TransferMode() != MODE_IDLE
     IoBufferBytes IoBuffer{}; // public for tests: 0..255 out, 256..511 in
     QString transferPortName;
     // For soak tests against a fast virtual radio: multiplies the three timers and the port's

@@ -79,7 +79,9 @@ int ScaledInterval(int ms, double scale) {
     return std::max(1, static_cast<int>(scaled));
 }
 
-QString LastOpenFailureReason() { return lastOpenFailure(); }
+QString LastOpenFailureReason() {
+    return lastOpenFailure();
+}
 
 TraceHandler SetTraceHandler(TraceHandler handler) {
     return std::exchange(traceSlot(), std::move(handler));
@@ -99,7 +101,9 @@ SerialPort::SerialPort(QObject* parent)
             [this](QSerialPort::SerialPortError error) { onError(static_cast<int>(error)); });
 }
 
-SerialPort::~SerialPort() { Close(); }
+SerialPort::~SerialPort() {
+    Close();
+}
 
 bool SerialPort::OpenPort(const QString& name) {
     Close();
@@ -123,7 +127,9 @@ bool SerialPort::OpenPort(const QString& name) {
     return true;
 }
 
-bool SerialPort::isOpen() const { return serial->isOpen(); }
+bool SerialPort::isOpen() const {
+    return serial->isOpen();
+}
 
 void SerialPort::StartReceive(std::uint8_t* incoming) {
     target = nullptr;

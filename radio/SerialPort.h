@@ -14,8 +14,8 @@ namespace qarlo {
 
 inline constexpr int PORT_BAUD_RATE = 2400;
 inline constexpr int RECEIVE_MAX = 256;
-inline constexpr int RECEIVE_INTERVAL_MS = 100;                     // silence after a byte
-inline constexpr int RECEIVE_TOTAL_MS = 2100 + 25 * RECEIVE_MAX;    // the whole read at most
+inline constexpr int RECEIVE_INTERVAL_MS = 100;                  // silence after a byte
+inline constexpr int RECEIVE_TOTAL_MS = 2100 + 25 * RECEIVE_MAX; // the whole read at most
 
 // `ms` times `scale`, at least 1 ms; a scale that is no positive number leaves `ms` as it is.
 int ScaledInterval(int ms, double scale);

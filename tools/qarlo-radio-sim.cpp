@@ -16,8 +16,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdarg>
 #include <chrono>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,8 +39,8 @@ constexpr std::uint8_t READ_REQUEST[4] = {0xFF, 0x00, 0xFF, 0x00};
 constexpr std::uint8_t HANDSHAKE_REPLY[4] = {0xFF, 0x11, 0x51, 0x02}; // FF 11, model, version
 constexpr std::uint8_t WRONG_REPLY[4] = {0xFF, 0x10, 0x51, 0x02};
 constexpr auto BYTE_TIME = std::chrono::nanoseconds(1'000'000'000LL * 10 / 2400); // 8N1
-constexpr auto COMMAND_QUIET = std::chrono::milliseconds(60); // a packet is complete
-constexpr auto COMMAND_WAIT = std::chrono::milliseconds(3000);  // after a handshake
+constexpr auto COMMAND_QUIET = std::chrono::milliseconds(60);  // a packet is complete
+constexpr auto COMMAND_WAIT = std::chrono::milliseconds(3000); // after a handshake
 constexpr int SHORT_IMAGE = 100;
 constexpr int HANGUP_AFTER = 128;
 
@@ -56,7 +56,9 @@ struct Options {
 };
 
 volatile sig_atomic_t stopRequested = 0;
-void onStopSignal(int) { stopRequested = 1; }
+void onStopSignal(int) {
+    stopRequested = 1;
+}
 
 const char* USAGE =
     "usage: qarlo-radio-sim [OPTIONS]\n"
@@ -142,7 +144,11 @@ RadioImage builtInImage() {
     doc.setBandLow(400 * 25000);
     doc.setBandHigh(440 * 25000);
     doc.setTotTenths(50);
-    struct Channel { int index; std::int32_t rx, tx; std::uint8_t flags, rxCode, txCode, sq; };
+    struct Channel {
+        int index;
+        std::int32_t rx, tx;
+        std::uint8_t flags, rxCode, txCode, sq;
+    };
     const Channel channels[] = {
         {0, 43012500, 43012500, 0, 0, 0, 3},
         {1, 43500000, 43500000, FLAG_TX_CODED | FLAG_TX_CTCSS, 0, encodeCtcssRow(12), 5},
@@ -232,7 +238,7 @@ bool Sim::openDevice() {
         ::tcsetattr(slave, TCSANOW, &tio);
     }
     if (!opt.link.empty()) {
-        struct stat st{};
+        struct stat st {};
         if (::lstat(opt.link.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) ::unlink(opt.link.c_str());
         if (::symlink(device.c_str(), opt.link.c_str()) != 0) {
             std::fprintf(stderr, "qarlo-radio-sim: --link %s: %s\n", opt.link.c_str(),
@@ -353,8 +359,7 @@ void Sim::handle(const std::uint8_t* data, int size) {
                 break;
             }
         }
-        if (state == State::Idle && input.size() > 3)
-            input.erase(input.begin(), input.end() - 3);
+        if (state == State::Idle && input.size() > 3) input.erase(input.begin(), input.end() - 3);
         return;
     }
     if (opt.fault == Fault::Hangup && input.size() >= HANGUP_AFTER) {
@@ -398,7 +403,7 @@ int Sim::run() {
     sigaddset(&blocked, SIGINT);
     sigaddset(&blocked, SIGHUP);
     sigprocmask(SIG_BLOCK, &blocked, &waitMask);
-    struct sigaction sa{};
+    struct sigaction sa {};
     sa.sa_handler = onStopSignal;
     sigemptyset(&sa.sa_mask);
     sigaction(SIGTERM, &sa, nullptr);
@@ -472,7 +477,8 @@ int main(int argc, char** argv) {
             }
             opt.fault = *fault;
         } else {
-            std::fprintf(stderr, "qarlo-radio-sim: unknown argument '%s'\n\n%s", arg.c_str(), USAGE);
+            std::fprintf(stderr, "qarlo-radio-sim: unknown argument '%s'\n\n%s", arg.c_str(),
+                         USAGE);
             return 2;
         }
     }

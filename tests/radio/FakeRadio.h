@@ -21,7 +21,8 @@ namespace qarlo::test {
 
 inline QByteArray bytes(std::initializer_list<int> values) {
     QByteArray out;
-    for (int v : values) out.append(static_cast<char>(v));
+    for (int v : values)
+        out.append(static_cast<char>(v));
     return out;
 }
 
@@ -34,12 +35,12 @@ public:
 
     // What the radio does; a test changes these before the transfer.
     QByteArray handshakeReply = bytes({0xFF, 0x11, 0x51, 0x02}); // empty: silent
-    QByteArray image;                // sent for a read request
-    int imageBytes = 256;            // how much of it is sent
-    int pauseAfter = -1;             // >= 0: pause this long before the rest of the image...
-    int pauseMs = 0;                 // ...for this many ms
-    int hangUpAfterSent = -1;        // >= 0: hang up after sending this many image bytes
-    int hangUpAfterReceived = -1;    // >= 0: hang up after receiving this many image bytes
+    QByteArray image;                                            // sent for a read request
+    int imageBytes = 256;                                        // how much of it is sent
+    int pauseAfter = -1;          // >= 0: pause this long before the rest of the image...
+    int pauseMs = 0;              // ...for this many ms
+    int hangUpAfterSent = -1;     // >= 0: hang up after sending this many image bytes
+    int hangUpAfterReceived = -1; // >= 0: hang up after receiving this many image bytes
 
     FakeRadio() {
         master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -64,7 +65,8 @@ public:
     // Everything the program sent, in order, and in the pieces it arrived.
     QByteArray received() const {
         QByteArray all;
-        for (const auto& c : chunks) all += c.data;
+        for (const auto& c : chunks)
+            all += c.data;
         return all;
     }
     // When the first byte at `offset` of received() arrived (ms since the fake was made).
@@ -89,7 +91,8 @@ public:
     // The device goes away: both ends closed, the path gone.
     void hangUp() {
         notifier.reset();
-        for (QTimer* timer : timerOwner.findChildren<QTimer*>()) timer->stop();
+        for (QTimer* timer : timerOwner.findChildren<QTimer*>())
+            timer->stop();
         if (slave >= 0) ::close(slave);
         if (master >= 0) ::close(master);
         slave = master = -1;

@@ -10,9 +10,9 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
-#include <QTimer>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -79,8 +79,9 @@ public:
             events << QStringLiteral("message:") + text;
         });
         QObject::connect(&link, &RadioLink::imageDecoded, [this] { events << "imageDecoded"; });
-        QObject::connect(&link, &RadioLink::writeCheckFailed,
-                         [this](int channel) { events << QStringLiteral("checkFailed:%1").arg(channel); });
+        QObject::connect(&link, &RadioLink::writeCheckFailed, [this](int channel) {
+            events << QStringLiteral("checkFailed:%1").arg(channel);
+        });
         QObject::connect(&link, &RadioLink::transferFinished, [this, &link](bool success) {
             ++finishedCount;
             lastSuccess = success;

@@ -19,7 +19,8 @@ struct CliRun {
     QString err;
 };
 
-CliRun runCli(const QStringList& args, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
+CliRun runCli(const QStringList& args,
+              const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
     QProcess cli;
     cli.setProcessEnvironment(env);
     cli.start(QStringLiteral(QARLO_CLI_PATH), args);
@@ -166,11 +167,17 @@ TEST(CliTransfer, FailuresBeforeTheLineAndTheirExitStatus) {
     const QString shortFile = dir.filePath("short.q02");
     writeAll(shortFile, QByteArray(100, '\0'));
     const QString missing = dir.filePath("missing.q02");
-    struct Case { QStringList args; int exitCode; QString err; };
+    struct Case {
+        QStringList args;
+        int exitCode;
+        QString err;
+    };
     const Case cases[] = {
-        {{"read", missing, "--port", "/dev/qarlo-missing"}, 1,
+        {{"read", missing, "--port", "/dev/qarlo-missing"},
+         1,
          MSG_OPEN_HANDSHAKE + "\n/dev/qarlo-missing: no such device\n"},
-        {{"write", good, "--port", "/dev/qarlo-missing"}, 1,
+        {{"write", good, "--port", "/dev/qarlo-missing"},
+         1,
          MSG_OPEN_HANDSHAKE + "\n/dev/qarlo-missing: no such device\n"},
         {{"write", missing}, 2, {}},
         {{"write", shortFile}, 2, {}},
@@ -183,8 +190,10 @@ TEST(CliTransfer, FailuresBeforeTheLineAndTheirExitStatus) {
         const CliRun run = runCli(c.args);
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_EQ(run.out, "");
-        if (!c.err.isEmpty()) EXPECT_EQ(run.err, c.err);
-        else EXPECT_FALSE(run.err.isEmpty());
+        if (!c.err.isEmpty())
+            EXPECT_EQ(run.err, c.err);
+        else
+            EXPECT_FALSE(run.err.isEmpty());
     }
     EXPECT_FALSE(QFileInfo::exists(missing));
 }

@@ -129,7 +129,9 @@ struct ReadFailure {
     bool sendsReadRequest;
 };
 
-void PrintTo(const ReadFailure& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ReadFailure& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ReadFailureTest : public LinkFixture, public ::testing::WithParamInterface<ReadFailure> {};
 
@@ -239,7 +241,8 @@ TEST_F(LinkFixture, InvalidDocumentStopsTheWriteBeforeThePortIsOpened) {
     link.OnRadioWrite();
     // Decided at once: no timer, no port.
     EXPECT_EQ(rec.finishedCount, 1);
-    EXPECT_EQ(rec.events, QStringList({"message:" + QString::fromUtf8(MSG_FREQ_DIFFERENCE.data(), MSG_FREQ_DIFFERENCE.size()),
+    EXPECT_EQ(rec.events, QStringList({"message:" + QString::fromUtf8(MSG_FREQ_DIFFERENCE.data(),
+                                                                      MSG_FREQ_DIFFERENCE.size()),
                                        "checkFailed:4", "finished:failed"}));
     EXPECT_EQ(out.selectedChannel, 4);
     EXPECT_EQ(link.TransferMode(), RadioLink::MODE_IDLE);
@@ -328,7 +331,10 @@ TEST_F(LinkFixture, MissingDeviceFailsTheFirstStep) {
 
 // The device is there for the handshake and gone for the next step: that step's own message.
 TEST_F(LinkFixture, DeviceGoneBeforeTheSecondStepShowsThatStepsMessage) {
-    struct Case { bool reading; QString message; };
+    struct Case {
+        bool reading;
+        QString message;
+    };
     for (const Case& c : {Case{true, MSG_OPEN_READ}, Case{false, MSG_OPEN_IMAGE}}) {
         SCOPED_TRACE(c.reading ? "read" : "write");
         FakeRadio r;

@@ -15,14 +15,19 @@ namespace qarlo::test {
 namespace {
 
 TEST(PortName, ComNamesResolveThroughTheEnvironmentOrTheStandardDevices) {
-    struct Case { const char* env1; const char* env2; const char* name; const char* expected; };
+    struct Case {
+        const char* env1;
+        const char* env2;
+        const char* name;
+        const char* expected;
+    };
     const Case cases[] = {
         {nullptr, nullptr, "COM1", "/dev/ttyS0"},
         {nullptr, nullptr, "COM2", "/dev/ttyS1"},
         {"/dev/ttyUSB0", nullptr, "COM1", "/dev/ttyUSB0"},
         {"/dev/ttyUSB0", "/tmp/radio", "COM2", "/tmp/radio"},
         {nullptr, "/tmp/radio", "COM1", "/dev/ttyS0"},
-        {"", nullptr, "COM1", "/dev/ttyS0"},                      // set but empty: not a device
+        {"", nullptr, "COM1", "/dev/ttyS0"},                       // set but empty: not a device
         {"/dev/ttyUSB0", nullptr, "/dev/ttyACM3", "/dev/ttyACM3"}, // a path is used as it is
         {"/dev/ttyUSB0", nullptr, "com1", "com1"},                 // names are exact
         {nullptr, nullptr, "COM3", "COM3"},
@@ -45,7 +50,10 @@ TEST(PortOpen, FailureReasonSaysWhatStandsInTheWay) {
     QTemporaryFile plain;
     ASSERT_TRUE(plain.open());
 
-    struct Case { QString path; QString reason; };
+    struct Case {
+        QString path;
+        QString reason;
+    };
     const Case cases[] = {
         {"/dev/qarlo-missing", "/dev/qarlo-missing: no such device"},
         {"/nonexistent-dir/tty", "/nonexistent-dir/tty: no such device"},
@@ -78,7 +86,8 @@ struct PortFixture : ::testing::Test {
 
 QByteArray counting(int n, int start = 0) {
     QByteArray out;
-    for (int i = 0; i < n; ++i) out.append(static_cast<char>((start + i) & 0xFF));
+    for (int i = 0; i < n; ++i)
+        out.append(static_cast<char>((start + i) & 0xFF));
     return out;
 }
 
