@@ -78,9 +78,8 @@ QStringList BackupKeeper::Backups() const {
     const QStringList all = QDir(dir).entryList(QDir::Files);
     for (const QString& name : all)
         if (BackupPattern().match(name).hasMatch()) names.append(name);
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        return SortKey(a) < SortKey(b);
-    });
+    std::sort(names.begin(), names.end(),
+              [](const QString& a, const QString& b) { return SortKey(a) < SortKey(b); });
     return names;
 }
 

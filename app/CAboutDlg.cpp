@@ -27,8 +27,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     // 宋体 9 pt where it exists, else whatever CJK face the system substitutes.
     QFont font(QStringLiteral("SimSun"), 9);
-    font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"),
-                      font.defaultFamily()});
+    font.setFamilies(
+        {QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"), font.defaultFamily()});
     setFont(font);
     const QFontMetrics metrics(font);
     const DluScale dlu{qMax(1, metrics.averageCharWidth()), qMax(1, metrics.height())};

@@ -28,7 +28,9 @@
 #include <QTimer>
 #include <QToolBar>
 
-static void InitQarloResources() { Q_INIT_RESOURCE(qarlo); }
+static void InitQarloResources() {
+    Q_INIT_RESOURCE(qarlo);
+}
 
 namespace qarlo {
 
@@ -121,7 +123,8 @@ void CMainFrame::createMenus() {
         makeAction(ID_FILE_OPEN, QStringLiteral("打开(&O)...\tCtrl+O"), "ID_FILE_OPEN");
     fileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(fileOpen, &QAction::triggered, this, &CMainFrame::OnFileOpen);
-    QAction* fileSave = makeAction(ID_FILE_SAVE, QStringLiteral("保存(&S)\tCtrl+S"), "ID_FILE_SAVE");
+    QAction* fileSave =
+        makeAction(ID_FILE_SAVE, QStringLiteral("保存(&S)\tCtrl+S"), "ID_FILE_SAVE");
     fileSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     connect(fileSave, &QAction::triggered, this, [this] { OnFileSave(); });
     QAction* fileSaveAs =
@@ -180,7 +183,8 @@ void CMainFrame::createMenus() {
     connect(menuPort, &QMenu::aboutToShow, this, &CMainFrame::UpdatePortChecks);
 
     QMenu* menuRadio = bar->addMenu(QStringLiteral("操作选择(&O)"));
-    QAction* radioWrite = makeAction(ID_RADIO_WRITE, QStringLiteral("写入对讲机"), "ID_RADIO_WRITE");
+    QAction* radioWrite =
+        makeAction(ID_RADIO_WRITE, QStringLiteral("写入对讲机"), "ID_RADIO_WRITE");
     QAction* radioRead = makeAction(ID_RADIO_READ, QStringLiteral("对讲机读出"), "ID_RADIO_READ");
     connect(radioWrite, &QAction::triggered, this, &CMainFrame::OnRadioWrite);
     connect(radioRead, &QAction::triggered, this, &CMainFrame::OnRadioRead);
@@ -208,7 +212,8 @@ void CMainFrame::createToolBar() {
     mainToolBar->setFloatable(true);
     mainToolBar->setAllowedAreas(Qt::AllToolBarAreas);
     mainToolBar->toggleViewAction()->setVisible(false);
-    const int buttons[] = {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_RADIO_READ, ID_RADIO_WRITE};
+    const int buttons[] = {ID_FILE_NEW, ID_FILE_OPEN,  ID_FILE_SAVE,
+                           0,           ID_RADIO_READ, ID_RADIO_WRITE};
     int image = 0;
     for (int id : buttons) {
         if (id == 0) {
@@ -256,8 +261,9 @@ void CMainFrame::createStatusBar() {
 
 void CMainFrame::UpdateLockIndicators() {
     const LockKeyState state = ReadLockKeys();
-    const std::pair<int, std::optional<bool>> panes[] = {
-        {ID_INDICATOR_CAPS, state.caps}, {ID_INDICATOR_NUM, state.num}, {ID_INDICATOR_SCRL, state.scroll}};
+    const std::pair<int, std::optional<bool>> panes[] = {{ID_INDICATOR_CAPS, state.caps},
+                                                         {ID_INDICATOR_NUM, state.num},
+                                                         {ID_INDICATOR_SCRL, state.scroll}};
     for (const auto& [id, on] : panes) {
         QLabel* label = indicators.value(id);
         if (!label) continue;
@@ -283,9 +289,12 @@ void CMainFrame::installDefaultDialogs() {
         box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
         box.setDefaultButton(QMessageBox::Yes);
         switch (box.exec()) {
-        case QMessageBox::Yes: return SaveAnswer::Save;
-        case QMessageBox::No: return SaveAnswer::Discard;
-        default: return SaveAnswer::Cancel;
+        case QMessageBox::Yes:
+            return SaveAnswer::Save;
+        case QMessageBox::No:
+            return SaveAnswer::Discard;
+        default:
+            return SaveAnswer::Cancel;
         }
     };
     dialogs.chooseFileToOpen = [this] {
@@ -314,7 +323,9 @@ void CMainFrame::installDefaultDialogs() {
     };
 }
 
-QString CMainFrame::messagePaneText() const { return statusBar()->currentMessage(); }
+QString CMainFrame::messagePaneText() const {
+    return statusBar()->currentMessage();
+}
 
 QString CMainFrame::displayedCaption() const {
     QString caption = windowTitle();
@@ -378,9 +389,12 @@ void CMainFrame::ResizeParentToFit() {
 bool CMainFrame::SaveModified() {
     if (!document.IsModified()) return true;
     switch (dialogs.askSaveChanges(docManager.title())) {
-    case SaveAnswer::Save: return OnFileSave();
-    case SaveAnswer::Discard: return true;
-    case SaveAnswer::Cancel: break;
+    case SaveAnswer::Save:
+        return OnFileSave();
+    case SaveAnswer::Discard:
+        return true;
+    case SaveAnswer::Cancel:
+        break;
     }
     return false;
 }
@@ -426,15 +440,20 @@ bool CMainFrame::OpenDocumentFile(const QString& file) {
     return result.ok();
 }
 
-bool CMainFrame::OnFileSave() { return DoSave(docManager.pathName()); }
+bool CMainFrame::OnFileSave() {
+    return DoSave(docManager.pathName());
+}
 
-bool CMainFrame::OnFileSaveAs() { return DoSave(QString()); }
+bool CMainFrame::OnFileSaveAs() {
+    return DoSave(QString());
+}
 
 bool CMainFrame::DoSave(const QString& file) {
     QString target = file;
     if (target.isEmpty()) {
         QString suggested = docManager.pathName();
-        if (suggested.isEmpty()) suggested = docManager.title() + QLatin1Char('.') + DefaultSuffix();
+        if (suggested.isEmpty())
+            suggested = docManager.title() + QLatin1Char('.') + DefaultSuffix();
         target = dialogs.chooseFileToSave(suggested);
         if (target.isEmpty()) return false;
     }
@@ -475,7 +494,8 @@ void CMainFrame::OnExportCsv() {
     }
     const std::vector<CsvError> problems = CsvExportProblems(document);
     if (!problems.empty())
-        ShowMessage(QStringLiteral("已导出，但以下内容无法用CSV表示：\n") + DescribeCsvErrors(problems));
+        ShowMessage(QStringLiteral("已导出，但以下内容无法用CSV表示：\n") +
+                    DescribeCsvErrors(problems));
     else
         statusBar()->showMessage(QStringLiteral("已导出到 %1").arg(QDir::toNativeSeparators(file)),
                                  STATUS_NOTE_MS);
@@ -496,8 +516,8 @@ void CMainFrame::OnImportCsv() {
         return;
     }
     const QByteArray text = in.read(MAX_CSV_BYTES + 1);
-    const CsvImportResult result =
-        ImportCsv(document, std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+    const CsvImportResult result = ImportCsv(
+        document, std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
     if (!result.ok()) {
         ShowMessage(QStringLiteral("无法导入文件 %1，文档未作改动：\n")
                         .arg(QDir::toNativeSeparators(file)) +

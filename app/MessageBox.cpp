@@ -16,6 +16,8 @@ void ShowMessageBox(const QString& text) {
     box.exec();
 }
 
-void InstallMessageBoxHandler() { SetMessageHandler(&ShowMessageBox); }
+void InstallMessageBoxHandler() {
+    SetMessageHandler(&ShowMessageBox);
+}
 
 } // namespace qarlo

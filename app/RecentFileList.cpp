@@ -8,7 +8,9 @@ namespace qarlo {
 namespace {
 const QString Section = QStringLiteral("Recent File List");
 
-QString keyOf(int index) { return QStringLiteral("File%1").arg(index + 1); }
+QString keyOf(int index) {
+    return QStringLiteral("File%1").arg(index + 1);
+}
 
 // Two spellings of one file are one entry.
 QString normalised(const QString& path) {
@@ -34,7 +36,8 @@ void RecentFileList::save() const {
     QSettings settings;
     settings.beginGroup(Section);
     settings.remove(QString()); // the whole group: stale keys of a longer list go too
-    for (int i = 0; i < entries.size(); ++i) settings.setValue(keyOf(i), entries[i]);
+    for (int i = 0; i < entries.size(); ++i)
+        settings.setValue(keyOf(i), entries[i]);
     settings.endGroup();
     settings.sync();
 }
@@ -44,7 +47,8 @@ void RecentFileList::add(const QString& path) {
     const QString file = normalised(path);
     entries.removeAll(file);
     entries.prepend(file);
-    while (entries.size() > size) entries.removeLast();
+    while (entries.size() > size)
+        entries.removeLast();
 }
 
 void RecentFileList::remove(const QString& path) {

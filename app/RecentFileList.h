@@ -10,8 +10,8 @@ class RecentFileList {
 public:
     explicit RecentFileList(int maxEntries);
 
-    void load();        // from QSettings; later entries beyond the size are dropped
-    void save() const;  // to QSettings, the unused keys removed
+    void load();       // from QSettings; later entries beyond the size are dropped
+    void save() const; // to QSettings, the unused keys removed
 
     // Puts `path` first (moving it up when already listed) and drops the oldest beyond the size.
     void add(const QString& path);

@@ -16,7 +16,8 @@ struct StringEntry {
 // The program's own strings, then the framework's prompts for the commands the window offers.
 // COM1 and COM2 each name their own port: the COM1 prompt used to say COM2 and COM2 had none.
 constexpr std::array StringTable{
-    StringEntry{128, "Qarlo写频软件\n\nQarlo\nQarlo 文件 (*.q02)\n.q02\nQarlo.Document\nQarlo Document"},
+    StringEntry{128,
+                "Qarlo写频软件\n\nQarlo\nQarlo 文件 (*.q02)\n.q02\nQarlo.Document\nQarlo Document"},
     StringEntry{ID_RADIO_READ, "将数据从对讲机中读出\n将数据从对讲机中读出"},
     StringEntry{ID_RADIO_WRITE, "将数据写入对讲机\n将数据写入对讲机"},
     StringEntry{ID_PORT_COM1, "选择计算机COM1口写频\n选择计算机COM1口写频"},
@@ -64,7 +65,9 @@ QString LoadString(int id) {
     return {};
 }
 
-QString PromptOf(int id) { return LoadString(id).section(QLatin1Char('\n'), 0, 0); }
+QString PromptOf(int id) {
+    return LoadString(id).section(QLatin1Char('\n'), 0, 0);
+}
 
 QString TooltipOf(int id) {
     const QString text = LoadString(id);
@@ -72,12 +75,24 @@ QString TooltipOf(int id) {
     return pos < 0 ? text : text.mid(pos + 1);
 }
 
-QString WindowTitleField() { return TemplateField(0); }
-QString FileFilter() { return TemplateField(3); }
-QString DefaultSuffix() { return TemplateField(4).mid(1); }
-QString UntitledName() { return QStringLiteral("无标题"); }
-QString ReadyText() { return LoadString(57345); }
-QString AppName() { return LoadString(57344); }
+QString WindowTitleField() {
+    return TemplateField(0);
+}
+QString FileFilter() {
+    return TemplateField(3);
+}
+QString DefaultSuffix() {
+    return TemplateField(4).mid(1);
+}
+QString UntitledName() {
+    return QStringLiteral("无标题");
+}
+QString ReadyText() {
+    return LoadString(57345);
+}
+QString AppName() {
+    return LoadString(57344);
+}
 
 QString MainCaption(const QString& documentTitle) {
     return documentTitle + QStringLiteral(" - ") + WindowTitleField();

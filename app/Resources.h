@@ -37,12 +37,12 @@ QString PromptOf(int id);
 QString TooltipOf(int id);
 
 // Fields of the document template string.
-QString WindowTitleField();   // "Qarlo写频软件"
-QString FileFilter();         // "Qarlo 文件 (*.q02)"
-QString DefaultSuffix();      // "q02" (without the dot)
-QString UntitledName();       // the framework's untitled name, "无标题"
-QString ReadyText();          // "就绪"
-QString AppName();            // "qarlo"
+QString WindowTitleField(); // "Qarlo写频软件"
+QString FileFilter();       // "Qarlo 文件 (*.q02)"
+QString DefaultSuffix();    // "q02" (without the dot)
+QString UntitledName();     // the framework's untitled name, "无标题"
+QString ReadyText();        // "就绪"
+QString AppName();          // "qarlo"
 
 // "TITLE - Qarlo写频软件"
 QString MainCaption(const QString& documentTitle);

@@ -28,7 +28,8 @@ void ArmStartupProbe(qarlo::CMainFrame* frame) {
             rusage usage{};
             getrusage(RUSAGE_SELF, &usage);
             std::printf("shown %lld %ld\n",
-                        static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()),
+                        static_cast<long long>(
+                            std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()),
                         usage.ru_maxrss);
             std::fflush(stdout);
         }

@@ -41,7 +41,8 @@ void DrawRadio(QPainter& p) {
     p.drawRect(QRectF(17.5, 13.5, 3.5, 2.0));
     // speaker grille
     p.setPen(QPen(QColor(200, 205, 215), 1.3, Qt::SolidLine, Qt::RoundCap));
-    for (int i = 0; i < 4; ++i) p.drawLine(QPointF(10.5, 21.0 + 2.3 * i), QPointF(21.5, 21.0 + 2.3 * i));
+    for (int i = 0; i < 4; ++i)
+        p.drawLine(QPointF(10.5, 21.0 + 2.3 * i), QPointF(21.5, 21.0 + 2.3 * i));
 }
 
 void DrawWaves(QPainter& p, QPointF centre, const QColor& colour) {
@@ -82,7 +83,8 @@ QImage DocumentIcon(int size) {
     p.drawPolygon(QPolygonF({QPointF(20.5, 1.5), QPointF(20.5, 8.5), QPointF(27.5, 8.5)}));
     // a channel table
     p.setPen(QPen(QColor(60, 110, 190), 1.2));
-    for (int i = 0; i < 5; ++i) p.drawLine(QPointF(9.0, 13.0 + 3.5 * i), QPointF(24.0, 13.0 + 3.5 * i));
+    for (int i = 0; i < 5; ++i)
+        p.drawLine(QPointF(9.0, 13.0 + 3.5 * i), QPointF(24.0, 13.0 + 3.5 * i));
     p.setPen(QPen(QColor(200, 80, 40), 1.2));
     p.drawLine(QPointF(13.0, 11.5), QPointF(13.0, 28.0));
     return img;
@@ -92,14 +94,16 @@ QImage DocumentIcon(int size) {
 void DrawNew(QPainter& p) {
     p.setPen(Outline);
     p.setBrush(Qt::white);
-    p.drawPolygon(QPolygon({QPoint(3, 1), QPoint(9, 1), QPoint(12, 4), QPoint(12, 13), QPoint(3, 13)}));
+    p.drawPolygon(
+        QPolygon({QPoint(3, 1), QPoint(9, 1), QPoint(12, 4), QPoint(12, 13), QPoint(3, 13)}));
     p.drawPolyline(QPolygon({QPoint(9, 1), QPoint(9, 4), QPoint(12, 4)}));
 }
 
 void DrawOpen(QPainter& p) {
     p.setPen(Outline);
     p.setBrush(QColor(240, 200, 60));
-    p.drawPolygon(QPolygon({QPoint(1, 3), QPoint(5, 3), QPoint(6, 4), QPoint(12, 4), QPoint(12, 12), QPoint(1, 12)}));
+    p.drawPolygon(QPolygon(
+        {QPoint(1, 3), QPoint(5, 3), QPoint(6, 4), QPoint(12, 4), QPoint(12, 12), QPoint(1, 12)}));
     p.setBrush(QColor(250, 225, 120));
     p.drawPolygon(QPolygon({QPoint(3, 7), QPoint(15, 7), QPoint(12, 12), QPoint(1, 12)}));
 }
@@ -153,8 +157,14 @@ QImage ToolbarStrip() {
     cell(0, [&] { DrawNew(p); });
     cell(1, [&] { DrawOpen(p); });
     cell(2, [&] { DrawSave(p); });
-    cell(3, [&] { DrawSmallRadio(p); DrawArrow(p, false, QColor(30, 150, 60)); });
-    cell(4, [&] { DrawSmallRadio(p); DrawArrow(p, true, QColor(200, 50, 40)); });
+    cell(3, [&] {
+        DrawSmallRadio(p);
+        DrawArrow(p, false, QColor(30, 150, 60));
+    });
+    cell(4, [&] {
+        DrawSmallRadio(p);
+        DrawArrow(p, true, QColor(200, 50, 40));
+    });
     return img;
 }
 

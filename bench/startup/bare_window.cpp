@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
         std::printf("shown %lld %ld\n",
-                    static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()),
+                    static_cast<long long>(
+                        std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()),
                     usage.ru_maxrss);
         std::fflush(stdout);
         QApplication::exit(0);

@@ -24,7 +24,9 @@
 namespace qarlo::test {
 
 // 10 Hz units of a frequency in MHz given as kHz, to stay in integers.
-inline constexpr std::int32_t kHz(std::int64_t khz) { return static_cast<std::int32_t>(khz * 100); }
+inline constexpr std::int32_t kHz(std::int64_t khz) {
+    return static_cast<std::int32_t>(khz * 100);
+}
 
 // A document with a 410..450 MHz band and the given channels programmed at 430 MHz + channel.
 inline CQarloDoc ProgrammedDoc(std::initializer_list<int> channels) {
@@ -41,7 +43,8 @@ inline CQarloDoc ProgrammedDoc(std::initializer_list<int> channels) {
 
 inline QByteArray FileBytes(const CQarloDoc& doc) {
     const auto bytes = ChannelFileBytes(doc);
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
 }
 
 inline QByteArray ReadAll(const QString& path) {
@@ -53,7 +56,8 @@ class AppFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        previousHandler = SetMessageHandler([this](const QString& text) { messages.push_back(text); });
+        previousHandler =
+            SetMessageHandler([this](const QString& text) { messages.push_back(text); });
         QSettings().clear();
         QSettings().sync();
     }

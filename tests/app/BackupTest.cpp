@@ -52,22 +52,27 @@ TEST(BackupKeeper, KeepsOnlyTheNewestAndLeavesOtherFilesAlone) {
         SCOPED_TRACE(c.existing);
         QTemporaryDir dir;
         for (int i = 0; i < c.existing; ++i) {
-            const auto direction = i % 2 ? BackupKeeper::Direction::Read : BackupKeeper::Direction::Write;
-            QFile old(dir.filePath(BackupKeeper::FileNameFor(Evening.addDays(-400).addSecs(i * 37), direction)));
+            const auto direction =
+                i % 2 ? BackupKeeper::Direction::Read : BackupKeeper::Direction::Write;
+            QFile old(dir.filePath(
+                BackupKeeper::FileNameFor(Evening.addDays(-400).addSecs(i * 37), direction)));
             ASSERT_TRUE(old.open(QIODevice::WriteOnly));
         }
         QFile notes(dir.filePath(QStringLiteral("notes.q02")));
         ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
         BackupKeeper keeper(dir.path(), c.limit);
-        ASSERT_EQ(keeper.Keep(ProgrammedDoc({3}), BackupKeeper::Direction::Read, Evening), QString());
+        ASSERT_EQ(keeper.Keep(ProgrammedDoc({3}), BackupKeeper::Direction::Read, Evening),
+                  QString());
         const QStringList names = keeper.Backups();
         EXPECT_EQ(names.size(), std::min(c.existing + 1, c.limit));
         EXPECT_EQ(names.last(), QStringLiteral("2026-12-06_213000_read.q02"));
         if (c.existing + 1 > c.limit) {
             // The survivors are the newest ones: the oldest that remains is the right one.
             const int firstKept = c.existing + 1 - c.limit;
-            const auto direction = firstKept % 2 ? BackupKeeper::Direction::Read : BackupKeeper::Direction::Write;
-            EXPECT_EQ(names.first(), BackupKeeper::FileNameFor(Evening.addDays(-400).addSecs(firstKept * 37), direction));
+            const auto direction =
+                firstKept % 2 ? BackupKeeper::Direction::Read : BackupKeeper::Direction::Write;
+            EXPECT_EQ(names.first(), BackupKeeper::FileNameFor(
+                                         Evening.addDays(-400).addSecs(firstKept * 37), direction));
         }
         EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("notes.q02"))));
     }

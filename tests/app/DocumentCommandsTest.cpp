@@ -16,7 +16,7 @@ using DocumentCommandsTest = AppFixture;
 
 struct OpenCase {
     const char* name;
-    int size;          // bytes of the file; -1: no such file
+    int size; // bytes of the file; -1: no such file
     bool opens;
     const char* message; // part of the message shown, "" for none
 };
@@ -42,19 +42,21 @@ TEST_F(DocumentCommandsTest, OpenLeavesTheEditorAtChannelOneWithTheListRefilled)
         view().currentChannel = 9;
         messages.clear();
         const QString path = c.size < 0 ? dir.filePath(QString::fromLatin1(c.name))
-                                         : Write(QString::fromLatin1(c.name), content.left(c.size));
+                                        : Write(QString::fromLatin1(c.name), content.left(c.size));
         nextOpen = path;
         frame().OnFileOpen();
 
         EXPECT_TRUE(questions.empty()); // nothing was edited
         if (c.opens) {
             EXPECT_TRUE(messages.empty());
-            EXPECT_EQ(frame().displayedCaption(), QString::fromLatin1(c.name) + QStringLiteral(" - Qarlo写频软件"));
+            EXPECT_EQ(frame().displayedCaption(),
+                      QString::fromLatin1(c.name) + QStringLiteral(" - Qarlo写频软件"));
             EXPECT_EQ(ListedChannels(), (std::vector<int>{2, 5}));
             EXPECT_EQ(frame().recentFiles().files().value(0), path);
         } else {
             ASSERT_EQ(messages.size(), 1u);
-            EXPECT_TRUE(messages[0].contains(QString::fromUtf8(c.message))) << messages[0].toStdString();
+            EXPECT_TRUE(messages[0].contains(QString::fromUtf8(c.message)))
+                << messages[0].toStdString();
             EXPECT_TRUE(messages[0].contains(QString::fromLatin1(c.name)));
             EXPECT_FALSE(frame().recentFiles().files().contains(path));
         }
@@ -178,12 +180,15 @@ TEST_F(DocumentCommandsTest, CsvExportAndImportFromTheFileMenu) {
     frame().action(ID_FILE_EXPORT_CSV)->trigger();
     EXPECT_EQ(suggestedNames.back(), dir.filePath(QStringLiteral("csv.csv")));
     const QByteArray exported = ReadAll(nextSave);
-    EXPECT_TRUE(exported.startsWith(QByteArray(CSV_HEADER.data(), static_cast<qsizetype>(CSV_HEADER.size()))));
+    EXPECT_TRUE(exported.startsWith(
+        QByteArray(CSV_HEADER.data(), static_cast<qsizetype>(CSV_HEADER.size()))));
     EXPECT_TRUE(messages.empty());
 
     // A file with an error changes nothing and names the line and column.
-    nextOpen = Write(QStringLiteral("bad.csv"), QByteArray(CSV_HEADER.data(), static_cast<qsizetype>(CSV_HEADER.size())) +
-                                                    "\n7,,146.520000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,AM,5.00,,,,,,,\n");
+    nextOpen =
+        Write(QStringLiteral("bad.csv"),
+              QByteArray(CSV_HEADER.data(), static_cast<qsizetype>(CSV_HEADER.size())) +
+                  "\n7,,146.520000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,AM,5.00,,,,,,,\n");
     const QByteArray before = FileBytes(doc());
     frame().action(ID_FILE_IMPORT_CSV)->trigger();
     ASSERT_EQ(messages.size(), 1u);

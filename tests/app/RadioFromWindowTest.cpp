@@ -33,9 +33,12 @@ protected:
     void StartRadio(const QStringList& extra = {}) {
         const QString link = dir.filePath(QStringLiteral("COM1"));
         sim.start(QStringLiteral(QARLO_RADIO_SIM),
-                  QStringList{QStringLiteral("--link"), link, QStringLiteral("--no-pace"), QStringLiteral("--quiet")} + extra);
+                  QStringList{QStringLiteral("--link"), link, QStringLiteral("--no-pace"),
+                              QStringLiteral("--quiet")} +
+                      extra);
         ASSERT_TRUE(sim.waitForStarted(5000));
-        for (int i = 0; i < 100 && !QFile::exists(link); ++i) QTest::qWait(20);
+        for (int i = 0; i < 100 && !QFile::exists(link); ++i)
+            QTest::qWait(20);
         ASSERT_TRUE(QFile::exists(link));
         qputenv("QARLO_COM1", QFile::encodeName(link));
     }
@@ -94,7 +97,8 @@ TEST_F(RadioFromWindowTest, ARefusedWriteSelectsTheFailingChannelInBothLists) {
     ASSERT_TRUE(Start({WriteDoc(QStringLiteral("bad.q02"), bad)}));
     EXPECT_FALSE(Transfer(ID_RADIO_WRITE));
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], QString::fromUtf8(failure->message.data(), static_cast<qsizetype>(failure->message.size())));
+    EXPECT_EQ(messages[0], QString::fromUtf8(failure->message.data(),
+                                             static_cast<qsizetype>(failure->message.size())));
     EXPECT_EQ(view().currentChannel, 4);
     EXPECT_EQ(view().channelList->GetCurSel(), 4);
     EXPECT_EQ(view().programmedList->GetCurSel(), 2); // "05频道" is the third listed
@@ -113,7 +117,8 @@ TEST_F(RadioFromWindowTest, AWriteKeepsWhatItSendsAndTheRadioHoldsIt) {
     ASSERT_EQ(kept.size(), 1);
     EXPECT_TRUE(kept[0].endsWith(QStringLiteral("_write.q02")));
     EXPECT_EQ(ReadAll(backups + QLatin1Char('/') + kept[0]), FileBytes(good));
-    for (int i = 0; i < 100 && QFileInfo(radioHolds).size() < CHANNEL_FILE_SIZE; ++i) QTest::qWait(20);
+    for (int i = 0; i < 100 && QFileInfo(radioHolds).size() < CHANNEL_FILE_SIZE; ++i)
+        QTest::qWait(20);
     CQarloDoc radio;
     ASSERT_TRUE(LoadChannelFile(radio, QFile::encodeName(radioHolds).toStdString()).ok());
     for (int ch = 0; ch < CHANNEL_COUNT; ++ch) {

@@ -17,12 +17,18 @@ enum class Path { New, Open, Recent, Close, Exit, Read };
 
 const char* Name(Path path) {
     switch (path) {
-    case Path::New: return "New";
-    case Path::Open: return "Open";
-    case Path::Recent: return "Recent";
-    case Path::Close: return "Close";
-    case Path::Exit: return "Exit";
-    case Path::Read: return "Read";
+    case Path::New:
+        return "New";
+    case Path::Open:
+        return "Open";
+    case Path::Recent:
+        return "Recent";
+    case Path::Close:
+        return "Close";
+    case Path::Exit:
+        return "Exit";
+    case Path::Read:
+        return "Read";
     }
     return "";
 }
@@ -54,11 +60,21 @@ protected:
     bool Run(Path path) {
         QSignalSpy finished(&frame().link(), &RadioLink::transferFinished);
         switch (path) {
-        case Path::New: frame().action(ID_FILE_NEW)->trigger(); return frame().documents().pathName().isEmpty();
-        case Path::Open: nextOpen = other; frame().action(ID_FILE_OPEN)->trigger(); break;
-        case Path::Recent: frame().OnOpenRecentFile(1); break;
-        case Path::Close: return frame().close();
-        case Path::Exit: frame().action(ID_APP_EXIT)->trigger(); return !frame().isVisible();
+        case Path::New:
+            frame().action(ID_FILE_NEW)->trigger();
+            return frame().documents().pathName().isEmpty();
+        case Path::Open:
+            nextOpen = other;
+            frame().action(ID_FILE_OPEN)->trigger();
+            break;
+        case Path::Recent:
+            frame().OnOpenRecentFile(1);
+            break;
+        case Path::Close:
+            return frame().close();
+        case Path::Exit:
+            frame().action(ID_APP_EXIT)->trigger();
+            return !frame().isVisible();
         case Path::Read:
             frame().action(ID_RADIO_READ)->trigger();
             return finished.count() == 1;
@@ -75,7 +91,8 @@ TEST_F(SaveQuestionTest, EachPathAsksAndEachAnswerDoesWhatItSays) {
     const Answer answers[] = {Answer::Save, Answer::Discard, Answer::Cancel};
     for (Path path : paths) {
         for (Answer a : answers) {
-            SCOPED_TRACE(std::string(Name(path)) + " answer " + std::to_string(static_cast<int>(a)));
+            SCOPED_TRACE(std::string(Name(path)) + " answer " +
+                         std::to_string(static_cast<int>(a)));
             questions.clear();
             StartWithAnEdit();
             const QByteArray onDisk = ReadAll(work);

@@ -26,7 +26,8 @@ using ShellTest = AppFixture;
 // A menu's items as texts, "-" for a separator.
 QStringList ItemTexts(const QMenu* menu) {
     QStringList texts;
-    for (const QAction* act : menu->actions()) texts.append(act->isSeparator() ? QStringLiteral("-") : act->text());
+    for (const QAction* act : menu->actions())
+        texts.append(act->isSeparator() ? QStringLiteral("-") : act->text());
     return texts;
 }
 
@@ -59,7 +60,8 @@ TEST_F(ShellTest, MenusHoldEveryItemInOrder) {
           QStringLiteral("最近文件"), QStringLiteral("-"), QStringLiteral("退出(&X)")}},
         {QStringLiteral("查看(&V)"), {QStringLiteral("工具栏(&T)"), QStringLiteral("状态栏(&S)")}},
         {QStringLiteral("串口选择(&S)"), {QStringLiteral("COM1"), QStringLiteral("COM2")}},
-        {QStringLiteral("操作选择(&O)"), {QStringLiteral("写入对讲机"), QStringLiteral("对讲机读出")}},
+        {QStringLiteral("操作选择(&O)"),
+         {QStringLiteral("写入对讲机"), QStringLiteral("对讲机读出")}},
         {QStringLiteral("帮助(&H)"), {QStringLiteral("关于 qarlo(&A)...")}},
     };
     ASSERT_EQ(tops.size(), static_cast<qsizetype>(expected.size()));
@@ -82,10 +84,12 @@ TEST_F(ShellTest, OnlyTheFileAndPrintAcceleratorsAreBound) {
     QList<QKeySequence> bound;
     for (const QAction* act : frame().findChildren<QAction*>())
         if (!act->shortcut().isEmpty()) bound.append(act->shortcut());
-    const QList<QKeySequence> expected = {QKeySequence(Qt::CTRL | Qt::Key_N), QKeySequence(Qt::CTRL | Qt::Key_O),
-                                          QKeySequence(Qt::CTRL | Qt::Key_S), QKeySequence(Qt::CTRL | Qt::Key_P)};
+    const QList<QKeySequence> expected = {
+        QKeySequence(Qt::CTRL | Qt::Key_N), QKeySequence(Qt::CTRL | Qt::Key_O),
+        QKeySequence(Qt::CTRL | Qt::Key_S), QKeySequence(Qt::CTRL | Qt::Key_P)};
     EXPECT_EQ(bound.size(), expected.size());
-    for (const QKeySequence& key : expected) EXPECT_TRUE(bound.contains(key)) << key.toString().toStdString();
+    for (const QKeySequence& key : expected)
+        EXPECT_TRUE(bound.contains(key)) << key.toString().toStdString();
 }
 
 TEST_F(ShellTest, CtrlPOpensThePrintDialogAlthoughNoMenuOffersIt) {
@@ -95,7 +99,8 @@ TEST_F(ShellTest, CtrlPOpensThePrintDialogAlthoughNoMenuOffersIt) {
     QTest::keyClick(view().rxFreqEdit, Qt::Key_P, Qt::ControlModifier);
     EXPECT_EQ(printDialogs, 1);
     for (const QAction* top : frame().menuBar()->actions())
-        for (const QAction* item : top->menu()->actions()) EXPECT_NE(item, frame().action(ID_FILE_PRINT));
+        for (const QAction* item : top->menu()->actions())
+            EXPECT_NE(item, frame().action(ID_FILE_PRINT));
 }
 
 TEST_F(ShellTest, AcceptedPrintDialogPrintsTheSheetNamedAfterTheDocument) {
@@ -145,7 +150,8 @@ TEST_F(ShellTest, ToolbarHasItsSixPlacesWithPicturesAndTooltips) {
     // Five different pictures, none of them blank.
     for (qsizetype i = 0; i < pictures.size(); ++i) {
         EXPECT_NE(pictures[i], QImage(16, 15, pictures[i].format()));
-        for (qsizetype j = i + 1; j < pictures.size(); ++j) EXPECT_NE(pictures[i], pictures[j]);
+        for (qsizetype j = i + 1; j < pictures.size(); ++j)
+            EXPECT_NE(pictures[i], pictures[j]);
     }
 }
 
@@ -212,9 +218,10 @@ TEST_F(ShellTest, PortChoiceIsExclusiveAndSurvivesNew) {
 
 TEST_F(ShellTest, LockKeyPanesShowTheirTexts) {
     ASSERT_TRUE(Start());
-    const std::vector<std::pair<int, QString>> panes = {{ID_INDICATOR_CAPS, QStringLiteral("大写")},
-                                                        {ID_INDICATOR_NUM, QStringLiteral("数字")},
-                                                        {ID_INDICATOR_SCRL, QStringLiteral("滚动")}};
+    const std::vector<std::pair<int, QString>> panes = {
+        {ID_INDICATOR_CAPS, QStringLiteral("大写")},
+        {ID_INDICATOR_NUM, QStringLiteral("数字")},
+        {ID_INDICATOR_SCRL, QStringLiteral("滚动")}};
     const LockKeyState state = ReadLockKeys();
     const std::optional<bool> known[] = {state.caps, state.num, state.scroll};
     for (std::size_t i = 0; i < panes.size(); ++i) {
