@@ -1,6 +1,6 @@
 // Draws Qarlo's pictures: the application icon (a hand-held radio) at the usual icon sizes, the
 // channel-file icon, and the toolbar strip of five 16 x 15 buttons. Run once; the PNGs it writes
-// are committed beside it:  qarlo-draw-icons resources/icons
+// are committed beside it:  QT_QPA_PLATFORM=offscreen qarlo-draw-icons resources/icons
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
