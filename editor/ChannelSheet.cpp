@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace qarlo {
 
@@ -32,10 +33,10 @@ QString signalling(const CQarloDoc& doc, int channel, Direction d) {
 
 QStringList SheetHeader() {
     return {QStringLiteral("频道选择"),
-            QStringLiteral("接收 频    率 MHz"),
-            QStringLiteral("接收 编码类型 编码表"),
-            QStringLiteral("发射 频   率 MHz"),
-            QStringLiteral("发射 编码类型 编码表"),
+            QStringLiteral("接收\n频    率 MHz"),
+            QStringLiteral("接收\n编码类型 编码表"),
+            QStringLiteral("发射\n频   率 MHz"),
+            QStringLiteral("发射\n编码类型 编码表"),
             QStringLiteral("频道宽/窄"),
             QStringLiteral("静噪等级")};
 }
@@ -86,35 +87,66 @@ void PaintChannelSheet(QPainter& painter, const QRect& page, const CQarloDoc& do
                      SheetBandLine(doc) + QStringLiteral("    ") + SheetTotLine(doc));
     y += line * 3 / 2;
 
-    // Column widths in proportion to what each column holds.
-    constexpr std::array<int, 7> weights{3, 4, 5, 4, 5, 3, 3};
-    int weightSum = 0;
-    for (int w : weights)
-        weightSum += w;
-    std::array<int, 8> edges{};
-    edges[0] = page.left();
-    int running = 0;
-    for (std::size_t i = 0; i < weights.size(); ++i) {
-        running += weights[i];
-        edges[i + 1] = page.left() + page.width() * running / weightSum;
-    }
-
-    auto drawRow = [&](const QStringList& cells, bool bold) {
-        QFont f = body;
-        f.setBold(bold);
-        painter.setFont(f);
-        for (std::size_t i = 0; i < weights.size() && static_cast<qsizetype>(i) < cells.size();
-             ++i) {
-            const QRect cell(edges[i], y, edges[i + 1] - edges[i], line);
-            painter.drawRect(cell);
-            painter.drawText(cell.adjusted(line / 4, 0, -line / 4, 0),
-                             Qt::AlignLeft | Qt::AlignVCenter, cells[static_cast<qsizetype>(i)]);
-        }
-        y += line;
-    };
-    drawRow(SheetHeader(), true);
+    // Every column as wide as its widest text; the page's spare width is shared out evenly, and a
+    // table too wide for the page is drawn in a smaller font.
+    const QStringList header = SheetHeader();
+    std::array<QStringList, CHANNEL_COUNT> rows;
     for (int ch = 0; ch < CHANNEL_COUNT; ++ch)
-        drawRow(SheetRow(doc, ch), false);
+        rows[static_cast<std::size_t>(ch)] = SheetRow(doc, ch);
+    QFont bold = body;
+    bold.setBold(true);
+    const int columns = static_cast<int>(header.size());
+    auto naturalWidths = [&](const QFont& plain, const QFont& strong, int padding) {
+        std::vector<int> widths(static_cast<std::size_t>(columns), 0);
+        const QFontMetrics pm(plain, painter.device());
+        const QFontMetrics sm(strong, painter.device());
+        for (int c = 0; c < columns; ++c) {
+            int w = 0;
+            for (const QString& part : header[c].split(u'\n'))
+                w = std::max(w, sm.horizontalAdvance(part));
+            for (const QStringList& row : rows)
+                w = std::max(w, pm.horizontalAdvance(row.value(c)));
+            widths[static_cast<std::size_t>(c)] = w + 2 * padding;
+        }
+        return widths;
+    };
+    int padding = line / 4;
+    std::vector<int> widths = naturalWidths(body, bold, padding);
+    int total = 0;
+    for (int w : widths)
+        total += w;
+    if (total > page.width() && total > 0) {
+        const qreal scale = static_cast<qreal>(page.width()) / total;
+        body.setPointSizeF(body.pointSizeF() * scale);
+        bold.setPointSizeF(bold.pointSizeF() * scale);
+        padding = std::max(1, static_cast<int>(padding * scale));
+        widths = naturalWidths(body, bold, padding);
+        total = 0;
+        for (int w : widths)
+            total += w;
+    }
+    const int spare = std::max(0, page.width() - total) / std::max(1, columns);
+    std::vector<int> edges(static_cast<std::size_t>(columns) + 1, page.left());
+    for (int c = 0; c < columns; ++c)
+        edges[static_cast<std::size_t>(c) + 1] =
+            std::min(page.right(), edges[static_cast<std::size_t>(c)] +
+                                       widths[static_cast<std::size_t>(c)] + spare);
+    const int rowHeight = QFontMetrics(body, painter.device()).height() * 3 / 2;
+
+    auto drawRow = [&](const QStringList& cells, const QFont& font, int height) {
+        painter.setFont(font);
+        for (int c = 0; c < columns && c < cells.size(); ++c) {
+            const auto i = static_cast<std::size_t>(c);
+            const QRect cell(edges[i], y, edges[i + 1] - edges[i], height);
+            painter.drawRect(cell);
+            painter.drawText(cell.adjusted(padding, 0, -padding, 0),
+                             Qt::AlignLeft | Qt::AlignVCenter, cells[c]);
+        }
+        y += height;
+    };
+    drawRow(header, bold, rowHeight * 5 / 3);
+    for (const QStringList& row : rows)
+        drawRow(row, body, rowHeight);
     painter.restore();
 }
 

@@ -72,6 +72,32 @@ TEST(ChannelSheet, PaintsTitleTableAndAllChannels) {
     EXPECT_LT(lowest, 1080);
 }
 
+// The preview of an A4 sheet as a picture: written where QARLO_SHEET_PNG points (the README's
+// docs/channel-sheet.png comes from here), else into the test's temporary folder.
+TEST(ChannelSheet, PreviewRendersToPng) {
+    CQarloDoc doc = sheetDoc();
+    doc.setRxFreq(2, 43850000); // a split channel
+    doc.setTxFreq(2, 43250000);
+    doc.setRxFreq(3, 14501250); // 12.5 kHz
+    doc.setTxFreq(3, 14501250);
+    doc.setFlags(3, FLAG_NARROW);
+    doc.RebuildProgrammedList();
+    QImage page(827, 1169, QImage::Format_RGB32); // A4 at 100 dpi
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        PaintChannelSheet(painter, QRect(60, 60, 707, 1049), doc, QStringLiteral("repeaters.q02"));
+    }
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString target = qEnvironmentVariableIsSet("QARLO_SHEET_PNG")
+                               ? qEnvironmentVariable("QARLO_SHEET_PNG")
+                               : dir.filePath("channel-sheet.png");
+    ASSERT_TRUE(page.save(target, "PNG"));
+    QImage again(target);
+    EXPECT_EQ(again.size(), page.size());
+}
+
 TEST_F(EditorTest, PrintSheetWritesAPage) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
