@@ -50,6 +50,14 @@ void ListBox::mousePressEvent(QMouseEvent* event) {
     notified = false;
 }
 
+QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index,
+                                                              const QEvent* event) const {
+    const QItemSelectionModel::SelectionFlags flags = QListWidget::selectionCommand(index, event);
+    if (index.isValid() && (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)))
+        return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+    return flags;
+}
+
 void ListBox::ResetContent() {
     ProgramScope scope(programmatic);
     clear();

@@ -26,6 +26,10 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    // The user cannot clear the selection: Ctrl with a click or Space on the selected row picks
+    // it again instead, as the platform's list box does.
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
 
 private:
     void onSelectionChanged();

@@ -290,6 +290,26 @@ TEST_F(EditorTest, ClickBelowTheLastRowKeepsTheSelection) {
     EXPECT_EQ(view->channelList->GetCurSel(), 2);
 }
 
+// Found by fuzz_editor: a Ctrl-click cleared the channel list's selection, and the channel then
+// programmed by the copy button never reached the programmed list.
+TEST_F(EditorTest, CtrlClickOrCtrlSpaceOnTheSelectedRowKeepsIt) {
+    programChannel(3, 0, 14500000);
+    reloadDocument();
+    chooseChannel(3);
+    const QRect row = view->channelList->visualItemRect(view->channelList->item(3));
+    QTest::mouseClick(view->channelList->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      row.center());
+    EXPECT_EQ(view->channelList->GetCurSel(), 3);
+    view->channelList->setFocus();
+    QTest::keyClick(view->channelList, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(view->channelList->GetCurSel(), 3);
+    EXPECT_EQ(view->currentChannel, 3);
+
+    QTest::mouseClick(view->copyTxToRxButton, Qt::LeftButton);
+    EXPECT_EQ(programmedEntries(), std::vector<int>{3});
+    EXPECT_EQ(selectedText(view->programmedList), U("04频道"));
+}
+
 TEST_F(EditorTest, ProgramSelectionsRunNoHandler) {
     // Channel 6 selected by the program: the editor stays on channel 0.
     view->channelList->SetCurSel(6);
