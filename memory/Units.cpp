@@ -1,5 +1,6 @@
 #include "Units.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -19,7 +20,9 @@ std::int32_t FrequencyUnitsFromMHz(double mhz) {
 }
 
 std::int32_t BandUnitsFromMHz(double mhz) {
-    return SaturateToInt32(mhz * 100000.0) / 4;
+    // Held to what the 24-bit field stores: a wrapped 771 MHz would read back as about 100 MHz
+    // and pass the check before a write.
+    return std::clamp(SaturateToInt32(mhz * 100000.0) / 4, 0, 0xFFFFFF);
 }
 
 std::uint8_t TotTenthsFromMinutes(double minutes) {

@@ -10,8 +10,8 @@ namespace qarlo {
 // many of them). Saturates to the 32-bit range; NaN gives 0.
 std::int32_t FrequencyUnitsFromMHz(double mhz);
 
-// MHz to 40 Hz band-edge units: MHz x 100000 truncated toward zero, then divided by 4 truncating.
-// Saturates to the 32-bit range before the division; NaN gives 0.
+// MHz to 40 Hz band-edge units: MHz x 100000 truncated toward zero, then divided by 4 truncating,
+// limited to 0..0xFFFFFF (what the 24-bit field holds) so the stored edge never wraps; NaN gives 0.
 std::int32_t BandUnitsFromMHz(double mhz);
 
 // Minutes to tenths of a minute, truncated toward zero and limited to 0..255, so a time-out the

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-
 #include <csignal>
 #include <fstream>
 #include <iterator>
@@ -19,6 +18,28 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
+
+Bytes randomBytes(std::size_t n, unsigned seed) {
+    std::mt19937 gen(seed);
+    Bytes b(n);
+    for (auto& x : b)
+        x = static_cast<std::uint8_t>(gen());
+    return b;
+}
+
+// A document that differs from a new one everywhere, channel 1 programmed, selection 4.
+CQarloDoc usedDocument() {
+    CQarloDoc doc;
+    const Bytes junk = randomBytes(1040, 99);
+    std::copy(junk.begin(), junk.end(), doc.ChannelMemory.begin());
+    writeBE32(doc.record(1) + REC_RX_FREQ, 14500000);
+    writeBE32(doc.record(1) + REC_TX_FREQ, 14500000);
+    doc.RebuildProgrammedList();
+    doc.listRefillPending = 1;
+    doc.selectedChannel = 4;
+    doc.portName = "COM2";
+    return doc;
+}
 
 class ChannelFileTest : public ::testing::Test {
 protected:
@@ -33,24 +54,16 @@ protected:
         std::error_code ec;
         fs::remove_all(dir, ec);
     }
-
     static Bytes readAll(const fs::path& p) {
         std::ifstream in(p, std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(in), {});
     }
     static void writeAll(const fs::path& p, const Bytes& bytes) {
-        std::ofstream out(p, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(p, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
     }
-    static Bytes randomBytes(std::size_t n, unsigned seed) {
-        std::mt19937 gen(seed);
-        Bytes b(n);
-        for (auto& x : b)
-            x = static_cast<std::uint8_t>(gen());
-        return b;
-    }
-    // Only the test's own files: no temporary left behind by a store.
+    // The folder's entries: a store must leave no temporary file behind.
     std::vector<std::string> entries() const {
         std::vector<std::string> names;
         for (const auto& e : fs::directory_iterator(dir))
@@ -58,7 +71,6 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
-
     fs::path dir;
 };
 
@@ -68,85 +80,59 @@ TEST_F(ChannelFileTest, NewDocumentFileBytes) {
     ASSERT_TRUE(StoreChannelFile(doc, file).ok());
     const Bytes bytes = readAll(file);
     ASSERT_EQ(bytes.size(), 1041u);
-    for (int i = 0; i < 1040; ++i) {
-        std::uint8_t expected = 0;
-        if (i <= 252 && i % 16 == 12) expected = 0x03; // squelch 3 of channels 0..15
-        if (i == 1026) expected = 0x32;                // totTenths 50
-        ASSERT_EQ(bytes[i], expected) << "byte " << i;
+    for (int i = 0; i < 1041; ++i) {
+        const bool squelch = i <= 252 && i % 16 == 12; // squelch 3 of channels 0..15
+        ASSERT_EQ(bytes[i], squelch ? 0x03 : i == 1026 ? 0x32 : 0x00) << "byte " << i;
     }
-    EXPECT_EQ(bytes[1040], 0x00);
     EXPECT_EQ(entries(), std::vector<std::string>{"new.q02"});
 }
 
-TEST_F(ChannelFileTest, RoundTripKeepsEveryByte) {
+TEST_F(ChannelFileTest, RoundTripKeepsEveryByteAndRebuildsTheList) {
     CQarloDoc saved;
     const Bytes memory = randomBytes(1040, 1234);
     std::copy(memory.begin(), memory.end(), saved.ChannelMemory.begin());
-    // Two channels programmed so the rebuilt list can be checked as well.
+    for (int ch = 0; ch < CHANNEL_COUNT; ++ch)
+        saved.record(ch)[0] = 0x80; // negative: not programmed
     writeBE32(saved.record(5) + REC_RX_FREQ, 43000000);
     writeBE32(saved.record(5) + REC_TX_FREQ, 43000000);
     writeBE32(saved.record(2) + REC_RX_FREQ, 10000000);
     writeBE32(saved.record(2) + REC_TX_FREQ, 0x7FFFFFFF);
-    for (int ch : {0, 1, 3, 4, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15})
-        saved.record(ch)[0] = 0x80;
+    saved.ProgrammedChannelList.fill(0xFF);
+    saved.ProgrammedChannelList[0] = 9; // stale: storing rebuilds it
+    saved.listRefillPending = 1;
+    saved.selectedChannel = 3;
     const auto before = saved.ChannelMemory;
     const auto file = dir / "round.q02";
     ASSERT_TRUE(StoreChannelFile(saved, file).ok());
-    EXPECT_EQ(saved.ChannelMemory, before); // storing never changes the data
-
+    EXPECT_EQ(saved.ChannelMemory, before);
+    EXPECT_EQ(saved.selectedChannel, 3); // storing keeps the selection
+    EXPECT_EQ(saved.listRefillPending, -1);
+    const std::array<std::uint8_t, 16> list{2,    5,    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                            0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    EXPECT_EQ(saved.ProgrammedChannelList, list);
     const Bytes onDisk = readAll(file);
     ASSERT_EQ(onDisk.size(), 1041u);
     EXPECT_TRUE(std::equal(before.begin(), before.end(), onDisk.begin()));
 
-    CQarloDoc loaded;
-    loaded.portName = "COM2";
-    loaded.selectedChannel = 7;
-    loaded.listRefillPending = 1;
-    const FileResult r = LoadChannelFile(loaded, file);
-    ASSERT_TRUE(r.ok());
-    for (int i = 0; i < 1040; ++i)
-        ASSERT_EQ(loaded.ChannelMemory[i], before[i]) << "byte " << i;
+    CQarloDoc loaded = usedDocument();
+    ASSERT_TRUE(LoadChannelFile(loaded, file).ok());
+    EXPECT_EQ(loaded.ChannelMemory, before);
     EXPECT_EQ(loaded.portName, "COM2");
     EXPECT_EQ(loaded.selectedChannel, 255);
     EXPECT_EQ(loaded.listRefillPending, -1);
-    const std::array<std::uint8_t, 16> list{2,    5,    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                            0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     EXPECT_EQ(loaded.ProgrammedChannelList, list);
 }
 
-TEST_F(ChannelFileTest, StoringRebuildsAStaleList) {
-    CQarloDoc doc;
-    writeBE32(doc.record(4) + REC_RX_FREQ, 14500000);
-    writeBE32(doc.record(4) + REC_TX_FREQ, 14500000);
-    doc.ProgrammedChannelList.fill(0xFF);
-    doc.ProgrammedChannelList[0] = 9; // no longer matches the records
-    doc.listRefillPending = 1;
-    doc.selectedChannel = 3;
-    ASSERT_TRUE(StoreChannelFile(doc, dir / "s.q02").ok());
-    EXPECT_EQ(doc.ProgrammedChannelList[0], 4);
-    EXPECT_EQ(doc.ProgrammedChannelList[1], 0xFF);
-    EXPECT_EQ(doc.listRefillPending, -1);
-    EXPECT_EQ(doc.selectedChannel, 3); // storing keeps the selection
-}
-
+// Fewer than 1041 bytes, an empty file included, is no channel file: the document becomes new.
 TEST_F(ChannelFileTest, ShortFilesAreInvalidAndResetTheDocument) {
-    for (std::size_t size : {0u, 1u, 2u, 1039u, 1040u}) {
+    for (std::size_t size : {0u, 1u, 1039u, 1040u}) {
         const auto file = dir / ("short" + std::to_string(size) + ".q02");
         writeAll(file, randomBytes(size, static_cast<unsigned>(size)));
-        CQarloDoc doc;
-        const Bytes junk = randomBytes(1040, 99);
-        std::copy(junk.begin(), junk.end(), doc.ChannelMemory.begin());
-        writeBE32(doc.record(1) + REC_RX_FREQ, 14500000);
-        writeBE32(doc.record(1) + REC_TX_FREQ, 14500000);
-        doc.RebuildProgrammedList();
-        doc.listRefillPending = 1;
-        doc.selectedChannel = 4;
-        doc.portName = "COM2";
-
+        CQarloDoc doc = usedDocument();
         const FileResult r = LoadChannelFile(doc, file);
         EXPECT_EQ(r.error, FileError::InvalidFormat) << size;
         EXPECT_EQ(r.file, file);
-        CQarloDoc fresh;
+        const CQarloDoc fresh;
         EXPECT_EQ(doc.ChannelMemory, fresh.ChannelMemory) << size;
         EXPECT_EQ(doc.ProgrammedChannelList, fresh.ProgrammedChannelList) << size;
         EXPECT_EQ(doc.listRefillPending, -1);
@@ -169,24 +155,16 @@ TEST_F(ChannelFileTest, ExactAndLongerFilesLoadTheirFirst1041Bytes) {
 TEST_F(ChannelFileTest, UnopenableFileLeavesTheDocumentAlone) {
     fs::create_directory(dir / "folder.q02");
     for (const fs::path& file : {dir / "missing.q02", dir / "folder.q02", dir / "no" / "x.q02"}) {
-        CQarloDoc doc;
-        const Bytes junk = randomBytes(1040, 5);
-        std::copy(junk.begin(), junk.end(), doc.ChannelMemory.begin());
-        doc.ProgrammedChannelList = {1,    2,    3,    0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                     0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-        doc.listRefillPending = 1;
-        doc.selectedChannel = 9;
-        const auto memory = doc.ChannelMemory;
-        const auto list = doc.ProgrammedChannelList;
-
+        CQarloDoc doc = usedDocument();
+        const CQarloDoc before = doc;
         const FileResult r = LoadChannelFile(doc, file);
         EXPECT_EQ(r.error, FileError::CannotOpen) << file;
         EXPECT_EQ(r.file, file);
         EXPECT_FALSE(r.reason.empty());
-        EXPECT_EQ(doc.ChannelMemory, memory);
-        EXPECT_EQ(doc.ProgrammedChannelList, list);
+        EXPECT_EQ(doc.ChannelMemory, before.ChannelMemory);
+        EXPECT_EQ(doc.ProgrammedChannelList, before.ProgrammedChannelList);
         EXPECT_EQ(doc.listRefillPending, 1);
-        EXPECT_EQ(doc.selectedChannel, 9);
+        EXPECT_EQ(doc.selectedChannel, 4);
     }
 }
 
@@ -211,7 +189,6 @@ TEST_F(ChannelFileTest, FailedWriteLeavesTheOldFileIntact) {
     const auto file = dir / "keep.q02";
     const Bytes old = randomBytes(1041, 77);
     writeAll(file, old);
-
     CQarloDoc doc;
     auto* previous = std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};
@@ -222,45 +199,25 @@ TEST_F(ChannelFileTest, FailedWriteLeavesTheOldFileIntact) {
     const FileResult r = StoreChannelFile(doc, file);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
-
     EXPECT_EQ(r.error, FileError::CannotWrite);
     EXPECT_EQ(readAll(file), old);
     EXPECT_EQ(entries(), std::vector<std::string>{"keep.q02"});
 }
 
+// Replacing keeps the old file's permissions, and through a link replaces the linked file.
 TEST_F(ChannelFileTest, StoreReplacesAnExistingFileCompletely) {
     const auto file = dir / "over.q02";
     writeAll(file, randomBytes(5000, 3));
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink(file, dir / "link.q02");
     CQarloDoc doc;
-    ASSERT_TRUE(StoreChannelFile(doc, file).ok());
-    const Bytes bytes = readAll(file);
+    ASSERT_TRUE(StoreChannelFile(doc, dir / "link.q02").ok());
     const auto expected = ChannelFileBytes(doc);
-    EXPECT_EQ(bytes, Bytes(expected.begin(), expected.end()));
+    EXPECT_EQ(readAll(file), Bytes(expected.begin(), expected.end()));
+    EXPECT_TRUE(fs::is_symlink(dir / "link.q02"));
     EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(entries(), std::vector<std::string>{"over.q02"});
-}
-
-TEST_F(ChannelFileTest, StoreThroughALinkReplacesTheLinkedFile) {
-    fs::create_directory(dir / "real");
-    const auto target = dir / "real" / "radio.q02";
-    writeAll(target, {9, 9});
-    const auto link = dir / "link.q02";
-    fs::create_symlink(target, link);
-    CQarloDoc doc;
-    ASSERT_TRUE(StoreChannelFile(doc, link).ok());
-    EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(readAll(target).size(), 1041u);
-}
-
-TEST_F(ChannelFileTest, LoadingBytesDirectly) {
-    CQarloDoc doc;
-    const Bytes bytes = randomBytes(1041, 8);
-    EXPECT_EQ(LoadChannelBytes(doc, bytes), FileError::None);
-    EXPECT_TRUE(std::equal(doc.ChannelMemory.begin(), doc.ChannelMemory.end(), bytes.begin()));
-    EXPECT_EQ(LoadChannelBytes(doc, std::span(bytes.data(), 1040)), FileError::InvalidFormat);
-    EXPECT_EQ(doc.ChannelMemory, CQarloDoc{}.ChannelMemory);
+    EXPECT_EQ(entries(), (std::vector<std::string>{"link.q02", "over.q02"}));
 }
 
 } // namespace
