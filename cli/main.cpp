@@ -16,7 +16,9 @@ bool RegisterCommand(const Command& command) {
     return true;
 }
 
-const std::vector<Command>& Commands() { return registry(); }
+const std::vector<Command>& Commands() {
+    return registry();
+}
 
 } // namespace qarlo::cli
 
@@ -29,7 +31,8 @@ void printOverview(std::FILE* out) {
     auto commands = qarlo::cli::Commands();
     std::sort(commands.begin(), commands.end(),
               [](const auto& a, const auto& b) { return std::strcmp(a.name, b.name) < 0; });
-    for (const auto& c : commands) std::fprintf(out, "  %-8s %s\n", c.name, c.synopsis);
+    for (const auto& c : commands)
+        std::fprintf(out, "  %-8s %s\n", c.name, c.synopsis);
     std::fprintf(out, "\nqarlo-cli COMMAND --help shows the details of one command.\n");
 }
 
@@ -49,9 +52,11 @@ int main(int argc, char** argv) {
     for (const auto& command : Commands()) {
         if (name == command.name) {
             Args args(argv + 2, argv + argc);
-            if (std::find_if(args.begin(), args.end(), [](const std::string& a) {
+            // After "--" a "--help" is a file name, not a request for help.
+            const auto optionsEnd = std::find(args.begin(), args.end(), "--");
+            if (std::find_if(args.begin(), optionsEnd, [](const std::string& a) {
                     return a == "--help" || a == "-h";
-                }) != args.end()) {
+                }) != optionsEnd) {
                 std::fputs(command.help, stdout);
                 return EXIT_OK;
             }
