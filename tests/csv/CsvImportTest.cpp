@@ -17,50 +17,15 @@ using csvtest::Errors;
 using csvtest::SameMemory;
 
 const std::string HEADER = std::string(CSV_HEADER) + "\n";
-
-// A full-width row with the signalling and mode given, as radio tools write it.
-std::string row(const std::string& location, const std::string& freq, const std::string& duplex,
-                const std::string& offset, const std::string& signalling,
-                const std::string& mode = "FM") {
-    return location + ",Name," + freq + "," + duplex + "," + offset + "," + signalling + "," +
-           mode + ",5.00,,High,,,,,\n";
-}
+// The columns this radio reads, in the usual order.
+const std::string COLUMNS = "Location,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,"
+                            "DtcsPolarity,RxDtcsCode,CrossMode,Mode\n";
 const std::string NO_SIGNAL = ",88.5,88.5,023,NN,023,Tone->Tone";
 
-TEST(CsvImport, RowSetsFrequenciesSignallingAndBandwidth) {
-    CQarloDoc doc;
-    const std::string csv =
-        HEADER + row("1", "438.500000", "-", "7.600000", "Cross,67.0,88.5,023,NR,023,Tone->DTCS") +
-        row("16", "439.012500", "", "0.000000", "TSQL,88.5,100.0,023,NN,023,Tone->Tone", "NFM") +
-        row("3", "145.5", "split", "435", "DTCS,88.5,88.5,172,RR,023,Tone->Tone");
-    const auto result = ImportCsv(doc, csv);
-    ASSERT_TRUE(result.ok()) << Errors(result);
-    EXPECT_EQ(result.channelsSet, (std::vector<int>{0, 2, 15}));
-    EXPECT_TRUE(doc.IsModified());
-
-    EXPECT_EQ(doc.rxFreq(0), 43850000);
-    EXPECT_EQ(doc.txFreq(0), 43090000);
-    EXPECT_EQ(doc.flags(0), FLAG_TX_CODED | FLAG_TX_CTCSS | FLAG_RX_CODED);
-    EXPECT_EQ(doc.txCode(0), 0x00);
-    EXPECT_EQ(doc.rxCode(0), 0x87); // 023I
-
-    EXPECT_EQ(doc.rxFreq(15), 43901250);
-    EXPECT_EQ(doc.txFreq(15), 43901250);
-    EXPECT_EQ(doc.flags(15),
-              FLAG_NARROW | FLAG_TX_CODED | FLAG_TX_CTCSS | FLAG_RX_CODED | FLAG_RX_CTCSS);
-    EXPECT_EQ(doc.txCode(15), 11);
-    EXPECT_EQ(doc.rxCode(15), 11);
-
-    EXPECT_EQ(doc.rxFreq(2), 14550000);
-    EXPECT_EQ(doc.txFreq(2), 43500000);
-    EXPECT_EQ(doc.flags(2), FLAG_TX_CODED | FLAG_RX_CODED);
-    EXPECT_EQ(doc.txCode(2), 0x85); // 172I
-    EXPECT_EQ(doc.rxCode(2), 0x85);
-
-    // Channel 0 and 15 are programmed (both frequencies >= 100 MHz), channel 2 too.
-    EXPECT_EQ(doc.programmedCount(), 3);
-    EXPECT_EQ(doc.ProgrammedChannelList[0], 0);
-    EXPECT_EQ(doc.ProgrammedChannelList[2], 15);
+// A row under COLUMNS: Location to Offset, the seven signalling cells and Mode.
+std::string row(const std::string& head, const std::string& signalling = NO_SIGNAL,
+                const std::string& mode = "FM") {
+    return head + "," + signalling + "," + mode + "\n";
 }
 
 // Squelch, the uninterpreted bits and bytes, the spare rows and the settings row are the radio's,
@@ -75,8 +40,7 @@ TEST(CsvImport, LeavesWhatTheCsvDoesNotDescribe) {
     doc.setRxCode(4, 0x44);
     CQarloDoc before = doc;
 
-    const auto result =
-        ImportCsv(doc, HEADER + row("5", "430.000000", "off", "0", "" + NO_SIGNAL, "FM"));
+    const auto result = ImportCsv(doc, COLUMNS + row("5,430.000000,off,0"));
     ASSERT_TRUE(result.ok()) << Errors(result);
     EXPECT_EQ(doc.rxFreq(4), 43000000);
     EXPECT_EQ(doc.txFreq(4), 0);
@@ -205,93 +169,68 @@ TEST(CsvImport, FrequenciesRoundToTenHertzAndReachTheTopOfTheRange) {
     }
 }
 
-struct ErrorCase {
-    const char* name;
-    std::string csv;
-    int line;
-    const char* column;
-};
-
 // Every refused input names its line and column, and leaves the document exactly as it was.
 TEST(CsvImport, ErrorsNameLineAndColumnAndChangeNothing) {
-    const std::string ok = row("1", "430.000000", "", "0.000000", "" + NO_SIGNAL);
+    struct ErrorCase {
+        std::string csv;
+        int line;
+        const char* column;
+    };
+    // A bad row after a good one, on line 3.
+    auto bad = [](const std::string& text) { return COLUMNS + row("1,430,,0") + text; };
     const ErrorCase cases[] = {
-        {"location 0", HEADER + ok + row("0", "430", "", "0", NO_SIGNAL), 3, "Location"},
-        {"location 17", HEADER + ok + row("17", "430", "", "0", NO_SIGNAL), 3, "Location"},
-        {"location text", HEADER + row("one", "430", "", "0", NO_SIGNAL), 2, "Location"},
-        {"location empty", HEADER + row("", "430", "", "0", NO_SIGNAL), 2, "Location"},
-        {"location twice", HEADER + ok + "\n" + row("1", "431", "", "0", NO_SIGNAL), 4, "Location"},
-        {"frequency text", HEADER + row("2", "abc", "", "0", NO_SIGNAL), 2, "Frequency"},
-        {"frequency empty", HEADER + row("2", "", "", "0", NO_SIGNAL), 2, "Frequency"},
-        {"frequency negative", HEADER + row("2", "-430", "", "0", NO_SIGNAL), 2, "Frequency"},
-        {"frequency nan", HEADER + row("2", "nan", "", "0", NO_SIGNAL), 2, "Frequency"},
-        {"frequency inf", HEADER + row("2", "inf", "", "0", NO_SIGNAL), 2, "Frequency"},
-        {"frequency too high", HEADER + row("2", "21474.836480", "", "0", NO_SIGNAL), 2,
-         "Frequency"},
-        {"frequency with unit", HEADER + row("2", "430MHz", "", "0", NO_SIGNAL), 2, "Frequency"},
-        {"duplex unknown", HEADER + row("2", "430", "x", "0", NO_SIGNAL), 2, "Duplex"},
-        {"offset text", HEADER + row("2", "430", "+", "five", NO_SIGNAL), 2, "Offset"},
-        {"offset empty", HEADER + row("2", "430", "-", "", NO_SIGNAL), 2, "Offset"},
-        {"offset below zero", HEADER + row("2", "5", "-", "7.6", NO_SIGNAL), 2, "Offset"},
-        {"offset above range", HEADER + row("2", "21474", "+", "10", NO_SIGNAL), 2, "Offset"},
-        {"split negative", HEADER + row("2", "430", "split", "-435", NO_SIGNAL), 2, "Offset"},
-        {"tsql-r", HEADER + row("2", "430", "", "0", "TSQL-R,88.5,88.5,023,NN,023,Tone->Tone"), 2,
-         "Tone"},
-        {"dtcs-r", HEADER + row("2", "430", "", "0", "DTCS-R,88.5,88.5,023,NN,023,Tone->Tone"), 2,
-         "Tone"},
-        {"tone unknown", HEADER + row("2", "430", "", "0", "CTCSS,88.5,88.5,023,NN,023,Tone->Tone"),
-         2, "Tone"},
-        {"tone not among 38",
-         HEADER + row("2", "430", "", "0", "Tone,69.3,88.5,023,NN,023,Tone->Tone"), 2, "rToneFreq"},
-        {"tone is 67.05",
-         HEADER + row("2", "430", "", "0", "Tone,67.05,88.5,023,NN,023,Tone->Tone"), 2,
-         "rToneFreq"},
-        {"tsql tone empty", HEADER + row("2", "430", "", "0", "TSQL,88.5,,023,NN,023,Tone->Tone"),
-         2, "cToneFreq"},
-        {"tsql tone text", HEADER + row("2", "430", "", "0", "TSQL,88.5,x,023,NN,023,Tone->Tone"),
-         2, "cToneFreq"},
-        {"code 036", HEADER + row("2", "430", "", "0", "DTCS,88.5,88.5,036,NN,023,Tone->Tone"), 2,
-         "DtcsCode"},
-        {"code 999", HEADER + row("2", "430", "", "0", "DTCS,88.5,88.5,999,NN,023,Tone->Tone"), 2,
-         "DtcsCode"},
-        {"code 0023", HEADER + row("2", "430", "", "0", "DTCS,88.5,88.5,0023,NN,023,Tone->Tone"), 2,
-         "DtcsCode"},
-        {"rx code 036", HEADER + row("2", "430", "", "0", "Cross,88.5,88.5,023,NN,036,DTCS->DTCS"),
-         2, "RxDtcsCode"},
-        {"polarity X", HEADER + row("2", "430", "", "0", "DTCS,88.5,88.5,023,NX,023,Tone->Tone"), 2,
-         "DtcsPolarity"},
-        {"polarity one letter",
-         HEADER + row("2", "430", "", "0", "Cross,88.5,88.5,023,R,023,DTCS->"), 2, "DtcsPolarity"},
-        {"cross unknown", HEADER + row("2", "430", "", "0", "Cross,88.5,88.5,023,NN,023,Tone->DCS"),
-         2, "CrossMode"},
-        {"cross empty both", HEADER + row("2", "430", "", "0", "Cross,88.5,88.5,023,NN,023,->"), 2,
-         "CrossMode"},
-        {"cross no arrow", HEADER + row("2", "430", "", "0", "Cross,88.5,88.5,023,NN,023,Tone"), 2,
-         "CrossMode"},
-        {"cross rx tone bad",
-         HEADER + row("2", "430", "", "0", "Cross,88.5,1.0,023,NN,023,DTCS->Tone"), 2, "cToneFreq"},
-        {"mode AM", HEADER + row("2", "430", "", "0", NO_SIGNAL, "AM"), 2, "Mode"},
-        {"mode empty", HEADER + row("2", "430", "", "0", NO_SIGNAL, ""), 2, "Mode"},
-        {"too few cells", HEADER + ok + "3,Name,430\n", 3, ""},
-        {"too many cells",
-         HEADER + "3,Name,430,,0,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,,extra\n", 2,
-         ""},
-        {"unclosed quote", HEADER + ok + "\"3,Name,430\n", 3, ""},
-        {"header without Frequency", "Location,Name\n1,x\n", 1, "Frequency"},
-        {"header without Location", "Name,Frequency\nx,430\n", 1, "Location"},
-        {"header names a column twice", "Location,Frequency,frequency\n1,430,431\n", 1,
-         "Frequency"},
-        {"empty file", "", 1, ""},
-        {"only comments", "\xEF\xBB\xBF# nothing\n\n", 1, ""},
-        {"row needs a missing tone column", "Location,Frequency,Tone\n1,430,TSQL\n", 2,
-         "cToneFreq"},
-        {"row needs a missing offset column", "Location,Frequency,Duplex\n1,430,+\n", 2, "Offset"},
-        {"error after comments counts physical lines", "# a\n\nLocation,Frequency\n# b\n\n1,x\n", 6,
-         "Frequency"},
+        {bad(row("0,430,,0")), 3, "Location"},
+        {bad(row("17,430,,0")), 3, "Location"},
+        {bad(row("one,430,,0")), 3, "Location"},
+        {bad(row(",430,,0")), 3, "Location"},
+        {bad(row("1,431,,0")), 3, "Location"}, // twice
+        {bad(row("2,abc,,0")), 3, "Frequency"},
+        {bad(row("2,,,0")), 3, "Frequency"},
+        {bad(row("2,-430,,0")), 3, "Frequency"},
+        {bad(row("2,nan,,0")), 3, "Frequency"},
+        {bad(row("2,inf,,0")), 3, "Frequency"},
+        {bad(row("2,21474.836480,,0")), 3, "Frequency"},
+        {bad(row("2,430MHz,,0")), 3, "Frequency"},
+        {bad(row("2,430,x,0")), 3, "Duplex"},
+        {bad(row("2,430,+,five")), 3, "Offset"},
+        {bad(row("2,430,-,")), 3, "Offset"},
+        {bad(row("2,5,-,7.6")), 3, "Offset"},
+        {bad(row("2,21474,+,10")), 3, "Offset"},
+        {bad(row("2,430,split,-435")), 3, "Offset"},
+        {bad(row("2,430,,0", "TSQL-R,88.5,88.5,023,NN,023,Tone->Tone")), 3, "Tone"},
+        {bad(row("2,430,,0", "DTCS-R,88.5,88.5,023,NN,023,Tone->Tone")), 3, "Tone"},
+        {bad(row("2,430,,0", "CTCSS,88.5,88.5,023,NN,023,Tone->Tone")), 3, "Tone"},
+        {bad(row("2,430,,0", "Tone,69.3,88.5,023,NN,023,Tone->Tone")), 3, "rToneFreq"},
+        {bad(row("2,430,,0", "Tone,67.05,88.5,023,NN,023,Tone->Tone")), 3, "rToneFreq"},
+        {bad(row("2,430,,0", "TSQL,88.5,,023,NN,023,Tone->Tone")), 3, "cToneFreq"},
+        {bad(row("2,430,,0", "TSQL,88.5,x,023,NN,023,Tone->Tone")), 3, "cToneFreq"},
+        {bad(row("2,430,,0", "DTCS,88.5,88.5,036,NN,023,Tone->Tone")), 3, "DtcsCode"},
+        {bad(row("2,430,,0", "DTCS,88.5,88.5,999,NN,023,Tone->Tone")), 3, "DtcsCode"},
+        {bad(row("2,430,,0", "DTCS,88.5,88.5,0023,NN,023,Tone->Tone")), 3, "DtcsCode"},
+        {bad(row("2,430,,0", "Cross,88.5,88.5,023,NN,036,DTCS->DTCS")), 3, "RxDtcsCode"},
+        {bad(row("2,430,,0", "DTCS,88.5,88.5,023,NX,023,Tone->Tone")), 3, "DtcsPolarity"},
+        {bad(row("2,430,,0", "Cross,88.5,88.5,023,R,023,DTCS->")), 3, "DtcsPolarity"},
+        {bad(row("2,430,,0", "Cross,88.5,88.5,023,NN,023,Tone->DCS")), 3, "CrossMode"},
+        {bad(row("2,430,,0", "Cross,88.5,88.5,023,NN,023,->")), 3, "CrossMode"},
+        {bad(row("2,430,,0", "Cross,88.5,88.5,023,NN,023,Tone")), 3, "CrossMode"},
+        {bad(row("2,430,,0", "Cross,88.5,1.0,023,NN,023,DTCS->Tone")), 3, "cToneFreq"},
+        {bad(row("2,430,,0", NO_SIGNAL, "AM")), 3, "Mode"},
+        {bad(row("2,430,,0", NO_SIGNAL, "")), 3, "Mode"},
+        {bad("3,430\n"), 3, ""},                              // too few cells
+        {bad(row("3,430,,0", NO_SIGNAL, "FM,extra")), 3, ""}, // too many
+        {bad("\"3,430\n"), 3, ""},                            // a quote never closed
+        {"Location,Name\n1,x\n", 1, "Frequency"},
+        {"Name,Frequency\nx,430\n", 1, "Location"},
+        {"Location,Frequency,frequency\n1,430,431\n", 1, "Frequency"},
+        {"", 1, ""},
+        {"\xEF\xBB\xBF# nothing\n\n", 1, ""},
+        {"Location,Frequency,Tone\n1,430,TSQL\n", 2, "cToneFreq"}, // a needed column missing
+        {"Location,Frequency,Duplex\n1,430,+\n", 2, "Offset"},
+        {"# a\n\nLocation,Frequency\n# b\n\n1,x\n", 6, "Frequency"}, // physical lines
     };
     std::mt19937 rng(11);
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.csv);
         CQarloDoc doc = csvtest::RandomDocument(rng);
         const CQarloDoc before = doc;
         const auto result = ImportCsv(doc, c.csv);
@@ -307,10 +246,9 @@ TEST(CsvImport, ErrorsNameLineAndColumnAndChangeNothing) {
 }
 
 TEST(CsvImport, EveryErrorOfEveryRowIsReported) {
-    const std::string csv =
-        HEADER + row("0", "x", "?", "0", "TSQL-R,88.5,88.5,023,NN,023,Tone->Tone", "AM") +
-        row("2", "430", "", "0", NO_SIGNAL) +
-        row("3", "430", "", "0", "Cross,1,2,036,NN,023,Tone->DTCS");
+    const std::string csv = COLUMNS +
+                            row("0,x,?,0", "TSQL-R,88.5,88.5,023,NN,023,Tone->Tone", "AM") +
+                            row("2,430,,0") + row("3,430,,0", "Cross,1,2,036,NN,023,Tone->DTCS");
     CQarloDoc doc;
     const auto result = ImportCsv(doc, csv);
     std::vector<std::pair<int, std::string>> where;
@@ -325,54 +263,54 @@ TEST(CsvImport, EveryErrorOfEveryRowIsReported) {
     EXPECT_TRUE(SameMemory(CQarloDoc(), doc)); // row 3 was fine, but nothing is applied
 }
 
-// A file as CHIRP writes it for another radio: more columns than this radio uses, odd powers,
-// steps and comments. Everything the radio can hold is taken; the rest is ignored.
-TEST(CsvImport, HandWrittenChirpStyleFile) {
+// A file as CHIRP writes it for another radio, rows out of order: more columns than this radio
+// uses, odd powers, steps and comments. Everything the radio can hold is taken, the rest ignored.
+TEST(CsvImport, ChirpStyleFile) {
     const std::string csv =
-        "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
-        "RxDtcsCode,"
-        "CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE\r\n"
-        "1,GB3XX,433.075000,-,1.600000,Tone,110.9,88.5,023,NN,023,Tone->Tone,NFM,12.50,,5.0W,"
+        HEADER +
+        "16,GB3XX,433.075000,-,1.600000,Tone,110.9,88.5,023,NN,023,Tone->Tone,NFM,12.50,,5.0W,"
         "\"Hilltop, north\",,,,\r\n"
         "2,SIMPLEX,433.500000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,25.00,S,50W,,,,,\r\n"
         "3,PMR 1,446.006250,,0.000000,TSQL,88.5,94.8,023,NN,023,Tone->Tone,NFM,6.25,,0.5W,,,,,\r\n"
         "4,DCS,446.018750,,0.000000,DTCS,88.5,88.5,606,NR,023,Tone->Tone,NFM,6.25,,0.5W,,,,,\r\n"
         "5,XB,145.600000,split,433.200000,Cross,88.5,123.0,023,NN,612,DTCS->Tone,FM,5.00,,High,,,,,"
         "\r\n"
-        "6,RXONLY,439.100000,off,0.000000,Cross,88.5,88.5,023,NN,165,Tone->Tone,FM,5.00,,High,,,,,"
-        "\r\n";
+        "6,RXONLY,439.100000,off,0,Cross,88.5,88.5,023,NN,165,Tone->Tone,FM,5.00,,High,,,,,\r\n"
+        "1,X,438.5,-,7.6,Cross,67.0,88.5,023,NR,023,Tone->DTCS,FM,5.00,,High,,,,,\r\n"
+        "7,Y,145.5,split,435,DTCS,88.5,88.5,172,RR,023,Tone->Tone,FM,5.00,,High,,,,,\r\n";
     CQarloDoc doc;
     const auto result = ImportCsv(doc, csv);
     ASSERT_TRUE(result.ok()) << Errors(result);
-    EXPECT_EQ(result.channelsSet, (std::vector<int>{0, 1, 2, 3, 4, 5}));
-
-    EXPECT_EQ(doc.rxFreq(0), 43307500);
-    EXPECT_EQ(doc.txFreq(0), 43147500);
-    EXPECT_EQ(doc.flags(0), FLAG_NARROW | FLAG_TX_CODED | FLAG_TX_CTCSS);
-    EXPECT_EQ(doc.txCode(0), 14); // 110.9
-
-    EXPECT_EQ(doc.txFreq(1), 43350000);
-    EXPECT_EQ(doc.flags(1), 0);
-
-    EXPECT_EQ(doc.rxFreq(2), 44600625);
-    EXPECT_EQ(doc.flags(2),
-              FLAG_NARROW | FLAG_TX_CODED | FLAG_TX_CTCSS | FLAG_RX_CODED | FLAG_RX_CTCSS);
-    EXPECT_EQ(doc.rxCode(2), 9); // 94.8
-
-    EXPECT_EQ(doc.flags(3), FLAG_NARROW | FLAG_TX_CODED | FLAG_RX_CODED);
-    EXPECT_EQ(doc.txCode(3), 0x43); // 606N
-    EXPECT_EQ(doc.rxCode(3), 0xC7); // 606I, partner 631
-
-    EXPECT_EQ(doc.rxFreq(4), 14560000);
-    EXPECT_EQ(doc.txFreq(4), 43320000);
-    EXPECT_EQ(doc.flags(4), FLAG_TX_CODED | FLAG_RX_CODED | FLAG_RX_CTCSS);
-    EXPECT_EQ(doc.txCode(4), 0x00); // DtcsCode 023 normal
-    EXPECT_EQ(doc.rxCode(4), 17);   // 123.0
-
-    EXPECT_EQ(doc.txFreq(5), 0);
-    EXPECT_EQ(doc.flags(5), FLAG_TX_CODED | FLAG_TX_CTCSS | FLAG_RX_CODED | FLAG_RX_CTCSS);
-    EXPECT_EQ(doc.txCode(5), 7); // 88.5 both ways: Cross Tone->Tone with the default columns
-    EXPECT_EQ(doc.rxCode(5), 7);
+    EXPECT_EQ(result.channelsSet, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 15}));
+    EXPECT_TRUE(doc.IsModified());
+    constexpr std::uint8_t TXQ = FLAG_TX_CODED | FLAG_TX_CTCSS, RXQ = FLAG_RX_CODED | FLAG_RX_CTCSS;
+    const struct {
+        int ch;
+        std::int32_t rx, tx;
+        std::uint8_t flags, txCode, rxCode;
+    } expected[] = {
+        {15, 43307500, 43147500, FLAG_NARROW | TXQ, 14, 0}, // 110.9
+        {1, 43350000, 43350000, 0, 0, 0},
+        {2, 44600625, 44600625, FLAG_NARROW | TXQ | RXQ, 9, 9}, // 94.8
+        {3, 44601875, 44601875, FLAG_NARROW | FLAG_TX_CODED | FLAG_RX_CODED, 0x43,
+         0xC7},                                                 // 606N, 606I
+        {4, 14560000, 43320000, FLAG_TX_CODED | RXQ, 0x00, 17}, // DtcsCode 023 normal, 123.0
+        {5, 43910000, 0, TXQ | RXQ, 7, 7}, // Cross Tone->Tone with the default 88.5 columns
+        {0, 43850000, 43090000, TXQ | FLAG_RX_CODED, 0x00, 0x87},           // 67, 023I
+        {6, 14550000, 43500000, FLAG_TX_CODED | FLAG_RX_CODED, 0x85, 0x85}, // 172I
+    };
+    for (const auto& e : expected) {
+        SCOPED_TRACE(e.ch);
+        EXPECT_EQ(doc.rxFreq(e.ch), e.rx);
+        EXPECT_EQ(doc.txFreq(e.ch), e.tx);
+        EXPECT_EQ(doc.flags(e.ch), e.flags);
+        EXPECT_EQ(doc.txCode(e.ch), e.txCode);
+        EXPECT_EQ(doc.rxCode(e.ch), e.rxCode);
+    }
+    // The programmed list is rebuilt: both frequencies at or above 100 MHz.
+    const std::array<std::uint8_t, 16> list{0,    1,    2,    3,    4,    6,    15,   0xFF,
+                                            0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    EXPECT_EQ(doc.ProgrammedChannelList, list);
 }
 
 } // namespace

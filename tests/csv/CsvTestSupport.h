@@ -109,6 +109,14 @@ inline ::testing::AssertionResult SameMemory(const CQarloDoc& expected, const CQ
     return ::testing::AssertionSuccess();
 }
 
+// The number of rows ExportCsv writes: one per channel with a receive frequency.
+inline int RowCount(const CQarloDoc& doc) {
+    int rows = 0;
+    for (int ch = 0; ch < CHANNEL_COUNT; ++ch)
+        rows += doc.rxFreq(ch) != 0;
+    return rows;
+}
+
 inline std::string Errors(const CsvImportResult& result) {
     std::string text;
     for (const auto& e : result.errors)
