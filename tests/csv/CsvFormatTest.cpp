@@ -111,31 +111,34 @@ TEST(CsvExport, SeedExamples) {
     }
 }
 
-TEST(CsvExport, DuplexAndOffset) {
+// Duplex and Offset, and TStep: the first of 5, 6.25 and 2.5 kHz both frequencies sit on.
+TEST(CsvExport, DuplexOffsetAndStep) {
     const struct {
         std::int32_t rx, tx;
-        const char* duplex;
-        const char* offset;
+        const char* cells; // Duplex, Offset, ..., TStep
     } cases[] = {
-        {43000000, 43000000, "", "0.000000"},
-        {43000000, 0, "off", "0.000000"},
-        {43000000, 43500000, "+", "5.000000"},
-        {43000000, 44000000, "+", "10.000000"},      // 10 MHz is still an offset
-        {43000000, 44000001, "split", "440.000010"}, // a step beyond it is a split
-        {43000000, 42000000, "-", "10.000000"},      // the same both ways
-        {43000000, 41999999, "split", "419.999990"},
-        {43000000, 43000001, "+", "0.000010"},
-        {1, 1000001, "+", "10.000000"},
-        {0x7FFFFFFF, 1, "split", "0.000010"},
-        {1, 0x7FFFFFFF, "split", "21474.836470"},
+        {43000000, 43000000, ",0.000000,5.00"},
+        {43000000, 0, "off,0.000000,5.00"},
+        {43000000, 43500000, "+,5.000000,5.00"},
+        {43000000, 44000000, "+,10.000000,5.00"},      // 10 MHz is still an offset
+        {43000000, 44000001, "split,440.000010,5.00"}, // a step beyond it is a split
+        {43000000, 42000000, "-,10.000000,5.00"},      // the same both ways
+        {43000000, 41999999, "split,419.999990,5.00"},
+        {43000000, 43000001, "+,0.000010,5.00"},
+        {1, 1000001, "+,10.000000,5.00"},
+        {0x7FFFFFFF, 1, "split,0.000010,5.00"},
+        {1, 0x7FFFFFFF, "split,21474.836470,5.00"},
+        {43000625, 43000625, ",0.000000,6.25"},
+        {43000001, 43000001, ",0.000000,5.00"}, // on no raster
+        {43000250, 43000500, "+,0.002500,2.50"},
+        {43001250, 0, "off,0.000000,6.25"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.rx) + " -> " + std::to_string(c.tx));
         const CQarloDoc doc = channelDoc(c.rx, c.tx, 0, 0, 0);
         const auto row = cells(onlyRow(doc));
         ASSERT_EQ(row.size(), 21u);
-        EXPECT_EQ(row[3], c.duplex);
-        EXPECT_EQ(row[4], c.offset);
+        EXPECT_EQ(row[3] + "," + row[4] + "," + row[13], c.cells);
         expectReadsBack(doc);
     }
 }
@@ -175,21 +178,6 @@ TEST(CsvExport, SignallingOfBothDirections) {
         EXPECT_EQ(signalling, c.expected);
         EXPECT_TRUE(CsvExportProblems(doc).empty());
         expectReadsBack(doc);
-    }
-}
-
-TEST(CsvExport, TuningStepFollowsTheRaster) {
-    struct {
-        std::int32_t rx, tx;
-        const char* step;
-    } cases[] = {
-        {43000000, 43000500, "5.00"}, {43000625, 43000625, "6.25"}, {43000250, 43000500, "2.50"},
-        {43000250, 43000250, "2.50"}, {43000001, 43000001, "5.00"}, {43001250, 0, "6.25"},
-    };
-    for (const auto& c : cases) {
-        const auto row = cells(onlyRow(channelDoc(c.rx, c.tx, 0, 0, 0)));
-        ASSERT_EQ(row.size(), 21u);
-        EXPECT_EQ(row[13], c.step) << c.rx << " " << c.tx;
     }
 }
 

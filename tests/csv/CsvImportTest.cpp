@@ -117,55 +117,49 @@ TEST(CsvImport, MinimalFileAndDefaults) {
     EXPECT_EQ(doc.rxCode(0), 1);
 }
 
-// Tones compare as numbers; codes may lose their leading zeros.
-TEST(CsvImport, TonesAndCodesReadAsNumbers) {
+// Tones compare as numbers, codes may lose their leading zeros, frequencies round to 10 Hz and
+// reach the top of what the record holds.
+TEST(CsvImport, TonesCodesAndFrequenciesReadAsNumbers) {
+    const auto tone = [](const char* t) {
+        return row("1,430,,0", std::string("Tone,\"") + t + "\",88.5,023,NN,023,");
+    };
+    const auto dcs = [](const char* code, const char* polarity) {
+        return row("1,430,,0", std::string("DTCS,88.5,88.5,") + code + "," + polarity + ",023,");
+    };
     const struct {
-        const char* text;
-        std::uint8_t byte;
-    } tones[] = {{"67", 0},     {"67.0", 0}, {"67.00", 0},  {"+67", 0},    {"100", 11},
-                 {"100.0", 11}, {"1e2", 11}, {"250.3", 37}, {" 71.9 ", 1}, {"123.000", 17}};
-    for (const auto& t : tones) {
-        CQarloDoc doc;
-        const auto result = ImportCsv(
-            doc, std::string("Location,Frequency,Tone,rToneFreq\n1,430,Tone,\"") + t.text + "\"\n");
-        ASSERT_TRUE(result.ok()) << t.text << "\n" << Errors(result);
-        EXPECT_EQ(doc.txCode(0), t.byte) << t.text;
-    }
-    const struct {
-        const char* code;
-        const char* polarity;
-        std::uint8_t byte;
-    } codes[] = {{"023", "NN", 0x00}, {"23", "NN", 0x00},  {"023", "RR", 0x87},
-                 {"047", "rr", 0x80}, {"754", "NN", 0x53}, {"754", "RR", 0x91},
-                 {"172", "RR", 0x85}, {"043", "NN", 0x06}};
-    for (const auto& c : codes) {
-        CQarloDoc doc;
-        const auto result = ImportCsv(
-            doc, std::string("Location,Frequency,Tone,DtcsCode,DtcsPolarity\n1,430,DTCS,") +
-                     c.code + "," + c.polarity + "\n");
-        ASSERT_TRUE(result.ok()) << c.code << "\n" << Errors(result);
-        EXPECT_EQ(doc.txCode(0), c.byte) << c.code << c.polarity;
-        EXPECT_EQ(doc.rxCode(0), c.byte) << c.code << c.polarity;
-    }
-}
-
-TEST(CsvImport, FrequenciesRoundToTenHertzAndReachTheTopOfTheRange) {
-    const struct {
-        const char* text;
-        std::int32_t units;
-    } cases[] = {{"430.125", 43012500},
-                 {"430.1250049", 43012500},
-                 {"430.1250051", 43012501},
-                 {"0", 0},
-                 {"-0", 0},
-                 {"0.000004", 0},
-                 {"21474.836470", 0x7FFFFFFF},
-                 {"21474.8364749", 0x7FFFFFFF}};
+        std::string row;
+        std::int32_t rx;
+        std::uint8_t txCode, rxCode;
+    } cases[] = {{tone("67"), 43000000, 0, 0},
+                 {tone("67.00"), 43000000, 0, 0},
+                 {tone("+67"), 43000000, 0, 0},
+                 {tone("100.0"), 43000000, 11, 0},
+                 {tone("1e2"), 43000000, 11, 0},
+                 {tone("250.3"), 43000000, 37, 0},
+                 {tone(" 71.9 "), 43000000, 1, 0},
+                 {tone("123.000"), 43000000, 17, 0},
+                 {dcs("023", "NN"), 43000000, 0x00, 0x00},
+                 {dcs("23", "NN"), 43000000, 0x00, 0x00},
+                 {dcs("023", "RR"), 43000000, 0x87, 0x87},
+                 {dcs("047", "rr"), 43000000, 0x80, 0x80},
+                 {dcs("754", "RN"), 43000000, 0x91, 0x53},
+                 {dcs("172", "RR"), 43000000, 0x85, 0x85},
+                 {dcs("043", "NN"), 43000000, 0x06, 0x06},
+                 {row("1,430.125,,0"), 43012500, 0, 0},
+                 {row("1,430.1250049,,0"), 43012500, 0, 0},
+                 {row("1,430.1250051,,0"), 43012501, 0, 0},
+                 {row("1,-0,,0"), 0, 0, 0},
+                 {row("1,0.000004,,0"), 0, 0, 0},
+                 {row("1,21474.836470,,0"), 0x7FFFFFFF, 0, 0},
+                 {row("1,21474.8364749,,0"), 0x7FFFFFFF, 0, 0}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.row);
         CQarloDoc doc;
-        const auto result = ImportCsv(doc, std::string("Location,Frequency\n1,") + c.text + "\n");
-        ASSERT_TRUE(result.ok()) << c.text << "\n" << Errors(result);
-        EXPECT_EQ(doc.rxFreq(0), c.units) << c.text;
+        const auto result = ImportCsv(doc, COLUMNS + c.row);
+        ASSERT_TRUE(result.ok()) << Errors(result);
+        EXPECT_EQ(doc.rxFreq(0), c.rx);
+        EXPECT_EQ(doc.txCode(0), c.txCode);
+        EXPECT_EQ(doc.rxCode(0), c.rxCode);
     }
 }
 
