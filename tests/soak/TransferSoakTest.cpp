@@ -337,6 +337,7 @@ TEST(TransferSoak, HundredsOfTransfersUnderRandomFaults) {
             ADD_FAILURE() << context.str() << what;
         };
         // Nothing of the previous transfer may arrive late: no second message or finish.
+        QCoreApplication::processEvents();
         check(messages.size() <= 1 && finished <= 1, "a late message or second finish arrived");
         check(radio.linkReady(), "the virtual radio offers no device");
 
