@@ -255,8 +255,10 @@ void CMainFrame::createStatusBar() {
     lockTimer->setInterval(500);
     connect(lockTimer, &QTimer::timeout, this, &CMainFrame::UpdateLockIndicators);
     UpdateLockIndicators();
+    // Only worth polling where the machine tells the locks' state at all.
     const LockKeyState state = ReadLockKeys();
-    if (state.caps || state.num || state.scroll) lockTimer->start();
+    if (state.caps.has_value() || state.num.has_value() || state.scroll.has_value())
+        lockTimer->start();
 }
 
 void CMainFrame::UpdateLockIndicators() {

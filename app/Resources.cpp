@@ -13,7 +13,8 @@ struct StringEntry {
     const char* text;
 };
 
-// The program's own strings, then the framework's prompts for the commands the window offers.
+// The program's own strings, then the framework's standard prompts: the whole table, also where
+// the window has no such command.
 // COM1 and COM2 each name their own port: the COM1 prompt used to say COM2 and COM2 had none.
 constexpr std::array StringTable{
     StringEntry{128,
@@ -39,6 +40,18 @@ constexpr std::array StringTable{
     StringEntry{57617, "打开该文档"},
     StringEntry{57618, "打开该文档"},
     StringEntry{57619, "打开该文档"},
+    StringEntry{57632, "删除被选对象\n删除"},
+    StringEntry{57633, "全部删除\n全部删除"},
+    StringEntry{57634, "复制被选对象并将其置于剪贴板上\n复制"},
+    StringEntry{57635, "剪切被选对象并将其置于剪贴板上\n剪切"},
+    StringEntry{57636, "查找指定的正文\n查找"},
+    StringEntry{57637, "插入剪贴板内容\n粘贴"},
+    StringEntry{57640, "重复上一步操作\n重复"},
+    StringEntry{57641, "用不同的正文替换指定的正文\n替换"},
+    StringEntry{57642, "选择整个文档\n选择全部"},
+    StringEntry{57643, "撤消最后一步操作\n撤消"},
+    StringEntry{57644, "重新执行先前已撤消的操作\n重新执行"},
+    StringEntry{57653, "将活动的窗口分隔成窗格\n分隔"},
     StringEntry{57664, "显示程序信息，版本号和版权\n关于"},
     StringEntry{57665, "退出应用程序；提示保存文档\n退出"},
     StringEntry{57680, "切换到下一个窗格\n下一窗格"},
@@ -51,6 +64,16 @@ constexpr std::array StringTable{
     StringEntry{59141, "记录"},
     StringEntry{59392, "显示或隐藏工具栏\n显隐工具栏"},
     StringEntry{59393, "显示或隐藏状态栏\n显隐状态栏"},
+    StringEntry{61184, "改变窗口大小"},
+    StringEntry{61185, "改变窗口位置"},
+    StringEntry{61186, "将窗口缩小成图标"},
+    StringEntry{61187, "把窗口放大到最大尺寸"},
+    StringEntry{61188, "切换到下一个文档窗口"},
+    StringEntry{61189, "切换到先前的文档窗口"},
+    StringEntry{61190, "关闭活动的窗口并提示保存所有文档"},
+    StringEntry{61202, "把窗口恢复到正常大小"},
+    StringEntry{61203, "激活任务表"},
+    StringEntry{61445, "关闭打印预览模式\n取消预阅"},
 };
 
 QString TemplateField(int index) {

@@ -3,14 +3,13 @@
 // replaced by a recorder so nothing waits for a click.
 #include "app/CMainFrame.h"
 #include "app/CQarloApp.h"
+#include "app/Resources.h"
 #include "editor/CQarloView.h"
 #include "memory/ChannelFile.h"
 #include "radio/Messages.h"
 #include "radio/RadioLink.h"
 
-#include <QApplication>
-#include <QByteArray>
-#include <QDir>
+#include <QAction>
 #include <QFile>
 #include <QLineEdit>
 #include <QSettings>
@@ -23,7 +22,7 @@
 
 namespace qarlo::test {
 
-// 10 Hz units of a frequency in MHz given as kHz, to stay in integers.
+// 10 Hz units of a frequency given in kHz.
 inline constexpr std::int32_t kHz(std::int64_t khz) {
     return static_cast<std::int32_t>(khz * 100);
 }
@@ -43,8 +42,7 @@ inline CQarloDoc ProgrammedDoc(std::initializer_list<int> channels) {
 
 inline QByteArray FileBytes(const CQarloDoc& doc) {
     const auto bytes = ChannelFileBytes(doc);
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                      static_cast<qsizetype>(bytes.size()));
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), CHANNEL_FILE_SIZE);
 }
 
 inline QByteArray ReadAll(const QString& path) {
@@ -52,16 +50,17 @@ inline QByteArray ReadAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+inline QString Caption(const QString& title) {
+    return title + QStringLiteral(" - Qarlo写频软件");
+}
+
 class AppFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        previousHandler =
-            SetMessageHandler([this](const QString& text) { messages.push_back(text); });
+        previousHandler = SetMessageHandler([this](const QString& t) { messages.push_back(t); });
         QSettings().clear();
-        QSettings().sync();
     }
-
     void TearDown() override {
         app.reset();
         SetMessageHandler(previousHandler);
@@ -72,27 +71,18 @@ protected:
         app.reset();
         app = std::make_unique<CQarloApp>();
         const bool ok = app->InitInstance(arguments);
-        if (CMainFrame* f = app->mainFrame()) {
-            f->setBackupFolder(dir.filePath(QStringLiteral("backups")));
-            f->dialogs.askSaveChanges = [this](const QString& title) {
-                questions.push_back(title);
-                return answer;
-            };
-            f->dialogs.chooseFileToOpen = [this] { return nextOpen; };
-            f->dialogs.chooseFileToSave = [this](const QString& suggested) {
-                suggestedNames.push_back(suggested);
-                return nextSave;
-            };
-            f->dialogs.chooseCsvToImport = [this] { return nextOpen; };
-            f->dialogs.chooseCsvToExport = [this](const QString& suggested) {
-                suggestedNames.push_back(suggested);
-                return nextSave;
-            };
-            f->dialogs.askPrint = [this](QPrinter&) {
-                ++printDialogs;
-                return false;
-            };
-        }
+        CMainFrame::Dialogs& d = frame().dialogs;
+        frame().setBackupFolder(dir.filePath(QStringLiteral("backups")));
+        d.askSaveChanges = [this](const QString& title) {
+            questions.push_back(title);
+            return answer;
+        };
+        d.chooseFileToOpen = d.chooseCsvToImport = [this] { return nextOpen; };
+        d.chooseFileToSave = d.chooseCsvToExport = [this](const QString& suggested) {
+            suggestedNames.push_back(suggested);
+            return nextSave;
+        };
+        d.askPrint = [](QPrinter&) { return false; };
         return ok;
     }
 
@@ -101,11 +91,10 @@ protected:
     CQarloDoc& doc() { return app->document(); }
 
     QString Write(const QString& name, const QByteArray& bytes) {
-        const QString path = dir.filePath(name);
-        QFile file(path);
+        QFile file(dir.filePath(name));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(bytes);
-        return QFileInfo(path).absoluteFilePath();
+        return file.fileName();
     }
     QString WriteDoc(const QString& name, const CQarloDoc& d) { return Write(name, FileBytes(d)); }
 
@@ -125,7 +114,6 @@ protected:
     CMainFrame::SaveAnswer answer = CMainFrame::SaveAnswer::Cancel;
     QString nextOpen;
     QString nextSave;
-    int printDialogs = 0;
 
 private:
     MessageHandler previousHandler;

@@ -1,5 +1,5 @@
-// Backups of what goes to and comes from the radio: names, contents, the newest 100 kept, two in
-// one second, and a folder that cannot be written.
+// Backups of what goes to and comes from the radio: names, contents, the newest kept, two in one
+// second, and a folder that cannot be made.
 #include "AppFixture.h"
 
 #include "app/BackupKeeper.h"
@@ -7,27 +7,20 @@
 namespace qarlo::test {
 namespace {
 
+using Direction = BackupKeeper::Direction;
 const QDateTime Evening(QDate(2026, 12, 6), QTime(21, 30, 0));
 
-TEST(BackupKeeper, NamesByDateTimeAndDirection) {
-    EXPECT_EQ(BackupKeeper::FileNameFor(Evening, BackupKeeper::Direction::Read),
-              QStringLiteral("2026-12-06_213000_read.q02"));
-    EXPECT_EQ(BackupKeeper::FileNameFor(Evening.addSecs(3599), BackupKeeper::Direction::Write),
-              QStringLiteral("2026-12-06_222959_write.q02"));
-    EXPECT_TRUE(BackupKeeper::DefaultFolder().endsWith(QStringLiteral("/backups")));
-}
-
-TEST(BackupKeeper, KeepsAChannelFileOfTheDocument) {
+TEST(BackupKeeper, KeepsAChannelFileNamedByTimeAndDirection) {
     QTemporaryDir dir;
     BackupKeeper keeper(dir.filePath(QStringLiteral("a/b/backups")));
     const CQarloDoc doc = ProgrammedDoc({0, 15});
-    EXPECT_EQ(keeper.Keep(doc, BackupKeeper::Direction::Read, Evening), QString());
-    const QString file = keeper.folder() + QStringLiteral("/2026-12-06_213000_read.q02");
-    EXPECT_EQ(ReadAll(file), FileBytes(doc));
-    // The copy opens as the document it was made from.
-    CQarloDoc back;
-    ASSERT_TRUE(LoadChannelFile(back, QFile::encodeName(file).toStdString()).ok());
-    EXPECT_EQ(back.ChannelMemory, doc.ChannelMemory);
+    EXPECT_EQ(keeper.Keep(doc, Direction::Read, Evening), QString());
+    EXPECT_EQ(keeper.Keep(doc, Direction::Write, Evening.addSecs(3599)), QString());
+    EXPECT_EQ(keeper.Backups(), (QStringList{QStringLiteral("2026-12-06_213000_read.q02"),
+                                             QStringLiteral("2026-12-06_222959_write.q02")}));
+    EXPECT_EQ(ReadAll(keeper.folder() + QStringLiteral("/2026-12-06_213000_read.q02")),
+              FileBytes(doc));
+    EXPECT_TRUE(BackupKeeper::DefaultFolder().endsWith(QStringLiteral("/backups")));
 }
 
 TEST(BackupKeeper, TwoInOneSecondAreBothKeptInOrder) {
@@ -35,8 +28,8 @@ TEST(BackupKeeper, TwoInOneSecondAreBothKeptInOrder) {
     BackupKeeper keeper(dir.path());
     const CQarloDoc first = ProgrammedDoc({1});
     const CQarloDoc second = ProgrammedDoc({2});
-    EXPECT_EQ(keeper.Keep(first, BackupKeeper::Direction::Write, Evening), QString());
-    EXPECT_EQ(keeper.Keep(second, BackupKeeper::Direction::Write, Evening), QString());
+    EXPECT_EQ(keeper.Keep(first, Direction::Write, Evening), QString());
+    EXPECT_EQ(keeper.Keep(second, Direction::Write, Evening), QString());
     const QStringList names = keeper.Backups();
     ASSERT_EQ(names.size(), 2);
     EXPECT_EQ(ReadAll(dir.filePath(names[0])), FileBytes(first));
@@ -44,35 +37,27 @@ TEST(BackupKeeper, TwoInOneSecondAreBothKeptInOrder) {
 }
 
 TEST(BackupKeeper, KeepsOnlyTheNewestAndLeavesOtherFilesAlone) {
-    struct Case {
-        int existing;
-        int limit;
+    const std::pair<int, int> cases[] = {{0, 100}, {99, 100}, {100, 100}, {130, 100}, {5, 3}};
+    // Older backups, alternately written and read, 37 s apart.
+    auto oldName = [](int i) {
+        return BackupKeeper::FileNameFor(Evening.addDays(-400).addSecs(i * 37),
+                                         i % 2 ? Direction::Read : Direction::Write);
     };
-    for (const Case c : {Case{0, 100}, Case{99, 100}, Case{100, 100}, Case{130, 100}, Case{5, 3}}) {
-        SCOPED_TRACE(c.existing);
+    for (const auto& [existing, limit] : cases) {
+        SCOPED_TRACE(existing);
         QTemporaryDir dir;
-        for (int i = 0; i < c.existing; ++i) {
-            const auto direction =
-                i % 2 ? BackupKeeper::Direction::Read : BackupKeeper::Direction::Write;
-            QFile old(dir.filePath(
-                BackupKeeper::FileNameFor(Evening.addDays(-400).addSecs(i * 37), direction)));
-            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        }
-        QFile notes(dir.filePath(QStringLiteral("notes.q02")));
-        ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
-        BackupKeeper keeper(dir.path(), c.limit);
-        ASSERT_EQ(keeper.Keep(ProgrammedDoc({3}), BackupKeeper::Direction::Read, Evening),
-                  QString());
-        const QStringList names = keeper.Backups();
-        EXPECT_EQ(names.size(), std::min(c.existing + 1, c.limit));
+        QStringList names{QStringLiteral("notes.q02")};
+        for (int i = 0; i < existing; ++i)
+            names.append(oldName(i));
+        for (const QString& name : names)
+            ASSERT_TRUE(QFile(dir.filePath(name)).open(QIODevice::WriteOnly));
+        BackupKeeper keeper(dir.path(), limit);
+        ASSERT_EQ(keeper.Keep(ProgrammedDoc({3}), Direction::Read, Evening), QString());
+        names = keeper.Backups();
+        ASSERT_EQ(names.size(), std::min(existing + 1, limit));
         EXPECT_EQ(names.last(), QStringLiteral("2026-12-06_213000_read.q02"));
-        if (c.existing + 1 > c.limit) {
-            // The survivors are the newest ones: the oldest that remains is the right one.
-            const int firstKept = c.existing + 1 - c.limit;
-            const auto direction =
-                firstKept % 2 ? BackupKeeper::Direction::Read : BackupKeeper::Direction::Write;
-            EXPECT_EQ(names.first(), BackupKeeper::FileNameFor(
-                                         Evening.addDays(-400).addSecs(firstKept * 37), direction));
+        if (existing + 1 > limit) {
+            EXPECT_EQ(names.first(), oldName(existing + 1 - limit));
         }
         EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("notes.q02"))));
     }
@@ -83,7 +68,7 @@ TEST(BackupKeeper, AFolderThatCannotBeMadeIsReportedNotThrown) {
     QFile blocker(dir.filePath(QStringLiteral("file")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     BackupKeeper keeper(dir.filePath(QStringLiteral("file/backups")));
-    const QString problem = keeper.Keep(ProgrammedDoc({1}), BackupKeeper::Direction::Read, Evening);
+    const QString problem = keeper.Keep(ProgrammedDoc({1}), Direction::Read, Evening);
     EXPECT_TRUE(problem.startsWith(QStringLiteral("备份失败"))) << problem.toStdString();
     EXPECT_TRUE(keeper.Backups().isEmpty());
 }

@@ -1,5 +1,5 @@
-// An edit is never lost without a question: New, Open, a recent file, closing the window and a
-// read from the radio each ask first, and each of the three answers does what it says.
+// An edit is never lost without a question: New, Open, a recent file, closing the window, Exit and
+// a read from the radio each ask first, and each of the three answers does what it says.
 #include "AppFixture.h"
 
 #include "app/Resources.h"
@@ -15,24 +15,6 @@ using Answer = CMainFrame::SaveAnswer;
 
 enum class Path { New, Open, Recent, Close, Exit, Read };
 
-const char* Name(Path path) {
-    switch (path) {
-    case Path::New:
-        return "New";
-    case Path::Open:
-        return "Open";
-    case Path::Recent:
-        return "Recent";
-    case Path::Close:
-        return "Close";
-    case Path::Exit:
-        return "Exit";
-    case Path::Read:
-        return "Read";
-    }
-    return "";
-}
-
 class SaveQuestionTest : public AppFixture {
 protected:
     void SetUp() override {
@@ -43,17 +25,6 @@ protected:
     void TearDown() override {
         qunsetenv("QARLO_COM1");
         AppFixture::TearDown();
-    }
-
-    // Opens work.q02 (channel 2 programmed) and types a receive frequency into channel 1.
-    void StartWithAnEdit() {
-        work = WriteDoc(QStringLiteral("work.q02"), ProgrammedDoc({2}));
-        other = WriteDoc(QStringLiteral("other.q02"), ProgrammedDoc({9}));
-        ASSERT_TRUE(Start({other}));
-        ASSERT_TRUE(frame().OpenDocumentFile(work)); // other.q02 is now the second recent file
-        QTest::keyClicks(view().rxFreqEdit, QStringLiteral("145"));
-        ASSERT_TRUE(doc().IsModified());
-        ASSERT_EQ(frame().displayedCaption(), QStringLiteral("work.q02* - Qarlo写频软件"));
     }
 
     // Runs the command; returns whether it went ahead.
@@ -87,25 +58,32 @@ protected:
 };
 
 TEST_F(SaveQuestionTest, EachPathAsksAndEachAnswerDoesWhatItSays) {
-    const Path paths[] = {Path::New, Path::Open, Path::Recent, Path::Close, Path::Exit, Path::Read};
-    const Answer answers[] = {Answer::Save, Answer::Discard, Answer::Cancel};
-    for (Path path : paths) {
-        for (Answer a : answers) {
-            SCOPED_TRACE(std::string(Name(path)) + " answer " +
-                         std::to_string(static_cast<int>(a)));
-            questions.clear();
-            StartWithAnEdit();
-            const QByteArray onDisk = ReadAll(work);
+    const std::pair<Path, const char*> paths[] = {{Path::New, "New"},       {Path::Open, "Open"},
+                                                  {Path::Recent, "Recent"}, {Path::Close, "Close"},
+                                                  {Path::Exit, "Exit"},     {Path::Read, "Read"}};
+    const std::pair<Answer, const char*> answers[] = {
+        {Answer::Save, "Save"}, {Answer::Discard, "Discard"}, {Answer::Cancel, "Cancel"}};
+    work = WriteDoc(QStringLiteral("work.q02"), ProgrammedDoc({2}));
+    other = WriteDoc(QStringLiteral("other.q02"), ProgrammedDoc({9}));
+    const QByteArray onDisk = ReadAll(work);
+    for (const auto& [path, pathName] : paths) {
+        for (const auto& [a, answerName] : answers) {
+            SCOPED_TRACE(std::string(pathName) + " " + answerName);
+            // work.q02 open with other.q02 second in the recent files, channel 1 edited.
+            Write(QStringLiteral("work.q02"), onDisk);
+            ASSERT_TRUE(Start({other}));
+            ASSERT_TRUE(frame().OpenDocumentFile(work));
+            QTest::keyClicks(view().rxFreqEdit, QStringLiteral("145"));
+            ASSERT_EQ(frame().displayedCaption(), QStringLiteral("work.q02* - Qarlo写频软件"));
             const QByteArray edited = FileBytes(doc());
+            questions.clear();
             answer = a;
-            const bool wentAhead = Run(path);
-            ASSERT_EQ(questions.size(), 1u);
-            EXPECT_EQ(questions[0], QStringLiteral("work.q02"));
-            EXPECT_EQ(wentAhead, a != Answer::Cancel);
+
+            EXPECT_EQ(Run(path), a != Answer::Cancel);
+            EXPECT_EQ(questions, std::vector<QString>{QStringLiteral("work.q02")});
             // Only Save touches the file, and then with the edit in it.
             EXPECT_EQ(ReadAll(work), a == Answer::Save ? edited : onDisk);
             if (a == Answer::Cancel) {
-                EXPECT_TRUE(doc().IsModified());
                 EXPECT_EQ(FileBytes(doc()), edited);
                 EXPECT_EQ(frame().displayedCaption(), QStringLiteral("work.q02* - Qarlo写频软件"));
             }
@@ -120,20 +98,22 @@ TEST_F(SaveQuestionTest, NothingIsAskedWithoutAnEdit) {
     EXPECT_TRUE(questions.empty());
 }
 
-TEST_F(SaveQuestionTest, SavingAnUntitledDocumentThatIsNotNamedStopsTheCommand) {
+TEST_F(SaveQuestionTest, ASaveThatIsNotNamedOrFailsStopsTheCommand) {
     ASSERT_TRUE(Start());
     QTest::keyClicks(view().rxFreqEdit, QStringLiteral("4"));
     answer = Answer::Save;
     nextSave.clear(); // the user cancels the Save As dialog
     frame().OnFileNew();
     EXPECT_EQ(questions, std::vector<QString>{QStringLiteral("无标题")});
-    EXPECT_TRUE(doc().IsModified());
     EXPECT_EQ(doc().rxFreq(0), kHz(4000));
 
     nextSave = dir.filePath(QStringLiteral("no/folder/x.q02")); // and a save that fails
     EXPECT_FALSE(frame().close());
-    EXPECT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(doc().IsModified());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("无法保存文件")))
+        << messages[0].toStdString();
+    EXPECT_EQ(frame().displayedCaption(), QStringLiteral("无标题* - Qarlo写频软件"));
+    EXPECT_TRUE(frame().recentFiles().files().isEmpty());
 }
 
 } // namespace
