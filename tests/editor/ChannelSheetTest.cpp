@@ -36,26 +36,27 @@ TEST(ChannelSheet, LinesReadAsTheEditorShowsThem) {
     EXPECT_EQ(SheetRow(doc, 1), QStringList({U("02频道"), "0", "QT", "0", U("无"), "25KHz", "3"}));
     EXPECT_EQ(SheetRow(doc, 15)[0], U("16频道"));
     EXPECT_TRUE(SheetRow(doc, 16).isEmpty());
-    EXPECT_EQ(SheetBandLine(doc), U("频  段 400 - 440 MHz"));
-    EXPECT_EQ(SheetTotLine(doc), U("TOT限时 2.5 分"));
-    const QStringList header = SheetHeader();
-    ASSERT_EQ(header.size(), 7);
-    EXPECT_EQ(header[0], U("频道选择"));
-    EXPECT_TRUE(header[1].contains(U("接收")) && header[1].contains(U("频    率")));
-    EXPECT_TRUE(header[4].contains(U("发射")) && header[4].contains(U("编码表")));
-    EXPECT_EQ(header[5], U("频道宽/窄"));
-    EXPECT_EQ(header[6], U("静噪等级"));
+    EXPECT_EQ(SheetBandLine(doc) + SheetTotLine(doc), U("频  段 400 - 440 MHzTOT限时 2.5 分"));
+    EXPECT_EQ(SheetHeader().join('|'), U("频道选择|接收\n频    率 MHz|接收\n编码类型 编码表|发射\n"
+                                         "频   率 MHz|发射\n编码类型 编码表|频道宽/窄|静噪等级"));
 }
 
+// The A4 preview as a picture: ink on the title line and the table reaching past the sixteenth
+// row. Written where QARLO_SHEET_PNG points (the README's docs/channel-sheet.png comes from here),
+// else into the test's temporary folder.
 TEST(ChannelSheet, PaintsTitleTableAndAllChannels) {
-    const CQarloDoc doc = sheetDoc();
-    QImage page(800, 1100, QImage::Format_RGB32);
+    CQarloDoc doc = sheetDoc();
+    doc.setRxFreq(2, 43850000); // a split channel
+    doc.setTxFreq(2, 43250000);
+    doc.setRxFreq(3, 14501250); // 12.5 kHz
+    doc.setTxFreq(3, 14501250);
+    doc.setFlags(3, FLAG_NARROW);
+    QImage page(827, 1169, QImage::Format_RGB32); // A4 at 100 dpi
     page.fill(Qt::white);
     {
         QPainter painter(&page);
-        PaintChannelSheet(painter, QRect(20, 20, 760, 1060), doc, QStringLiteral("radio.q02"));
+        PaintChannelSheet(painter, QRect(60, 60, 707, 1049), doc, QStringLiteral("repeaters.q02"));
     }
-    // Ink on the title line, and the table reaching down past the sixteenth row's top.
     auto inkIn = [&](const QRect& r) {
         int dark = 0;
         for (int y = r.top(); y <= r.bottom(); ++y)
@@ -63,39 +64,20 @@ TEST(ChannelSheet, PaintsTitleTableAndAllChannels) {
                 if (qGray(page.pixel(x, y)) < 128) ++dark;
         return dark;
     };
-    EXPECT_GT(inkIn(QRect(20, 20, 200, 30)), 20);
+    EXPECT_GT(inkIn(QRect(60, 60, 200, 30)), 20);
     int lowest = 0;
     for (int y = 0; y < page.height(); ++y) {
-        if (inkIn(QRect(20, y, 760, 1)) > 0) lowest = y;
+        if (inkIn(QRect(60, y, 707, 1)) > 0) lowest = y;
     }
-    EXPECT_GT(lowest, 20 + 17 * 20); // at least header + 16 rows of more than 20 px
-    EXPECT_LT(lowest, 1080);
-}
+    EXPECT_GT(lowest, 60 + 17 * 20); // at least header + 16 rows of more than 20 px
+    EXPECT_LT(lowest, 1109);
 
-// The preview of an A4 sheet as a picture: written where QARLO_SHEET_PNG points (the README's
-// docs/channel-sheet.png comes from here), else into the test's temporary folder.
-TEST(ChannelSheet, PreviewRendersToPng) {
-    CQarloDoc doc = sheetDoc();
-    doc.setRxFreq(2, 43850000); // a split channel
-    doc.setTxFreq(2, 43250000);
-    doc.setRxFreq(3, 14501250); // 12.5 kHz
-    doc.setTxFreq(3, 14501250);
-    doc.setFlags(3, FLAG_NARROW);
-    doc.RebuildProgrammedList();
-    QImage page(827, 1169, QImage::Format_RGB32); // A4 at 100 dpi
-    page.fill(Qt::white);
-    {
-        QPainter painter(&page);
-        PaintChannelSheet(painter, QRect(60, 60, 707, 1049), doc, QStringLiteral("repeaters.q02"));
-    }
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString target = qEnvironmentVariableIsSet("QARLO_SHEET_PNG")
                                ? qEnvironmentVariable("QARLO_SHEET_PNG")
                                : dir.filePath("channel-sheet.png");
     ASSERT_TRUE(page.save(target, "PNG"));
-    QImage again(target);
-    EXPECT_EQ(again.size(), page.size());
 }
 
 TEST_F(EditorTest, PrintSheetWritesAPage) {
@@ -109,7 +91,6 @@ TEST_F(EditorTest, PrintSheetWritesAPage) {
     QFile pdf(dir.filePath("sheet.pdf"));
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     EXPECT_TRUE(pdf.read(5).startsWith("%PDF"));
-    EXPECT_GT(pdf.size(), 1000);
     EXPECT_FALSE(doc.IsModified());
 }
 

@@ -6,160 +6,123 @@ namespace {
 
 struct Direction {
     const char* name;
-    ListBox* CQarloView::*types;
-    ListBox* CQarloView::*table;
-    std::uint8_t coded;
-    std::uint8_t ctcss;
-    int codeOffset;
+    bool transmit;
+    int coded, ctcss, codeOffset;
 };
-
-const Direction Receive{"receive",
-                        &CQarloView::rxCodeTypeList,
-                        &CQarloView::rxCodeTableList,
-                        FLAG_RX_CODED,
-                        FLAG_RX_CTCSS,
-                        REC_RX_CODE};
-const Direction Transmit{"transmit",
-                         &CQarloView::txCodeTypeList,
-                         &CQarloView::txCodeTableList,
-                         FLAG_TX_CODED,
-                         FLAG_TX_CTCSS,
-                         REC_TX_CODE};
 
 class CodeSelectionTest : public EditorTest, public ::testing::WithParamInterface<Direction> {
 protected:
-    ListBox* types() const { return (*view).*(GetParam().types); }
-    ListBox* table() const { return (*view).*(GetParam().table); }
-    std::uint8_t code() const { return doc.record(view->currentChannel)[GetParam().codeOffset]; }
-    void setCode(std::uint8_t c) { doc.record(view->currentChannel)[GetParam().codeOffset] = c; }
-    std::uint8_t flags() const { return doc.flags(view->currentChannel); }
+    void SetUp() override {
+        EditorTest::SetUp();
+        chooseChannel(2);
+    }
+    ListBox* types() const {
+        return GetParam().transmit ? view->txCodeTypeList : view->rxCodeTypeList;
+    }
+    ListBox* table() const {
+        return GetParam().transmit ? view->txCodeTableList : view->rxCodeTableList;
+    }
+    int code() const { return doc.record(2)[GetParam().codeOffset]; }
+    int flags() const { return doc.flags(2); }
 };
 
-TEST_P(CodeSelectionTest, EachTypePickSetsItsBitsAndRefillsTheTable) {
+TEST_P(CodeSelectionTest, TypePicksSetTheBitsAndRefillTheTable) {
     const Direction& d = GetParam();
-    chooseChannel(2);
     doc.setFlags(2, 0x04); // a loose bit that must survive
-    setCode(0x00);
-
-    clickRowWithText(types(), "DQT");
-    EXPECT_EQ(flags(), d.coded | 0x04);
-    EXPECT_EQ(code(), 0x00);
-    EXPECT_EQ(table()->count(), 166);
-    EXPECT_EQ(table()->GetCurSel(), -1);
-
-    clickRowWithText(types(), "QT");
-    EXPECT_EQ(flags(), d.coded | d.ctcss | 0x04);
-    EXPECT_EQ(table()->count(), 38);
-    EXPECT_EQ(table()->GetText(37), "250.3");
-
-    clickRowWithText(table(), "97.4");
-    EXPECT_EQ(code(), 0x0A);
-
-    // "无" clears only the coded bit: the tone bit and the byte stay.
-    clickRowWithText(types(), U("无"));
-    EXPECT_EQ(flags(), d.ctcss | 0x04);
-    EXPECT_EQ(code(), 0x0A);
-    EXPECT_EQ(table()->count(), 0);
-
-    // DQT later clears the tone bit again; the byte is now read as a DCS number.
-    clickRowWithText(types(), "DQT");
-    EXPECT_EQ(flags(), d.coded | 0x04);
-    EXPECT_EQ(code(), 0x0A);
+    const struct {
+        const char* pick; // a type, or a code of the table shown
+        int flags, code;
+        int rows; // of the code table afterwards, none selected after a type pick
+    } steps[] = {
+        {"DQT", d.coded, 0x00, 166},
+        {"QT", d.coded | d.ctcss, 0x00, 38},
+        {"97.4", d.coded | d.ctcss, 0x0A, 38},
+        {"无", d.ctcss, 0x0A, 0},    // the tone bit and the byte stay
+        {"DQT", d.coded, 0x0A, 166}, // the byte is kept, now read as a DCS number
+    };
+    for (const auto& s : steps) {
+        const bool typePick = !types()->findItems(U(s.pick), Qt::MatchExactly).isEmpty();
+        clickRowWithText(typePick ? types() : table(), U(s.pick));
+        EXPECT_EQ(flags(), s.flags | 0x04) << s.pick;
+        EXPECT_EQ(code(), s.code) << s.pick;
+        EXPECT_EQ(table()->count(), s.rows) << s.pick;
+        EXPECT_TRUE(!typePick || table()->GetCurSel() == -1) << s.pick;
+    }
+    EXPECT_EQ(rows(table()).mid(82, 2), QStringList({"754N", "023I"}));
     view->ShowChannel(2);
-    EXPECT_EQ(selectedText(table()), "065N");
-    EXPECT_EQ(doc.flags(2) & (Receive.coded | Transmit.coded), d.coded); // other side untouched
-}
-
-TEST_P(CodeSelectionTest, PickingTheTypeInForceRefillsWithoutSelection) {
-    chooseChannel(1);
-    doc.setFlags(1, static_cast<std::uint8_t>(GetParam().coded | GetParam().ctcss));
-    setCode(0x25);
-    view->ShowChannel(1);
-    ASSERT_EQ(selectedText(table()), "250.3");
-    clickRowWithText(types(), "QT");
-    EXPECT_EQ(table()->count(), 38);
-    EXPECT_EQ(table()->GetCurSel(), -1);
-    EXPECT_EQ(code(), 0x25);
-    EXPECT_EQ(flags(), GetParam().coded | GetParam().ctcss);
+    EXPECT_EQ(signalling(d.transmit), QStringList({"DQT", "166", "065N"}));
+    EXPECT_EQ(signalling(!d.transmit), QStringList({U("无"), "0", ""})); // the other direction
+    clickRowWithText(types(), "DQT"); // the type in force: refilled all the same, no selection
+    EXPECT_EQ(signalling(d.transmit), QStringList({"DQT", "166", ""}));
+    EXPECT_EQ(code(), 0x0A);
 }
 
 TEST_P(CodeSelectionTest, CodeBytesOfTheDcsAndToneRows) {
-    chooseChannel(3);
     clickRowWithText(types(), "DQT");
     const struct {
         const char* row;
-        std::uint8_t byte;
-    } dcs[] = {{"023N", 0x00}, {"032N", 0x04}, {"043N", 0x06}, {"754N", 0x53}, {"023I", 0x87},
-               {"047I", 0x80}, {"172I", 0x85}, {"754I", 0x91}, {"025I", 0xA2}};
+        int byte;
+    } dcs[] = {{"023N", 0x00}, {"032N", 0x04}, {"043N", 0x06}, {"754N", 0x53},
+               {"023I", 0x87}, {"047I", 0x80}, {"172I", 0x85}, {"754I", 0x91},
+               {"025I", 0xA2}, {"025I", 0xA2}}; // the selected row picked again
     for (const auto& c : dcs) {
         clickRowWithText(table(), c.row);
         EXPECT_EQ(code(), c.byte) << c.row;
     }
-    // Clicking the selected row again stores the same byte again.
-    clickRowWithText(table(), "754I");
-    EXPECT_EQ(code(), 0x91);
-
     clickRowWithText(types(), "QT");
     for (int row : {0, 18, 37}) {
         clickRow(table(), row);
         EXPECT_EQ(code(), row);
     }
+    EXPECT_EQ(selectedText(table()), "250.3");
+    // Picks with the keyboard run the same handlers, the Chinese type row included.
+    table()->setFocus();
+    QTest::keyClick(table(), Qt::Key_Up);
+    EXPECT_EQ(code(), 36);
+    types()->setFocus();
+    QTest::keyClick(types(), Qt::Key_Down);
+    QTest::keyClick(types(), Qt::Key_Down);
+    EXPECT_EQ(selectedText(types()), U("无"));
+    EXPECT_EQ(flags(), 0);
 }
 
-TEST_P(CodeSelectionTest, KeyboardPicksInTheCodeTable) {
-    chooseChannel(3);
-    clickRowWithText(types(), "QT");
-    clickRow(table(), 4);
-    table()->setFocus();
-    QTest::keyClick(table(), Qt::Key_Down);
-    EXPECT_EQ(code(), 5);
+// The code byte follows the type the flags give, whatever the table list holds.
+TEST_P(CodeSelectionTest, CodeTablePickTakesTheTypeFromTheFlags) {
+    const Direction& d = GetParam();
+    clickRowWithText(types(), "DQT");
+    const struct {
+        int flags, row, byte;
+    } cases[] = {
+        {d.coded | d.ctcss, 5, 0x05},   // read as a tone row, not as "043N"
+        {d.ctcss, 7, 0x00},             // a tone bit alone is uncoded: 0
+        {d.coded, 5, 0x06},             // DCS
+        {d.coded | d.ctcss, 100, 0x06}, // no tone has that row: the byte stays
+        {0x00, 7, 0x00},
+    };
+    for (const auto& c : cases) {
+        doc.setFlags(2, static_cast<std::uint8_t>(c.flags));
+        clickRow(table(), c.row);
+        EXPECT_EQ(code(), c.byte) << c.flags << " " << c.row;
+        EXPECT_EQ(flags(), c.flags);
+    }
 }
 
 TEST_P(CodeSelectionTest, TypePickRewritesTheEditsFromTheirMembers) {
-    view->txFreqEdit->setText("435.0250");
-    view->txFreqMHz = 435.025;
-    clickRowWithText(types(), "DQT");
-    EXPECT_EQ(view->txFreqEdit->text(), "435.025");
-    view->rxFreqEdit->setText("145.50");
-    clickRowWithText(types(), U("无"));
-    EXPECT_EQ(view->rxFreqEdit->text(), "0");
+    for (const char* type : {"DQT", "QT", "无"}) {
+        view->txFreqEdit->setText("0.0");
+        view->rxFreqEdit->setText("0");
+        view->rxFreqEdit->setCursorPosition(0);
+        clickRowWithText(types(), U(type));
+        EXPECT_EQ(edits(), QStringList({"0", "5", "0", "0", "0"})) << type;
+        EXPECT_EQ(view->rxFreqEdit->cursorPosition(), 0); // reading the same: left alone
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothDirections, CodeSelectionTest, ::testing::Values(Receive, Transmit),
-                         [](const auto& p) { return std::string(p.param.name); });
-
-TEST_F(EditorTest, CodeTablePickUsesFlagsNotListContents) {
-    // Transmit flagged uncoded while its table still lists tones: the pick stores 0.
-    chooseChannel(2);
-    clickRowWithText(view->txCodeTypeList, "QT");
-    doc.setFlags(2, 0x00);
-    doc.setTxCode(2, 0x11);
-    clickRow(view->txCodeTableList, 7);
-    EXPECT_EQ(doc.txCode(2), 0x00);
-}
-
-TEST_F(EditorTest, TransmitQtToneAndShowAgain) {
-    chooseChannel(9);
-    clickRowWithText(view->txCodeTypeList, "QT");
-    clickRowWithText(view->txCodeTableList, "250.3");
-    EXPECT_EQ(doc.flags(9), FLAG_TX_CODED | FLAG_TX_CTCSS);
-    EXPECT_EQ(doc.txCode(9), 0x25);
-    chooseChannel(0);
-    chooseChannel(9);
-    EXPECT_EQ(selectedText(view->txCodeTypeList), "QT");
-    EXPECT_EQ(selectedText(view->txCodeTableList), "250.3");
-    EXPECT_EQ(selectedText(view->rxCodeTypeList), U("无"));
-}
-
-TEST_F(EditorTest, ChineseTypeRowReachedByKeyboard) {
-    chooseChannel(1);
-    clickRowWithText(view->rxCodeTypeList, "DQT");
-    ASSERT_EQ(doc.flags(1), FLAG_RX_CODED);
-    view->rxCodeTypeList->setFocus();
-    QTest::keyClick(view->rxCodeTypeList, Qt::Key_Down);
-    EXPECT_EQ(selectedText(view->rxCodeTypeList), U("无"));
-    EXPECT_EQ(doc.flags(1), 0);
-}
+INSTANTIATE_TEST_SUITE_P(
+    BothDirections, CodeSelectionTest,
+    ::testing::Values(Direction{"receive", false, FLAG_RX_CODED, FLAG_RX_CTCSS, REC_RX_CODE},
+                      Direction{"transmit", true, FLAG_TX_CODED, FLAG_TX_CTCSS, REC_TX_CODE}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 } // namespace
 } // namespace qarlo::test

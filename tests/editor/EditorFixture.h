@@ -3,7 +3,6 @@
 // typing into edits, clicking list rows, the spin's arrows and the copy buttons. Messages are
 // recorded instead of waiting for a click.
 #include "editor/CQarloView.h"
-#include "memory/Bytes.h"
 #include "radio/Messages.h"
 
 #include <QLineEdit>
@@ -14,15 +13,38 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 namespace qarlo::test {
 
 inline QString U(const char* utf8) {
     return QString::fromUtf8(utf8);
+}
+using Bytes = std::vector<std::uint8_t>;
+
+// "01频道" ... for the given channel indices.
+inline QStringList names(const std::vector<int>& channels) {
+    QStringList out;
+    for (int ch : channels)
+        out << QString::fromUtf8(ChannelName(ch).data(), qsizetype(ChannelName(ch).size()));
+    return out;
+}
+
+// Where the editor stands: the current channel, the channel list's row, programmedPos, and what
+// the programmed list shows with its selected row ("" for none).
+struct Lists {
+    int current, channelRow, pos;
+    QStringList programmed;
+    QString selected;
+    bool operator==(const Lists&) const = default;
+};
+inline void PrintTo(const Lists& l, std::ostream* os) {
+    *os << "{" << l.current << ", " << l.channelRow << ", " << l.pos << ", ["
+        << l.programmed.join(',').toStdString() << "], " << l.selected.toStdString() << "}";
 }
 
 class EditorTest : public ::testing::Test {
@@ -34,7 +56,6 @@ protected:
         view = std::make_unique<CQarloView>(doc, *link);
         view->show();
         view->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
         ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
         view->OnInitialUpdate();
         modifiedSpy = std::make_unique<QSignalSpy>(view.get(), &CQarloView::documentModified);
@@ -51,19 +72,13 @@ protected:
         edit->selectAll();
         QTest::keyClicks(edit, text);
     }
-    // Types after what the edit already holds.
-    void appendTo(QLineEdit* edit, const QString& text) {
-        edit->setFocus();
-        edit->end(false);
-        QTest::keyClicks(edit, text);
-    }
-    // The last keystroke of a value whose earlier characters are no number yet ("-", "1e"),
-    // which would bring the prompt on their own.
+    // Only the last keystroke typed: for values whose beginnings ("-", "1e") are no number yet.
     void finishTyping(QLineEdit* edit, const QString& text) {
         edit->setText(text.chopped(1));
-        appendTo(edit, text.right(1));
+        edit->setFocus();
+        edit->end(false);
+        QTest::keyClicks(edit, text.right(1));
     }
-    // Deletes the whole text with the keyboard.
     void emptyEdit(QLineEdit* edit) {
         edit->setFocus();
         edit->selectAll();
@@ -73,32 +88,26 @@ protected:
         ASSERT_GE(row, 0);
         ASSERT_LT(row, list->count());
         list->scrollToItem(list->item(row));
-        const QRect rect = list->visualItemRect(list->item(row));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(row)).center());
     }
     void clickRowWithText(ListBox* list, const QString& text) {
         const auto found = list->findItems(text, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << text.toStdString();
         clickRow(list, list->row(found.first()));
     }
-    void spinUp() { QTest::mouseClick(view->squelchSpin->upButton(), Qt::LeftButton); }
-    void spinDown() { QTest::mouseClick(view->squelchSpin->downButton(), Qt::LeftButton); }
-
-    // Selects a channel as the user does, in the channel list.
     void chooseChannel(int channel) { clickRow(view->channelList, channel); }
+    void spin(int steps) {
+        QToolButton* button =
+            steps > 0 ? view->squelchSpin->upButton() : view->squelchSpin->downButton();
+        for (int i = 0; i < std::abs(steps); ++i)
+            QTest::mouseClick(button, Qt::LeftButton);
+    }
 
-    std::array<std::uint8_t, 16> record(int channel) const {
-        std::array<std::uint8_t, 16> r{};
-        std::copy_n(doc.record(channel), 16, r.begin());
-        return r;
-    }
-    std::array<std::uint8_t, 4> rxBytes(int channel) const {
-        return {doc.record(channel)[0], doc.record(channel)[1], doc.record(channel)[2],
-                doc.record(channel)[3]};
-    }
-    std::array<std::uint8_t, 4> txBytes(int channel) const {
-        return {doc.record(channel)[5], doc.record(channel)[6], doc.record(channel)[7],
-                doc.record(channel)[8]};
+    // `count` bytes of the channel memory from `offset` (a record's field: channel * 16 + offset).
+    Bytes memory(int offset, int count) const {
+        const auto* p = doc.ChannelMemory.data() + offset;
+        return Bytes(p, p + count);
     }
     std::vector<int> programmedEntries() const {
         std::vector<int> out;
@@ -111,24 +120,40 @@ protected:
     QStringList rows(const ListBox* list) const {
         QStringList out;
         for (int i = 0; i < list->count(); ++i)
-            out << list->item(i)->text();
+            out << list->GetText(i);
         return out;
     }
     QString selectedText(const ListBox* list) const {
         const int sel = list->GetCurSel();
         return sel < 0 ? QString() : list->GetText(sel);
     }
-    // Programs a channel directly in the document (as a loaded file would) and rebuilds the list.
-    void programChannel(int channel, std::int32_t rx, std::int32_t tx) {
+    Lists lists() const {
+        return {view->currentChannel, view->channelList->GetCurSel(), view->programmedPos,
+                rows(view->programmedList), selectedText(view->programmedList)};
+    }
+    // The five numeric edits in exchange order: transmit, time-out, receive, band low, band high.
+    QStringList edits() const {
+        return {view->txFreqEdit->text(), view->totEdit->text(), view->rxFreqEdit->text(),
+                view->bandLowEdit->text(), view->bandHighEdit->text()};
+    }
+    // One direction as shown: the code type, the code table's row count and its selected row.
+    QStringList signalling(bool transmit) const {
+        const ListBox* table = transmit ? view->txCodeTableList : view->rxCodeTableList;
+        return {selectedText(transmit ? view->txCodeTypeList : view->rxCodeTypeList),
+                QString::number(table->count()), selectedText(table)};
+    }
+    void setFrequencies(int channel, std::int32_t rx, std::int32_t tx) {
         doc.setRxFreq(channel, rx);
         doc.setTxFreq(channel, tx);
     }
+    // As after File Open: the list rebuilt from the records, the editor back at channel 0.
     void reloadDocument() {
         doc.RebuildProgrammedList();
         doc.selectedChannel = NO_CHANNEL;
         doc.SetModifiedFlag(false);
         view->OnInitialUpdate();
         modifiedSpy->clear();
+        messages.clear();
     }
 
     CQarloDoc doc;

@@ -1,303 +1,231 @@
 // Typing, clicking and stepping in the form, checked against the bytes stored in the document.
 #include "EditorFixture.h"
 
+#include <algorithm>
+#include <cstring>
+#include <tuple>
+
 namespace qarlo::test {
 namespace {
 
-using Bytes4 = std::array<std::uint8_t, 4>;
+constexpr int RX = REC_RX_FREQ, TX = REC_TX_FREQ;
 
 TEST_F(EditorTest, FrequencyTypedCharacterByCharacterStoresEachStep) {
-    programChannel(0, 0, 43000000);
+    setFrequencies(0, 0, 43000000);
     reloadDocument();
-    view->rxFreqEdit->setFocus();
-    view->rxFreqEdit->selectAll();
+    typeInto(view->rxFreqEdit, "");
     const struct {
-        char key;
+        Qt::Key key;
         std::int32_t units;
-        bool listed;
-    } steps[] = {{'4', 400000, false},  {'3', 4300000, false}, {'8', 43800000, true},
-                 {'.', 43800000, true}, {'5', 43850000, true}, {'2', 43852000, true},
-                 {'5', 43852500, true}};
+    } steps[] = {{Qt::Key_4, 400000},        {Qt::Key_3, 4300000},         {Qt::Key_8, 43800000},
+                 {Qt::Key_Period, 43800000}, {Qt::Key_5, 43850000},        {Qt::Key_2, 43852000},
+                 {Qt::Key_5, 43852500},      {Qt::Key_Backspace, 43852000}};
     for (const auto& s : steps) {
         QTest::keyClick(view->rxFreqEdit, s.key);
+        const bool listed = s.units >= PROGRAMMED_MIN_FREQ;
         EXPECT_EQ(doc.rxFreq(0), s.units) << view->rxFreqEdit->text().toStdString();
-        EXPECT_EQ(programmedEntries().empty(), !s.listed) << view->rxFreqEdit->text().toStdString();
-        EXPECT_EQ(view->programmedList->count(), s.listed ? 1 : 0);
+        EXPECT_EQ(lists(), (Lists{0, 0, listed ? 0 : 255,
+                                  names(listed ? std::vector{0} : std::vector<int>{}),
+                                  listed ? U("01频道") : QString()}));
     }
-    // The text stays exactly as typed; it is never rewritten by the frequency handler.
-    EXPECT_EQ(view->rxFreqEdit->text(), "438.525");
-    EXPECT_EQ(selectedText(view->programmedList), U("01频道"));
-    EXPECT_EQ(doc.flags(0) & FLAG_NARROW, 0);
+    EXPECT_EQ(view->rxFreqEdit->text(), "438.52"); // as typed: never rewritten
+    EXPECT_EQ(doc.flags(0), 0);
     EXPECT_TRUE(doc.IsModified());
 }
 
-TEST_F(EditorTest, TrailingZerosStayAsTyped) {
-    typeInto(view->txFreqEdit, "435.0250");
-    EXPECT_EQ(view->txFreqEdit->text(), "435.0250");
-    EXPECT_EQ(txBytes(0), (Bytes4{0x02, 0x97, 0xCB, 0xA4})); // 43502500
-}
-
-struct FrequencyCase {
-    const char* typed;
-    Bytes4 stored;
-    bool narrow;
-};
-
-class FrequencyStoreTest : public EditorTest,
-                           public ::testing::WithParamInterface<FrequencyCase> {};
-
-TEST_P(FrequencyStoreTest, ReceiveAndTransmit) {
-    const FrequencyCase& c = GetParam();
-    finishTyping(view->rxFreqEdit, U(c.typed));
-    EXPECT_EQ(rxBytes(0), c.stored);
-    EXPECT_EQ((doc.flags(0) & FLAG_NARROW) != 0, c.narrow);
-    EXPECT_EQ(selectedText(view->bandwidthList), c.narrow ? "12.5KHz" : "25KHz");
-
-    chooseChannel(1);
-    finishTyping(view->txFreqEdit, U(c.typed));
-    EXPECT_EQ(txBytes(1), c.stored);
-    EXPECT_EQ((doc.flags(1) & FLAG_NARROW) != 0, c.narrow);
-    // Nothing but the frequency bytes and the narrow bit moved.
-    EXPECT_EQ(doc.rxFreq(1), 0);
-    EXPECT_EQ(doc.flags(1) & ~FLAG_NARROW, 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Values, FrequencyStoreTest,
-    ::testing::Values(FrequencyCase{"145.0125", {0x00, 0xDD, 0x45, 0x82}, true},
-                      // rounded to the nearest 10 Hz, not truncated one unit low
-                      FrequencyCase{"128.0125", {0x00, 0xC3, 0x54, 0xE2}, true},
-                      FrequencyCase{"128.01", {0x00, 0xC3, 0x53, 0xE8}, false},
-                      FrequencyCase{"430.125", {0x02, 0x90, 0x51, 0x94}, false},
-                      FrequencyCase{"100", {0x00, 0x98, 0x96, 0x80}, false},
-                      // .0125 within a value that is no whole MHz plus .0125
-                      FrequencyCase{"145.01251", {0x00, 0xDD, 0x45, 0x83}, false},
-                      // beyond 32 bits: saturated, never wrapped or undefined
-                      FrequencyCase{"1e20", {0x7F, 0xFF, 0xFF, 0xFF}, false},
-                      FrequencyCase{"-1e20", {0x80, 0x00, 0x00, 0x00}, false},
-                      // a negative value keeps the signed, truncating store of the record layout
-                      FrequencyCase{"-4", {0x00, 0xFA, 0xE6, 0x80}, false}));
-
-TEST_F(EditorTest, NarrowRuleSetsButNeverClears) {
-    typeInto(view->rxFreqEdit, "145.0125");
-    EXPECT_EQ(doc.flags(0), FLAG_NARROW);
-    typeInto(view->rxFreqEdit, "438.5");
-    EXPECT_EQ(rxBytes(0), (Bytes4{0x02, 0x9D, 0x19, 0x10}));
-    EXPECT_EQ(doc.flags(0), FLAG_NARROW);
-    EXPECT_EQ(selectedText(view->bandwidthList), "12.5KHz");
-
-    // The user's own pick of 25 kHz clears it even on a .0125 frequency.
-    clickRowWithText(view->bandwidthList, "25KHz");
-    EXPECT_EQ(doc.flags(0), 0);
-    typeInto(view->txFreqEdit, "438.5");
-    EXPECT_EQ(doc.flags(0), 0);
-    clickRowWithText(view->bandwidthList, "12.5KHz");
-    EXPECT_EQ(doc.flags(0), FLAG_NARROW);
-    // Clicking the selected row again changes nothing.
-    clickRowWithText(view->bandwidthList, "12.5KHz");
-    EXPECT_EQ(doc.flags(0), FLAG_NARROW);
-}
-
-TEST_F(EditorTest, TimeOutStoredInTenthsLimitedToAByte) {
+TEST_F(EditorTest, FrequenciesStoredRoundedAndTheNarrowRule) {
     const struct {
         const char* typed;
-        std::uint8_t tenths;
-    } cases[] = {{"0.1", 1}, {"10", 100}, {"25.5", 255}, {"30", 255},
-                 {"0", 0},   {"-2", 0},   {"0.19", 1},   {"1e9", 255}};
+        Bytes stored;
+        bool narrow;
+    } cases[] = {
+        {"145.0125", {0x00, 0xDD, 0x45, 0x82}, true},
+        {"128.0125", {0x00, 0xC3, 0x54, 0xE2}, true}, // rounded, not truncated one unit low
+        {"128.01", {0x00, 0xC3, 0x53, 0xE8}, false},
+        {"435.0250", {0x02, 0x97, 0xCB, 0xA4}, false},
+        {"145.01251", {0x00, 0xDD, 0x45, 0x83}, false},
+        {"1e20", {0x7F, 0xFF, 0xFF, 0xFF}, false}, // saturated, never wrapped or undefined
+        {"-1e20", {0x80, 0x00, 0x00, 0x00}, false},
+        {"-4", {0x00, 0xFA, 0xE6, 0x80}, false}, // the record layout's signed, truncating store
+    };
     for (const auto& c : cases) {
-        finishTyping(view->totEdit, c.typed);
-        EXPECT_EQ(doc.totTenths(), c.tenths) << c.typed;
-        EXPECT_EQ(view->totEdit->text(), c.typed); // not rewritten while typing
+        for (QLineEdit* edit : {view->rxFreqEdit, view->txFreqEdit}) {
+            const bool rx = edit == view->rxFreqEdit;
+            doc.setFlags(0, 0);
+            finishTyping(edit, U(c.typed));
+            EXPECT_EQ(memory(rx ? RX : TX, 4), c.stored) << c.typed;
+            EXPECT_EQ(edit->text(), U(c.typed));
+            EXPECT_EQ(doc.flags(0), c.narrow ? FLAG_NARROW : 0) << c.typed;
+        }
+    }
+    // The rule never clears the flag; the user's pick of 25 kHz does, even on a .0125 frequency,
+    // and picking a row again changes nothing.
+    typeInto(view->rxFreqEdit, "145.0125");
+    typeInto(view->rxFreqEdit, "438.5");
+    EXPECT_EQ(selectedText(view->bandwidthList), "12.5KHz");
+    EXPECT_EQ(doc.flags(0), FLAG_NARROW);
+    for (const char* row : {"25KHz", "25KHz", "12.5KHz", "12.5KHz", "25KHz"}) {
+        clickRowWithText(view->bandwidthList, row);
+        EXPECT_EQ(doc.flags(0), row[0] == '2' ? 0 : FLAG_NARROW) << row;
     }
 }
 
-TEST_F(EditorTest, BandEdgesStoredBigEndianInFortyHertzUnits) {
+TEST_F(EditorTest, TimeOutAndBandEdgesAsStored) {
     const struct {
         QLineEdit* edit;
-        int offset;
         const char* typed;
-        std::array<std::uint8_t, 3> stored;
+        int offset;
+        Bytes stored;
+        const char* shown; // the edit's text afterwards
     } cases[] = {
-        {view->bandLowEdit, MEM_BAND_LOW, "400", {0x98, 0x96, 0x80}},
-        {view->bandHighEdit, MEM_BAND_HIGH, "480", {0xB7, 0x1B, 0x00}},
-        {view->bandHighEdit, MEM_BAND_HIGH, "470", {0xB3, 0x4A, 0x70}},
-        // a huge edge is held at what 24 bits carry, not wrapped to a small one
-        {view->bandLowEdit, MEM_BAND_LOW, "771", {0xFF, 0xFF, 0xFF}},
-        {view->bandLowEdit, MEM_BAND_LOW, "-5", {0x00, 0x00, 0x00}},
+        {view->totEdit, "0.1", MEM_TOT_TENTHS, {1}, "0.1"}, // the time-out is not rewritten
+        {view->totEdit, "10", MEM_TOT_TENTHS, {100}, "10"},
+        {view->totEdit, "25.5", MEM_TOT_TENTHS, {255}, "25.5"},
+        {view->totEdit, "30", MEM_TOT_TENTHS, {255}, "30"}, // limited to a byte, not wrapped
+        {view->totEdit, "1e9", MEM_TOT_TENTHS, {255}, "1e9"},
+        {view->totEdit, "-2", MEM_TOT_TENTHS, {0}, "-2"},
+        {view->totEdit, "0.19", MEM_TOT_TENTHS, {1}, "0.19"},
+        {view->bandLowEdit, "400", MEM_BAND_LOW, {0x98, 0x96, 0x80}, "400"},
+        {view->bandHighEdit, "480", MEM_BAND_HIGH, {0xB7, 0x1B, 0x00}, "480"},
+        {view->bandHighEdit, "470", MEM_BAND_HIGH, {0xB3, 0x4A, 0x70}, "470"},
+        {view->bandLowEdit, "771", MEM_BAND_LOW, {0xFF, 0xFF, 0xFF}, "771"}, // held to 24 bits
+        {view->bandLowEdit, "-5", MEM_BAND_LOW, {0, 0, 0}, "-5"},
+        {view->bandLowEdit, "0400", MEM_BAND_LOW, {0x98, 0x96, 0x80}, "400"}, // band: rewritten
+        {view->bandLowEdit, "400.", MEM_BAND_LOW, {0x98, 0x96, 0x80}, "400"},
     };
     for (const auto& c : cases) {
         finishTyping(c.edit, c.typed);
-        const std::array<std::uint8_t, 3> got{
-            doc.ChannelMemory[static_cast<std::size_t>(c.offset)],
-            doc.ChannelMemory[static_cast<std::size_t>(c.offset + 1)],
-            doc.ChannelMemory[static_cast<std::size_t>(c.offset + 2)]};
-        EXPECT_EQ(got, c.stored) << c.typed;
+        EXPECT_EQ(memory(c.offset, int(c.stored.size())), c.stored) << c.typed;
+        EXPECT_EQ(c.edit->text(), c.shown);
     }
-}
-
-TEST_F(EditorTest, BandEditIsRewrittenWhileTyping) {
-    typeInto(view->bandLowEdit, "0400");
-    EXPECT_EQ(view->bandLowEdit->text(), "400");
-    appendTo(view->bandLowEdit, ".");
-    EXPECT_EQ(view->bandLowEdit->text(), "400");
-    EXPECT_EQ(doc.bandLow(), 10000000);
-
-    // Every other edit is rewritten from its member too.
+    // A band edit rewrites every other edit from its member too.
     view->txFreqEdit->setText("435.0250");
+    view->txFreqMHz = 435.025;
     typeInto(view->bandHighEdit, "4");
-    EXPECT_EQ(view->txFreqEdit->text(), "435.025");
-
-    // Emptying brings the prompt, then the previous value back; nothing new is stored.
-    messages.clear();
-    emptyEdit(view->bandLowEdit);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], DataExchange::NotANumberPrompt());
-    EXPECT_EQ(view->bandLowEdit->text(), "400");
-    EXPECT_EQ(doc.bandLow(), 10000000);
+    EXPECT_EQ(edits(), QStringList({"435.025", "0.19", "0", "400", "4"}));
 }
 
-TEST_F(EditorTest, EmptiedFrequencyPromptsMovesFocusAndKeepsTheValue) {
-    typeInto(view->rxFreqEdit, "145");
-    ASSERT_EQ(doc.rxFreq(0), 14500000);
-    doc.SetModifiedFlag(false);
-    modifiedSpy->clear();
-    messages.clear();
-
-    view->txFreqEdit->setFocus();
-    view->rxFreqEdit->setText("");
-    // Typing into the transmit edit: the exchange stops at the empty receive edit, later in order,
-    // yet the transmit value before it is taken.
-    typeInto(view->txFreqEdit, "1");
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], DataExchange::NotANumberPrompt());
-    EXPECT_TRUE(view->rxFreqEdit->hasFocus());
-    EXPECT_EQ(doc.txFreq(0), 100000);
-    EXPECT_EQ(doc.rxFreq(0), 14500000);
-
-    // Emptying the receive edit itself: the previous member value is stored again.
-    view->rxFreqEdit->setText("145");
-    messages.clear();
-    emptyEdit(view->rxFreqEdit);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(view->rxFreqEdit->hasFocus());
-    EXPECT_EQ(doc.rxFreq(0), 14500000);
-    EXPECT_EQ(view->rxFreqEdit->text(), "");
-
-    // An empty edit earlier in order blocks a later one: the transmit edit comes first.
-    view->txFreqEdit->setText("");
-    view->rxFreqEdit->setText("145");
-    messages.clear();
-    typeInto(view->rxFreqEdit, "150");
-    EXPECT_FALSE(messages.empty());
-    EXPECT_TRUE(view->txFreqEdit->hasFocus());
-    EXPECT_EQ(doc.rxFreq(0), 14500000);
+// An edit that is no number stops the exchange with the prompt and takes the focus; the handler
+// then stores its member as the exchange left it.
+TEST_F(EditorTest, PromptWhenAnEditIsNoNumber) {
+    QLineEdit* tx = view->txFreqEdit;
+    QLineEdit* tot = view->totEdit;
+    QLineEdit* rx = view->rxFreqEdit;
+    QLineEdit* low = view->bandLowEdit;
+    const struct {
+        QLineEdit* emptied;
+        QLineEdit* typedIn; // the emptied edit itself: emptied with the keyboard
+        const char* typed;
+        std::int32_t rx, tx;
+        std::uint8_t tot;
+        const char* shown; // the emptied edit afterwards
+    } cases[] = {
+        {rx, tx, "1", 14500000, 100000, 50, ""}, // earlier in order than the failing edit: taken
+        {rx, tot, "6", 14500000, 14500000, 60, ""},
+        {rx, rx, "", 14500000, 14500000, 50, ""},    // its own edit: the previous value again
+        {tx, rx, "150", 14500000, 14500000, 50, ""}, // later than the failing edit: not taken
+        {tx, tot, "6", 14500000, 14500000, 50, ""},
+        {tot, rx, "150", 14500000, 14500000, 50, ""},
+        {low, low, "", 14500000, 14500000, 50, "400"}, // a band edit gets its value back
+    };
+    for (const auto& c : cases) {
+        setFrequencies(0, 14500000, 14500000);
+        doc.setTotTenths(50);
+        doc.setBandLow(10000000);
+        view->ShowChannel(0);
+        messages.clear();
+        if (c.typedIn == c.emptied) {
+            emptyEdit(c.emptied);
+        } else {
+            c.emptied->setText("");
+            typeInto(c.typedIn, c.typed);
+        }
+        SCOPED_TRACE(c.emptied->objectName().toStdString() + " " + c.typed);
+        EXPECT_EQ(messages, std::vector<QString>(std::max<std::size_t>(1, std::strlen(c.typed)),
+                                                 DataExchange::NotANumberPrompt()));
+        EXPECT_TRUE(c.emptied->hasFocus());
+        EXPECT_EQ(c.emptied->text(), c.shown);
+        EXPECT_EQ(std::tuple(doc.rxFreq(0), doc.txFreq(0), doc.totTenths(), doc.bandLow()),
+                  std::tuple(c.rx, c.tx, c.tot, 10000000));
+    }
+    // While the prompt is up no edit reaches its handler.
+    SetMessageHandler([tot](const QString&) { QTest::keyClicks(tot, "7"); });
+    tx->setText("");
+    typeInto(rx, "1");
+    EXPECT_EQ(doc.totTenths(), 50);
 }
 
 TEST_F(EditorTest, SquelchSpinStepsWithinZeroToNine) {
-    EXPECT_EQ(doc.squelch(0), 3);
-    spinUp();
-    EXPECT_EQ(doc.squelch(0), 4);
-    EXPECT_EQ(view->squelchEdit->text(), "4");
-    for (int i = 0; i < 8; ++i)
-        spinUp();
-    EXPECT_EQ(doc.squelch(0), 9);
-    EXPECT_EQ(view->squelchSpin->GetPos(), 9);
-    EXPECT_EQ(view->squelchEdit->text(), "9");
-    for (int i = 0; i < 12; ++i)
-        spinDown();
-    EXPECT_EQ(doc.squelch(0), 0);
-    EXPECT_EQ(view->squelchSpin->GetPos(), 0);
-    EXPECT_EQ(view->squelchEdit->text(), "0");
-
-    // The arrow keys in the buddy edit step it too.
-    view->squelchEdit->setFocus();
-    QTest::keyClick(view->squelchEdit, Qt::Key_Up);
-    QTest::keyClick(view->squelchEdit, Qt::Key_Up);
-    EXPECT_EQ(doc.squelch(0), 2);
-    QTest::keyClick(view->squelchEdit, Qt::Key_Down);
-    EXPECT_EQ(doc.squelch(0), 1);
-
-    // A stored level beyond the range is brought back within it by the next step.
-    doc.setSquelch(4, 12);
-    chooseChannel(4);
-    spinUp();
-    EXPECT_EQ(doc.squelch(4), 9);
-    EXPECT_EQ(doc.squelch(0), 1); // only the current channel's squelch is written
+    doc.setSquelch(4, 12); // beyond the range, as a file may hold it
+    const struct {
+        int steps, channel;
+        std::uint8_t level;
+    } cases[] = {{1, 0, 4}, {8, 0, 9}, {-12, 0, 0}, {2, 0, 2}, {1, 4, 9}, {-1, 4, 8}};
+    for (const auto& c : cases) {
+        if (view->currentChannel != c.channel) chooseChannel(c.channel);
+        spin(c.steps);
+        EXPECT_EQ(doc.squelch(c.channel), c.level) << c.steps;
+        EXPECT_EQ(view->squelchEdit->text(), QString::number(c.level));
+    }
+    EXPECT_EQ(doc.squelch(0), 2);  // only the current channel's squelch is written
+    view->squelchEdit->setFocus(); // the arrow keys in the buddy edit step it too
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up})
+        QTest::keyClick(view->squelchEdit, key);
+    EXPECT_EQ(doc.squelch(4), 7);
 }
 
-TEST_F(EditorTest, CopyReceiveToTransmit) {
-    std::uint8_t* rec = doc.record(6);
-    const std::uint8_t rx[4] = {0x02, 0x90, 0x51, 0x94};
-    std::copy_n(rx, 4, rec + REC_RX_FREQ);
-    rec[REC_RX_CODE] = 0x0A;
-    rec[REC_TX_CODE] = 0x33;
-    rec[REC_FLAGS] = 0x50 | FLAG_NARROW | 0x07; // receive QT, transmit uncoded, loose bits
-    rec[REC_SQUELCH] = 5;
-    doc.setTxFreq(6, 0);
-    chooseChannel(6);
-    QTest::mouseClick(view->copyRxToTxButton, Qt::LeftButton);
-    EXPECT_EQ(txBytes(6), (Bytes4{0x02, 0x90, 0x51, 0x94}));
-    EXPECT_EQ(doc.txCode(6), 0x0A);
-    EXPECT_EQ(doc.flags(6), 0x78 | FLAG_NARROW | 0x07);
-    EXPECT_EQ(doc.squelch(6), 5);
-    // Shown again: the transmit side now reads like the receive side, and the channel is listed.
-    EXPECT_EQ(view->txFreqEdit->text(), "430.125");
-    EXPECT_EQ(selectedText(view->txCodeTypeList), "QT");
-    EXPECT_EQ(selectedText(view->txCodeTableList), "97.4");
-    EXPECT_EQ(programmedEntries(), (std::vector<int>{6}));
-    EXPECT_EQ(selectedText(view->programmedList), U("07频道"));
-    EXPECT_TRUE(doc.IsModified());
-}
+TEST_F(EditorTest, CopyButtonsCopyFrequencyCodeAndSignallingBits) {
+    const std::uint8_t loose = FLAG_NARROW | 0x07; // bits neither button copies
+    const struct {
+        QPushButton* button;
+        std::uint8_t flags, after;
+        const char* type; // shown afterwards on the side copied to
+    } cases[] = {
+        {view->copyRxToTxButton, 0x50, 0x78, "QT"},  {view->copyRxToTxButton, 0x28, 0x00, "无"},
+        {view->copyRxToTxButton, 0x30, 0x18, "DQT"}, {view->copyTxToRxButton, 0x28, 0x78, "QT"},
+        {view->copyTxToRxButton, 0x50, 0x00, "无"},  {view->copyTxToRxButton, 0x48, 0x18, "DQT"},
+    };
+    for (const auto& c : cases) {
+        const bool toTx = c.button == view->copyRxToTxButton;
+        setFrequencies(6, toTx ? 43012500 : 0, toTx ? 0 : 43012500);
+        doc.setRxCode(6, toTx ? 0x0A : 0x33);
+        doc.setTxCode(6, toTx ? 0x33 : 0x0A);
+        doc.setFlags(6, c.flags | loose);
+        doc.setSquelch(6, 5);
+        reloadDocument();
+        chooseChannel(6);
+        QTest::mouseClick(c.button, Qt::LeftButton);
 
-TEST_F(EditorTest, CopyTransmitToReceive) {
-    doc.setTxFreq(6, 14501250);
-    doc.setRxFreq(6, 43000000);
-    doc.setTxCode(6, 0x87);
-    doc.setRxCode(6, 0x11);
-    doc.setFlags(6, 0x28);
-    chooseChannel(6);
-    QTest::mouseClick(view->copyTxToRxButton, Qt::LeftButton);
-    EXPECT_EQ(rxBytes(6), (Bytes4{0x00, 0xDD, 0x45, 0x82}));
-    EXPECT_EQ(doc.rxCode(6), 0x87);
-    EXPECT_EQ(doc.flags(6), 0x78);
-    EXPECT_EQ(selectedText(view->rxCodeTypeList), "QT");
-
-    // From an uncoded DCS transmit side the receive bits are cleared, not kept.
-    doc.setFlags(6, 0x50);
-    QTest::mouseClick(view->copyTxToRxButton, Qt::LeftButton);
-    EXPECT_EQ(doc.flags(6), 0x00);
-    EXPECT_EQ(selectedText(view->rxCodeTypeList), U("无"));
+        SCOPED_TRACE(int(c.flags));
+        const Bytes copied{0x02, 0x90, 0x51, 0x94, 0x0A}; // frequency and code byte
+        EXPECT_EQ(memory(6 * 16 + RX, 5), copied);
+        EXPECT_EQ(memory(6 * 16 + TX, 5), copied);
+        EXPECT_EQ(doc.flags(6), c.after | loose);
+        EXPECT_EQ(doc.squelch(6), 5);
+        // Shown again, the side copied to reads like the other, and the channel is listed.
+        EXPECT_EQ((toTx ? view->txFreqEdit : view->rxFreqEdit)->text(), "430.125");
+        EXPECT_EQ(signalling(toTx)[0], U(c.type));
+        EXPECT_EQ(lists(), (Lists{6, 6, 0, names({6}), U("07频道")}));
+        EXPECT_TRUE(doc.IsModified());
+    }
 }
 
 TEST_F(EditorTest, ModifiedOnlyWhenAByteChanges) {
-    // Choosing, showing and clicking the type already in force of an uncoded direction change
-    // no byte.
+    // Choosing, showing and picking what is already in force change no byte.
     chooseChannel(3);
     chooseChannel(0);
     clickRowWithText(view->bandwidthList, "25KHz");
     clickRowWithText(view->rxCodeTypeList, U("无"));
-    spinDown();
-    spinUp(); // 3 -> 2 -> 3: changes, then changes back
-    EXPECT_TRUE(doc.IsModified());
-    EXPECT_EQ(modifiedSpy->count(), 2);
-
-    doc.SetModifiedFlag(false);
-    modifiedSpy->clear();
-    view->txFreqEdit->setText("0");
-    typeInto(view->txFreqEdit, "0"); // same value again
-    typeInto(view->totEdit, "5");    // 50 tenths, as stored
-    for (int i = 0; i < 7; ++i)
-        spinUp(); // 3 -> 9 changes; the rest at the end do not
+    typeInto(view->txFreqEdit, "0");
+    typeInto(view->totEdit, "5");
+    spin(7); // 3 -> 9 in six changes, then held at 9
     EXPECT_EQ(modifiedSpy->count(), 6);
     doc.SetModifiedFlag(false);
-    modifiedSpy->clear();
-    spinUp();
+    spin(1);
     EXPECT_FALSE(doc.IsModified());
-    EXPECT_EQ(modifiedSpy->count(), 0);
-
     typeInto(view->totEdit, "6");
     EXPECT_TRUE(doc.IsModified());
-    EXPECT_EQ(modifiedSpy->count(), 1);
+    EXPECT_EQ(modifiedSpy->count(), 7);
 }
 
 } // namespace

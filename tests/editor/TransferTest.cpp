@@ -5,6 +5,8 @@
 
 #include "../radio/FakeRadio.h"
 
+#include <tuple>
+
 namespace qarlo::test {
 namespace {
 
@@ -17,42 +19,41 @@ void makeValid(CQarloDoc& doc) {
     }
 }
 
+// The check stops the write at a channel: the form, both lists and every later edit follow it.
 TEST_F(EditorTest, FailedCheckBringsTheFailingChannelIntoTheForm) {
-    makeValid(doc);
-    doc.setTxFreq(11, 43000100); // not a multiple of 5 or 6.25 kHz
-    reloadDocument();
-    messages.clear();
+    const struct {
+        int channel;
+        std::int32_t rx, tx;
+        int pos;              // in the programmed list; -1 when not listed
+        const char* selected; // programmed list row then selected, "" none
+        const char* shown;    // the failing channel's receive frequency
+        std::string_view message;
+    } cases[] = {
+        // a step of neither 5 nor 6.25 kHz
+        {11, 43000000, 43000100, 11, "12频道", "430", MSG_TX_STEP},
+        {4, 5000000, 5000000, -1, "", "50", MSG_RX_OUT_OF_BAND}, // unprogrammed, outside the band
+    };
+    for (const auto& c : cases) {
+        makeValid(doc);
+        setFrequencies(c.channel, c.rx, c.tx);
+        reloadDocument();
+        clickRowWithText(view->programmedList, U("03频道"));
 
-    view->OnRadioWrite();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].toStdString(), std::string(MSG_TX_STEP));
-    EXPECT_EQ(view->currentChannel, 11);
-    EXPECT_EQ(doc.selectedChannel, 11);
-    EXPECT_EQ(view->channelList->GetCurSel(), 11);
-    EXPECT_EQ(view->programmedPos, 11);
-    EXPECT_EQ(selectedText(view->programmedList), U("12频道"));
-    EXPECT_EQ(view->txFreqEdit->text(), "430.001");
-    EXPECT_FALSE(link->isBusy());
+        view->OnRadioWrite();
+        SCOPED_TRACE(c.channel);
+        EXPECT_EQ(messages, std::vector<QString>{
+                                QString::fromUtf8(c.message.data(), qsizetype(c.message.size()))});
+        EXPECT_EQ(view->currentChannel, c.channel);
+        EXPECT_EQ(doc.selectedChannel, c.channel);
+        EXPECT_EQ(view->channelList->GetCurSel(), c.channel);
+        EXPECT_EQ(view->programmedPos, c.pos);
+        EXPECT_EQ(selectedText(view->programmedList), U(c.selected));
+        EXPECT_EQ(view->rxFreqEdit->text(), c.shown);
+        EXPECT_FALSE(link->isBusy());
 
-    // Editing now goes to that channel.
-    typeInto(view->txFreqEdit, "430");
-    EXPECT_EQ(doc.txFreq(11), 43000000);
-}
-
-TEST_F(EditorTest, FailedCheckOnAnUnlistedChannelSelectsNoProgrammedRow) {
-    makeValid(doc);
-    doc.setRxFreq(4, 5000000); // 50 MHz: unprogrammed, outside the band
-    doc.setTxFreq(4, 5000000);
-    reloadDocument();
-    clickRowWithText(view->programmedList, U("03频道"));
-    messages.clear();
-    view->OnRadioWrite();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(view->currentChannel, 4);
-    EXPECT_EQ(view->channelList->GetCurSel(), 4);
-    EXPECT_EQ(view->programmedPos, -1);
-    EXPECT_EQ(view->programmedList->GetCurSel(), -1);
-    EXPECT_EQ(view->rxFreqEdit->text(), "50");
+        typeInto(view->txFreqEdit, "430");
+        EXPECT_EQ(doc.txFreq(c.channel), 43000000);
+    }
 }
 
 // What a user sets in the form for channels 1..3 goes into the radio and comes back unchanged.
@@ -74,8 +75,7 @@ TEST_F(EditorTest, ChannelsProgrammedInTheFormSurviveAWriteAndARead) {
     clickRowWithText(view->txCodeTypeList, "DQT");
     clickRowWithText(view->txCodeTableList, "023I");
     clickRowWithText(view->bandwidthList, "12.5KHz");
-    spinUp();
-    spinUp();
+    spin(2);
 
     chooseChannel(2);
     typeInto(view->rxFreqEdit, "435.0125");
@@ -86,7 +86,7 @@ TEST_F(EditorTest, ChannelsProgrammedInTheFormSurviveAWriteAndARead) {
     chooseChannel(3);
     typeInto(view->rxFreqEdit, "410");
     typeInto(view->txFreqEdit, "415");
-    spinDown();
+    spin(-1);
 
     ASSERT_EQ(programmedEntries(), (std::vector<int>{1, 2, 3}));
     const CQarloDoc programmed = doc;
@@ -98,74 +98,53 @@ TEST_F(EditorTest, ChannelsProgrammedInTheFormSurviveAWriteAndARead) {
 
     // A new document, then the radio read back into it.
     doc.OnNewDocument();
-    view->OnInitialUpdate();
-    ASSERT_EQ(doc.rxFreq(1), 0);
+    reloadDocument();
     chooseChannel(2);
     radio.image = radio.writtenImage;
     finished.clear();
-    messages.clear();
     view->OnRadioRead();
     ASSERT_TRUE(finished.wait(8000));
     ASSERT_EQ(messages, std::vector<QString>{U("数据已从对讲机中读出")});
 
     for (int ch = 0; ch < CHANNEL_COUNT; ++ch) {
-        for (int b : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12}) {
-            EXPECT_EQ(doc.record(ch)[b], programmed.record(ch)[b])
-                << "channel " << ch << " byte " << b;
-        }
+        for (int b : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12})
+            EXPECT_EQ(doc.record(ch)[b], programmed.record(ch)[b]) << ch << " byte " << b;
     }
-    EXPECT_EQ(doc.totTenths(), 30);
-    EXPECT_EQ(doc.bandLow(), 400 * 25000);
-    EXPECT_EQ(doc.bandHigh(), 440 * 25000);
+    EXPECT_EQ(std::tuple(doc.totTenths(), doc.bandLow(), doc.bandHigh()),
+              std::tuple(std::uint8_t{30}, 400 * 25000, 440 * 25000));
     EXPECT_TRUE(doc.IsModified());
-    EXPECT_GE(modifiedSpy->count(), 1);
-
-    // After the read channel 0 is current; it is not programmed, so no programmed row is selected.
-    EXPECT_EQ(view->currentChannel, 0);
-    EXPECT_EQ(view->channelList->GetCurSel(), 0);
-    EXPECT_EQ(view->programmedPos, -1);
-    EXPECT_EQ(rows(view->programmedList), QStringList({U("02频道"), U("03频道"), U("04频道")}));
-    EXPECT_EQ(view->programmedList->GetCurSel(), -1);
-    EXPECT_EQ(view->bandLowEdit->text(), "400");
-    EXPECT_EQ(view->totEdit->text(), "3");
-
-    // The channels read back show as they were set.
-    chooseChannel(1);
-    EXPECT_EQ(view->rxFreqEdit->text(), "430.125");
-    EXPECT_EQ(view->txFreqEdit->text(), "430.125");
-    EXPECT_EQ(selectedText(view->rxCodeTableList), "88.5");
-    EXPECT_EQ(selectedText(view->txCodeTableList), "023I");
-    EXPECT_EQ(selectedText(view->bandwidthList), "12.5KHz");
-    EXPECT_EQ(view->squelchEdit->text(), "5");
-    clickRowWithText(view->programmedList, U("03频道"));
-    EXPECT_EQ(selectedText(view->rxCodeTableList), "172I");
-    EXPECT_EQ(selectedText(view->bandwidthList), "12.5KHz");
-    EXPECT_EQ(selectedText(view->txCodeTypeList), U("无"));
+    EXPECT_EQ(modifiedSpy->count(), 1);
+    // Channel 0 is current again; it is not programmed, so no programmed row is selected.
+    EXPECT_EQ(lists(), (Lists{0, 0, -1, names({1, 2, 3}), ""}));
+    EXPECT_EQ(edits(), QStringList({"0", "3", "0", "400", "440"}));
+    clickRowWithText(view->programmedList, U("02频道"));
+    EXPECT_EQ(signalling(false), QStringList({"QT", "38", "88.5"}));
+    EXPECT_EQ(signalling(true), QStringList({"DQT", "166", "023I"}));
+    EXPECT_EQ(selectedText(view->bandwidthList) + view->squelchEdit->text(), "12.5KHz5");
 }
 
-TEST_F(EditorTest, ReadSelectsChannelZeroInBothListsWhenItIsProgrammed) {
-    FakeRadio radio;
-    ASSERT_TRUE(radio.ok());
-    CQarloDoc source;
-    source.setRxFreq(0, 14500000);
-    source.setTxFreq(0, 14500000);
-    source.setRxFreq(9, 14600000);
-    source.setTxFreq(9, 14600000);
-    const RadioImage image = BuildRadioImage(source);
-    radio.image = QByteArray(reinterpret_cast<const char*>(image.data()), RADIO_IMAGE_SIZE);
-    doc.portName = radio.path.toStdString();
+// Once a read has decoded the image, channel 0 is current in the form and in both lists.
+TEST_F(EditorTest, AfterAReadChannelZeroIsCurrentInBothLists) {
+    for (const bool zeroProgrammed : {true, false}) {
+        setFrequencies(0, zeroProgrammed ? 14500000 : 0, 14500000);
+        setFrequencies(9, 14600000, 14600000);
+        reloadDocument();
+        chooseChannel(9);
+        doc.ProgrammedChannelList.fill(LIST_END); // stale: the read rebuilds it
+        emit link->imageDecoded();
 
-    chooseChannel(9);
-    QSignalSpy finished(link.get(), &RadioLink::transferFinished);
-    view->OnRadioRead();
-    ASSERT_TRUE(finished.wait(8000));
-    EXPECT_EQ(view->currentChannel, 0);
-    EXPECT_EQ(doc.selectedChannel, 0);
-    EXPECT_EQ(view->channelList->GetCurSel(), 0);
-    EXPECT_EQ(view->programmedPos, 0);
-    EXPECT_EQ(rows(view->programmedList), QStringList({U("01频道"), U("10频道")}));
-    EXPECT_EQ(view->programmedList->GetCurSel(), 0);
-    EXPECT_EQ(view->rxFreqEdit->text(), "145");
+        SCOPED_TRACE(zeroProgrammed);
+        EXPECT_EQ(view->currentChannel, 0);
+        EXPECT_EQ(doc.selectedChannel, 0);
+        EXPECT_EQ(view->channelList->GetCurSel(), 0);
+        EXPECT_EQ(view->programmedPos, zeroProgrammed ? 0 : -1);
+        EXPECT_EQ(rows(view->programmedList), zeroProgrammed
+                                                  ? QStringList({U("01频道"), U("10频道")})
+                                                  : QStringList(U("10频道")));
+        EXPECT_EQ(selectedText(view->programmedList), zeroProgrammed ? U("01频道") : QString());
+        EXPECT_EQ(view->rxFreqEdit->text(), zeroProgrammed ? "145" : "0");
+        EXPECT_EQ(modifiedSpy->count(), 1);
+    }
 }
 
 } // namespace
