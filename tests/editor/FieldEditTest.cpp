@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <tuple>
+#include <utility>
 
 namespace qarlo::test {
 namespace {
@@ -149,10 +150,13 @@ TEST_F(EditorTest, PromptWhenAnEditIsNoNumber) {
                   std::tuple(c.rx, c.tx, c.tot, 10000000));
     }
     // While the prompt is up no edit reaches its handler.
-    SetMessageHandler([tot](const QString&) { QTest::keyClicks(tot, "7"); });
-    tx->setText("");
+    SetMessageHandler([tx, typed = false](const QString&) mutable {
+        if (!std::exchange(typed, true)) QTest::keyClicks(tx, "7");
+    });
+    low->setText("");
     typeInto(rx, "1");
-    EXPECT_EQ(doc.totTenths(), 50);
+    EXPECT_EQ(doc.txFreq(0), 14500000);
+    EXPECT_EQ(doc.rxFreq(0), 100000);
 }
 
 TEST_F(EditorTest, SquelchSpinStepsWithinZeroToNine) {
