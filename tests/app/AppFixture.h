@@ -64,6 +64,7 @@ protected:
     void TearDown() override {
         app.reset();
         SetMessageHandler(previousHandler);
+        qunsetenv("QARLO_COM1");
     }
 
     // Starts the program with `arguments`; returns what InitInstance returned.

@@ -57,6 +57,8 @@ TEST_F(DocumentCommandsTest, OpenLeavesTheEditorAtChannelOneWithTheListRefilled)
             EXPECT_EQ(view().channelList->GetCurSel(), 0);
         }
     }
+    EXPECT_TRUE(frame().close()); // and closing asks nothing either
+    EXPECT_TRUE(questions.empty());
 }
 
 TEST_F(DocumentCommandsTest, AFileOnTheCommandLineOpensAtOnceAndNewResetsIt) {

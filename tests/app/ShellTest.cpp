@@ -189,19 +189,19 @@ TEST_F(ShellTest, LockKeyPanesFollowTheMessagePaneInOrder) {
         EXPECT_TRUE(panes[i]->text().isEmpty() || panes[i]->text() == expected[i][1]) << i;
     }
 
+    // The lamps as this machine's kernel shows them; a second keyboard has caps lock on.
     QTemporaryDir root;
-    auto led = [&](const QString& name, const char* value) {
-        QDir(root.path()).mkpath(name);
-        QFile file(root.filePath(name + QStringLiteral("/brightness")));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(value);
-    };
     EXPECT_FALSE(ReadLockKeys(root.filePath(QStringLiteral("missing"))).caps.has_value());
     EXPECT_FALSE(ReadLockKeys(root.path()).num.has_value());
-    led(QStringLiteral("input3::capslock"), "0\n");
-    led(QStringLiteral("input7::capslock"), "1\n"); // a second keyboard with the lock on
-    led(QStringLiteral("input3::numlock"), "0\n");
-    led(QStringLiteral("input3::scrolllock"), "garbage");
+    for (const auto& [led, value] : {std::pair{"input3::capslock", "0\n"},
+                                     {"input7::capslock", "1\n"},
+                                     {"input3::numlock", "0\n"},
+                                     {"input3::scrolllock", "garbage"}}) {
+        QDir(root.path()).mkpath(QString::fromLatin1(led));
+        QFile file(root.filePath(QString::fromLatin1(led) + QStringLiteral("/brightness")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(value);
+    }
     const LockKeyState state = ReadLockKeys(root.path());
     EXPECT_EQ(state.caps, std::optional<bool>(true));
     EXPECT_EQ(state.num, std::optional<bool>(false));
@@ -234,12 +234,10 @@ TEST_F(ShellTest, TheProgramEndsWithAnErrorStatusAfterTheMessageWhenItsFileCanno
         {none, 1, QStringLiteral("无法打开文件 %1。").arg(none)},
         {WriteDoc(QStringLiteral("good.q02"), ProgrammedDoc({1})), 0, QString()},
     };
+    qputenv("QARLO_ACCEPT_MESSAGES", "1");
+    qputenv("QARLO_QUIT_WHEN_SHOWN", "1");
     for (const auto& [file, status, message] : cases) {
         QProcess qarlo;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QARLO_ACCEPT_MESSAGES"), QStringLiteral("1"));
-        env.insert(QStringLiteral("QARLO_QUIT_WHEN_SHOWN"), QStringLiteral("1"));
-        qarlo.setProcessEnvironment(env);
         qarlo.start(QStringLiteral(QARLO_APP), {file});
         ASSERT_TRUE(qarlo.waitForFinished(30000));
         EXPECT_EQ(qarlo.exitStatus(), QProcess::NormalExit);
@@ -247,6 +245,8 @@ TEST_F(ShellTest, TheProgramEndsWithAnErrorStatusAfterTheMessageWhenItsFileCanno
         EXPECT_TRUE(QString::fromUtf8(qarlo.readAllStandardError()).contains(message));
         EXPECT_EQ(qarlo.readAllStandardOutput().startsWith("shown "), status == 0);
     }
+    qunsetenv("QARLO_ACCEPT_MESSAGES");
+    qunsetenv("QARLO_QUIT_WHEN_SHOWN");
 }
 #endif
 
