@@ -23,7 +23,6 @@ namespace {
 
 constexpr int SQUELCH_MIN = 0;
 constexpr int SQUELCH_MAX = 9;
-constexpr std::int32_t BAND_UNITS_MAX = 0xFFFFFF; // what 24 bits hold
 
 const QString TEXT_QT = QStringLiteral("QT");
 const QString TEXT_DQT = QStringLiteral("DQT");
@@ -460,15 +459,14 @@ void CQarloView::OnChangeTot() {
 void CQarloView::OnChangeBandLow() {
     EditScope scope(*this);
     UpdateData(true);
-    // Limited to what 24 bits hold, so a huge edge is not wrapped into a plausible one.
-    document.setBandLow(std::clamp(BandUnitsFromMHz(bandLowMHz), 0, BAND_UNITS_MAX));
+    document.setBandLow(BandUnitsFromMHz(bandLowMHz)); // held to 24 bits, never wrapped
     UpdateData(false);
 }
 
 void CQarloView::OnChangeBandHigh() {
     EditScope scope(*this);
     UpdateData(true);
-    document.setBandHigh(std::clamp(BandUnitsFromMHz(bandHighMHz), 0, BAND_UNITS_MAX));
+    document.setBandHigh(BandUnitsFromMHz(bandHighMHz));
     UpdateData(false);
 }
 

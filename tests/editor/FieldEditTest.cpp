@@ -71,32 +71,32 @@ TEST_F(EditorTest, FrequenciesStoredRoundedAndTheNarrowRule) {
     }
 }
 
+// The time-out is limited to a byte, not wrapped, and its edit is not rewritten; a band edge is
+// held to 24 bits, and its edit is rewritten from the member while typing.
 TEST_F(EditorTest, TimeOutAndBandEdgesAsStored) {
+    const std::pair<const char*, int> tenths[] = {
+        {"0.1", 1}, {"10", 100}, {"25.5", 255}, {"30", 255}, {"1e9", 255}, {"-2", 0}, {"0.19", 1}};
+    for (const auto& [typed, stored] : tenths) {
+        finishTyping(view->totEdit, typed);
+        EXPECT_EQ(doc.totTenths(), stored) << typed;
+        EXPECT_EQ(view->totEdit->text(), typed);
+    }
     const struct {
         QLineEdit* edit;
-        const char* typed;
         int offset;
+        const char* typed;
         Bytes stored;
-        const char* shown; // the edit's text afterwards
-    } cases[] = {
-        {view->totEdit, "0.1", MEM_TOT_TENTHS, {1}, "0.1"}, // the time-out is not rewritten
-        {view->totEdit, "10", MEM_TOT_TENTHS, {100}, "10"},
-        {view->totEdit, "25.5", MEM_TOT_TENTHS, {255}, "25.5"},
-        {view->totEdit, "30", MEM_TOT_TENTHS, {255}, "30"}, // limited to a byte, not wrapped
-        {view->totEdit, "1e9", MEM_TOT_TENTHS, {255}, "1e9"},
-        {view->totEdit, "-2", MEM_TOT_TENTHS, {0}, "-2"},
-        {view->totEdit, "0.19", MEM_TOT_TENTHS, {1}, "0.19"},
-        {view->bandLowEdit, "400", MEM_BAND_LOW, {0x98, 0x96, 0x80}, "400"},
-        {view->bandHighEdit, "480", MEM_BAND_HIGH, {0xB7, 0x1B, 0x00}, "480"},
-        {view->bandHighEdit, "470", MEM_BAND_HIGH, {0xB3, 0x4A, 0x70}, "470"},
-        {view->bandLowEdit, "771", MEM_BAND_LOW, {0xFF, 0xFF, 0xFF}, "771"}, // held to 24 bits
-        {view->bandLowEdit, "-5", MEM_BAND_LOW, {0, 0, 0}, "-5"},
-        {view->bandLowEdit, "0400", MEM_BAND_LOW, {0x98, 0x96, 0x80}, "400"}, // band: rewritten
-        {view->bandLowEdit, "400.", MEM_BAND_LOW, {0x98, 0x96, 0x80}, "400"},
-    };
-    for (const auto& c : cases) {
+        const char* shown;
+    } bands[] = {{view->bandLowEdit, MEM_BAND_LOW, "400", {0x98, 0x96, 0x80}, "400"},
+                 {view->bandHighEdit, MEM_BAND_HIGH, "480", {0xB7, 0x1B, 0x00}, "480"},
+                 {view->bandHighEdit, MEM_BAND_HIGH, "470", {0xB3, 0x4A, 0x70}, "470"},
+                 {view->bandLowEdit, MEM_BAND_LOW, "771", {0xFF, 0xFF, 0xFF}, "771"},
+                 {view->bandLowEdit, MEM_BAND_LOW, "-5", {0, 0, 0}, "-5"},
+                 {view->bandLowEdit, MEM_BAND_LOW, "0400", {0x98, 0x96, 0x80}, "400"},
+                 {view->bandLowEdit, MEM_BAND_LOW, "400.", {0x98, 0x96, 0x80}, "400"}};
+    for (const auto& c : bands) {
         finishTyping(c.edit, c.typed);
-        EXPECT_EQ(memory(c.offset, int(c.stored.size())), c.stored) << c.typed;
+        EXPECT_EQ(memory(c.offset, 3), c.stored) << c.typed;
         EXPECT_EQ(c.edit->text(), c.shown);
     }
     // A band edit rewrites every other edit from its member too.
