@@ -36,8 +36,9 @@ void ListBox::onSelectionChanged() {
 
 void ListBox::mousePressEvent(QMouseEvent* event) {
     const bool onRow = indexAt(event->position().toPoint()).isValid();
-    if (!onRow) {
-        // Below the last row a press only takes the focus; the selection stays as it is.
+    if (!onRow || event->button() != Qt::LeftButton) {
+        // Below the last row, or with another button than the left, a press only takes the focus;
+        // the selection stays as it is, as in the platform's list box.
         setFocus(Qt::MouseFocusReason);
         event->accept();
         return;
@@ -46,7 +47,7 @@ void ListBox::mousePressEvent(QMouseEvent* event) {
     QListWidget::mousePressEvent(event);
     // A click on the row that is already selected changes nothing in the model, yet the user has
     // picked a row: the handler still runs.
-    if (event->button() == Qt::LeftButton && !notified && programmatic == 0) emit selChange();
+    if (!notified && programmatic == 0) emit selChange();
     notified = false;
 }
 

@@ -219,6 +219,12 @@ TEST_F(EditorTest, ChoosingFromTheProgrammedListAndKeepingTheSelections) {
     const QRect last = view->programmedList->visualItemRect(view->programmedList->item(1));
     QTest::mouseClick(view->programmedList->viewport(), Qt::LeftButton, {},
                       QPoint(last.center().x(), last.bottom() + 3 * last.height()));
+    // Nor does a right or middle button pick a row.
+    for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+        QTest::mouseClick(
+            view->programmedList->viewport(), button, {},
+            view->programmedList->visualItemRect(view->programmedList->item(0)).center());
+    }
     EXPECT_EQ(lists(), (Lists{5, 5, 1, names({2, 5}), U("06频道")}));
 
     chooseChannel(3);
