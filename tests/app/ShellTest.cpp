@@ -11,6 +11,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QSet>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -82,7 +83,7 @@ TEST_F(ShellTest, ToolbarButtonsInOrderWithTheirPromptsAndTooltips) {
     };
     const QList<QAction*> buttons = bar->actions();
     ASSERT_EQ(buttons.size(), 6);
-    QList<QImage> pictures;
+    QSet<QByteArray> pictures; // five of 16 x 15, none blank, no two alike
     for (qsizetype i = 0; i < buttons.size(); ++i) {
         const auto& [id, prompt, tooltip] = expected[i];
         EXPECT_EQ(buttons[i]->isSeparator(), id == 0);
@@ -90,15 +91,13 @@ TEST_F(ShellTest, ToolbarButtonsInOrderWithTheirPromptsAndTooltips) {
         EXPECT_EQ(buttons[i], frame().action(id));
         EXPECT_EQ(buttons[i]->statusTip(), prompt);
         EXPECT_EQ(buttons[i]->toolTip(), tooltip);
-        pictures.append(buttons[i]->icon().pixmap(QSize(16, 15)).toImage());
+        const QImage picture = buttons[i]->icon().pixmap(QSize(16, 15)).toImage();
+        EXPECT_EQ(picture.size(), QSize(16, 15));
+        EXPECT_NE(picture, QImage(16, 15, picture.format()));
+        pictures.insert(
+            QByteArray(reinterpret_cast<const char*>(picture.constBits()), picture.sizeInBytes()));
     }
-    // Five pictures of 16 x 15, none blank, no two alike.
-    for (qsizetype i = 0; i < pictures.size(); ++i) {
-        EXPECT_EQ(pictures[i].size(), QSize(16, 15));
-        EXPECT_NE(pictures[i], QImage(16, 15, pictures[i].format()));
-        for (qsizetype j = i + 1; j < pictures.size(); ++j)
-            EXPECT_NE(pictures[i], pictures[j]) << i << " " << j;
-    }
+    EXPECT_EQ(pictures.size(), 5);
 }
 
 TEST_F(ShellTest, ViewMenuTogglesTheBarsAndTheirCheckMarks) {
