@@ -28,9 +28,20 @@ struct TransferArgs {
 std::optional<TransferArgs> parseTransferArgs(const char* command, const Args& args) {
     TransferArgs parsed;
     bool haveFile = false;
+    bool optionsEnded = false; // after "--" a name starting with a dash is the file
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--port") {
+        if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
+            if (haveFile) {
+                std::fprintf(stderr, "qarlo-cli %s: unexpected argument '%s'\n", command,
+                             arg.c_str());
+                return std::nullopt;
+            }
+            parsed.file = arg;
+            haveFile = true;
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--port") {
             if (i + 1 >= args.size() || args[i + 1].empty()) {
                 std::fprintf(stderr, "qarlo-cli %s: --port needs COM1, COM2 or a device path\n",
                              command);
@@ -41,9 +52,6 @@ std::optional<TransferArgs> parseTransferArgs(const char* command, const Args& a
             parsed.port = arg.substr(7);
         } else if (arg == "--trace") {
             parsed.trace = true;
-        } else if (!haveFile && !(arg.size() > 1 && arg[0] == '-')) {
-            parsed.file = arg;
-            haveFile = true;
         } else {
             std::fprintf(stderr, "qarlo-cli %s: unexpected argument '%s'\n", command, arg.c_str());
             return std::nullopt;

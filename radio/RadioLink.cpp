@@ -77,10 +77,11 @@ void RadioLink::OnRadioWrite() {
     mode = MODE_WRITE;
     const EncodeResult result = EncodeRadioImage(doc, IoBuffer);
     if (!result.ok()) {
+        // The message first; only then does the editor move to the failing channel.
         const CheckFailure& failure = *result.failure;
-        doc.selectedChannel = failure.channel;
         ShowMessage(QString::fromUtf8(failure.message.data(),
                                       static_cast<qsizetype>(failure.message.size())));
+        doc.selectedChannel = failure.channel;
         emit writeCheckFailed(failure.channel);
         mode = MODE_IDLE;
         emit transferFinished(false);
@@ -161,8 +162,11 @@ void RadioLink::OnTimer(int id) {
         if (IoBuffer[IO_INCOMING] == 0xFF && IoBuffer[IO_INCOMING + 1] == 0x11) {
             if (mode == MODE_WRITE) SendRadioImage();
             if (mode == MODE_READ) SendReadRequest();
-        } else if (mode != MODE_IDLE) {
-            fail(msgCheckConnection());
+        } else {
+            // The transfer is over before the user is told why.
+            mode = MODE_IDLE;
+            ShowMessage(msgCheckConnection());
+            emit transferFinished(false);
         }
         break;
     case TIMER_IMAGE_READ:

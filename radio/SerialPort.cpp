@@ -118,6 +118,9 @@ bool SerialPort::OpenPort(const QString& name) {
         serial->clearError();
         return false;
     }
+    // A freshly opened port has heard nothing yet: bytes that reached the line while it was
+    // closed (a late answer to an earlier step) must not pass for this step's answer.
+    serial->clear(QSerialPort::Input);
     // Only the line's speed and framing; Qt keeps the rest of its raw set-up.
     serial->setBaudRate(PORT_BAUD_RATE);
     serial->setDataBits(QSerialPort::Data8);

@@ -7,14 +7,13 @@
 #include "radio/RadioLink.h"
 
 #include <QByteArray>
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
 
-#include <algorithm>
+#include <utility>
 
 namespace qarlo::test {
 
@@ -50,58 +49,56 @@ inline QByteArray imageOf(const CQarloDoc& doc) {
     return QByteArray(reinterpret_cast<const char*>(buffer.data()), RADIO_IMAGE_SIZE);
 }
 
-// Runs the event loop, sleeping between events, until `pred` holds or `ms` pass.
+// Runs the event loop until `pred` holds or `ms` pass.
 template <typename Pred> bool spinUntil(Pred pred, int ms = 5000) {
     QDeadlineTimer deadline(ms);
     if (pred()) return true;
     QEventLoop loop;
     QTimer tick;
-    tick.setInterval(5);
     QObject::connect(&tick, &QTimer::timeout, [&] {
         if (pred() || deadline.hasExpired()) loop.quit();
     });
-    tick.start();
+    tick.start(5);
     loop.exec();
     return pred();
 }
 
-// Lets the event loop run for a while (the radio's answers, a pending timer).
 inline void spin(int ms) {
     spinUntil([] { return false; }, ms);
 }
 
-// Everything the link tells its owner, in order: messages and signals.
+// Everything the link tells its owner, in order. A message shown while the link is already idle
+// is recorded as "message(idle):TEXT", otherwise as "message:TEXT".
 class LinkRecorder {
 public:
     explicit LinkRecorder(RadioLink& link) {
-        previous = SetMessageHandler([this](const QString& text) {
+        previous = SetMessageHandler([this, &link](const QString& text) {
             messages << text;
-            events << QStringLiteral("message:") + text;
+            events << (link.isBusy() ? "message:" : "message(idle):") + text;
         });
         QObject::connect(&link, &RadioLink::imageDecoded, [this] { events << "imageDecoded"; });
-        QObject::connect(&link, &RadioLink::writeCheckFailed, [this](int channel) {
-            events << QStringLiteral("checkFailed:%1").arg(channel);
-        });
+        QObject::connect(&link, &RadioLink::writeCheckFailed,
+                         [this](int channel) { events << QStringLiteral("checkFailed:%1").arg(channel); });
         QObject::connect(&link, &RadioLink::transferFinished, [this, &link](bool success) {
             ++finishedCount;
-            lastSuccess = success;
             idleAtFinish = !link.isBusy();
-            events << QStringLiteral("finished:%1").arg(success ? "ok" : "failed");
+            events << (success ? "finished:ok" : "finished:failed");
         });
     }
     ~LinkRecorder() { SetMessageHandler(std::move(previous)); }
     LinkRecorder(const LinkRecorder&) = delete;
     LinkRecorder& operator=(const LinkRecorder&) = delete;
 
-    // Runs the event loop until `count` transfers have finished or `ms` have passed.
+    // Runs the event loop until `count` transfers have finished in all, or `ms` have passed.
     bool waitFinished(int count = 1, int ms = 8000) {
         return spinUntil([&] { return finishedCount >= count; }, ms);
     }
+    // The events of the transfers since the last call.
+    QStringList take() { return std::exchange(events, {}); }
 
     QStringList messages;
     QStringList events;
     int finishedCount = 0;
-    bool lastSuccess = false;
     bool idleAtFinish = false;
 
 private:

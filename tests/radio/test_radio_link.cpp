@@ -4,256 +4,211 @@
 #include "RadioTestSupport.h"
 
 #include "memory/ChannelFile.h"
-#include "radio/RadioLink.h"
-#include "radio/SerialPort.h"
 
 #include <QSerialPort>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ostream>
+#include <memory>
+#include <string>
 
 namespace qarlo::test {
 namespace {
 
 const QByteArray HANDSHAKE = bytes({0xFF, 0x11, 0x22, 0x33});
 const QByteArray READ_REQUEST = bytes({0xFF, 0x00, 0xFF, 0x00});
+const QByteArray FF11 = bytes({0xFF, 0x11});
 
 // A document the user has been editing, which no failed read may touch.
 CQarloDoc editedDoc() {
     CQarloDoc doc = validDoc(44000000);
     doc.setRxFreq(7, 12345678);
-    doc.selectedChannel = 7;
     return doc;
 }
 
-std::array<std::uint8_t, CHANNEL_FILE_SIZE> fileBytes(const CQarloDoc& doc) {
-    return ChannelFileBytes(doc);
+bool portIsFree(const QString& path) {
+    QSerialPort probe(path);
+    return probe.open(QIODevice::ReadWrite);
 }
 
-struct LinkFixture : ::testing::Test {
+struct LinkTest : ::testing::Test {
     FakeRadio radio;
-    CQarloDoc source = validDoc();
-    CQarloDoc doc = editedDoc();
+    CQarloDoc doc = editedDoc();        // read into
+    CQarloDoc out = validDoc(43500000); // written from
     void SetUp() override {
         ASSERT_TRUE(radio.ok());
-        radio.image = imageOf(source);
-        doc.portName = radio.path.toStdString();
+        radio.image = imageOf(validDoc());
+        doc.portName = out.portName = radio.path.toStdString();
     }
 };
 
-TEST_F(LinkFixture, ReadPutsHandshakeThenReadRequestOnTheLineAndDecodesTheImage) {
+TEST_F(LinkTest, ReadSendsHandshakeThenReadRequestAt2400Baud8N1AndDecodesTheImage) {
     RadioLink link(doc);
     LinkRecorder rec(link);
     link.OnRadioRead();
     EXPECT_EQ(link.TransferMode(), RadioLink::MODE_READ);
+    ASSERT_TRUE(spinUntil([&] { return radio.received().size() >= 4; }));
+    const auto tio = radio.lineSettings(); // while the link holds the line
+    ASSERT_TRUE(tio);
+    EXPECT_EQ(cfgetospeed(&*tio), speed_t(B2400));
+    EXPECT_EQ(cfgetispeed(&*tio), speed_t(B2400));
+    EXPECT_EQ(tio->c_cflag & (CSIZE | PARENB | CSTOPB), tcflag_t(CS8));
     ASSERT_TRUE(rec.waitFinished());
 
     EXPECT_EQ(radio.received(), HANDSHAKE + READ_REQUEST);
     const auto handshakeAt = radio.arrivalOf(0), requestAt = radio.arrivalOf(4);
     ASSERT_TRUE(handshakeAt && requestAt);
-    // The read request waits for the handshake timer: about 500 ms, loosely.
-    EXPECT_GE(*requestAt - *handshakeAt, 350);
+    EXPECT_GE(*requestAt - *handshakeAt, 350); // the 500 ms handshake timer, loosely
     EXPECT_LT(*requestAt - *handshakeAt, 1800);
-
     EXPECT_EQ(rec.events, QStringList({"imageDecoded", "message:" + MSG_READ_DONE, "finished:ok"}));
     EXPECT_TRUE(rec.idleAtFinish);
-    EXPECT_EQ(link.TransferMode(), RadioLink::MODE_IDLE);
     EXPECT_TRUE(doc.IsModified());
-    // The document now holds the radio's channels: encoding it again gives the radio's image.
     EXPECT_EQ(imageOf(doc), radio.image);
-    EXPECT_EQ(doc.rxFreq(7), 0);
-    EXPECT_EQ(doc.squelch(3), 7);
-    EXPECT_EQ(doc.totTenths(), 30);
+    EXPECT_TRUE(portIsFree(radio.path));
 }
 
-TEST_F(LinkFixture, LineIsSetUpAt2400Baud8N1WhileTheLinkHoldsIt) {
-    RadioLink link(doc);
-    LinkRecorder rec(link);
-    radio.handshakeReply.clear();
-    link.OnRadioRead();
-    ASSERT_TRUE(spinUntil([&] { return radio.received().size() >= 4; }));
-    const auto tio = radio.lineSettings();
-    ASSERT_TRUE(tio);
-    EXPECT_EQ(cfgetospeed(&*tio), speed_t(B2400));
-    EXPECT_EQ(cfgetispeed(&*tio), speed_t(B2400));
-    EXPECT_EQ(tio->c_cflag & CSIZE, tcflag_t(CS8));
-    EXPECT_EQ(tio->c_cflag & PARENB, tcflag_t(0));
-    EXPECT_EQ(tio->c_cflag & CSTOPB, tcflag_t(0));
-    ASSERT_TRUE(rec.waitFinished());
-}
-
-TEST_F(LinkFixture, WriteSendsTheCheckedImageAfterAGoodHandshake) {
-    CQarloDoc out = validDoc(43500000);
-    out.portName = doc.portName;
+TEST_F(LinkTest, WriteSendsTheCheckedImageAfterAGoodHandshake) {
     RadioLink link(out);
     LinkRecorder rec(link);
     link.OnRadioWrite();
     EXPECT_EQ(link.TransferMode(), RadioLink::MODE_WRITE);
     ASSERT_TRUE(rec.waitFinished());
-
     EXPECT_EQ(radio.received(), HANDSHAKE + imageOf(out));
-    EXPECT_EQ(radio.writtenImage, imageOf(out));
     const auto handshakeAt = radio.arrivalOf(0), imageAt = radio.arrivalOf(4);
     ASSERT_TRUE(handshakeAt && imageAt);
     EXPECT_GE(*imageAt - *handshakeAt, 350);
     EXPECT_EQ(rec.events, QStringList({"message:" + MSG_WRITE_DONE, "finished:ok"}));
+    EXPECT_TRUE(rec.idleAtFinish);
     EXPECT_FALSE(out.IsModified());
 }
 
-TEST_F(LinkFixture, HandshakeReplyNeedsOnlyItsFirstTwoBytes) {
-    for (const QByteArray& reply : {bytes({0xFF, 0x11}), bytes({0xFF, 0x11, 0x00, 0x00}),
-                                    bytes({0xFF, 0x11, 0xAB, 0xCD, 0xEF})}) {
-        SCOPED_TRACE(reply.toHex(' ').toStdString());
+// One read after another on the same link, each against a radio answering its own way: every
+// transfer starts normally after the one before failed, and a failed read leaves the document
+// exactly as it was. A missing or wrong handshake reply ends the transfer before its message.
+TEST_F(LinkTest, ReadOutcomeFollowsTheRadiosAnswer) {
+    const struct {
+        const char* name;
+        QByteArray reply; // empty: silent
+        int imageBytes;
+        int pauseAfter;  // >= 0: 400 ms of silence after this many image bytes
+        int hangUpAfter; // >= 0: the device goes away after this many image bytes
+        bool reads;
+    } cases[] = {
+        {"FF 11 alone", FF11, 256, -1, -1, true},
+        {"FF 11 and any two bytes", bytes({0xFF, 0x11, 0x00, 0x00}), 256, -1, -1, true},
+        {"no image", bytes({0xFF, 0x11, 0x51, 0x02}), 0, -1, -1, false},
+        // Right after a read that left FF 11 at the start of the incoming half.
+        {"silent", {}, 256, -1, -1, false},
+        {"wrong reply", bytes({0xFF, 0x10, 0x51, 0x02}), 256, -1, -1, false},
+        {"reply 11 FF", bytes({0x11, 0xFF}), 256, -1, -1, false},
+        {"short image", FF11, 100, -1, -1, false},
+        {"one byte missing", FF11, 255, -1, -1, false},
+        {"pause in the image", FF11, 256, 128, -1, false},
+        {"device gone mid-image", FF11, 256, -1, 128, false},
+    };
+    RadioLink link(doc);
+    LinkRecorder rec(link);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         FakeRadio r;
-        r.handshakeReply = reply;
+        r.handshakeReply = c.reply;
         r.image = radio.image;
+        r.imageBytes = c.imageBytes;
+        r.pauseAfter = c.pauseAfter;
+        r.pauseMs = 400;
+        r.hangUpAfterSent = c.hangUpAfter;
+        doc = editedDoc();
         doc.portName = r.path.toStdString();
-        RadioLink link(doc);
-        LinkRecorder rec(link);
+        const auto before = ChannelFileBytes(doc);
+
         link.OnRadioRead();
-        ASSERT_TRUE(rec.waitFinished());
-        EXPECT_EQ(rec.messages, QStringList{MSG_READ_DONE});
+        ASSERT_TRUE(rec.waitFinished(rec.finishedCount + 1));
+        const bool answered = c.reply.startsWith(FF11);
+        EXPECT_EQ(r.received(), answered ? HANDSHAKE + READ_REQUEST : HANDSHAKE);
+        EXPECT_TRUE(rec.idleAtFinish);
+        if (c.reads) {
+            EXPECT_EQ(rec.take(),
+                      QStringList({"imageDecoded", "message:" + MSG_READ_DONE, "finished:ok"}));
+            EXPECT_EQ(imageOf(doc), r.image);
+            continue;
+        }
+        EXPECT_EQ(rec.take(), QStringList({(answered ? "message:" : "message(idle):") +
+                                               MSG_CHECK_LINK,
+                                           "finished:failed"}));
+        EXPECT_EQ(ChannelFileBytes(doc), before);
+        EXPECT_FALSE(doc.IsModified());
+        if (c.imageBytes == 0) { // the read request does not clear what the handshake received
+            EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(&link.IoBuffer[IO_INCOMING]), 4),
+                      c.reply);
+        }
     }
 }
 
-// Every way a read can go wrong on the line: one message, the document exactly as it was, idle,
-// and the next read works.
-struct ReadFailure {
-    const char* name;
-    QByteArray handshakeReply;
-    int imageBytes;
-    int pauseAfter;
-    int hangUpAfterSent;
-    bool sendsReadRequest;
-};
-
-void PrintTo(const ReadFailure& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class ReadFailureTest : public LinkFixture, public ::testing::WithParamInterface<ReadFailure> {};
-
-TEST_P(ReadFailureTest, FailsWithCheckConnectionAndLeavesTheDocumentUntouched) {
-    const ReadFailure& c = GetParam();
-    radio.handshakeReply = c.handshakeReply;
-    radio.imageBytes = c.imageBytes;
-    radio.pauseAfter = c.pauseAfter;
-    radio.pauseMs = 400;
-    radio.hangUpAfterSent = c.hangUpAfterSent;
-    const auto before = fileBytes(doc);
-
-    RadioLink link(doc);
-    LinkRecorder rec(link);
-    link.OnRadioRead();
-    ASSERT_TRUE(rec.waitFinished());
-    EXPECT_EQ(rec.events, QStringList({"message:" + MSG_CHECK_LINK, "finished:failed"}));
-    EXPECT_TRUE(rec.idleAtFinish);
-    EXPECT_EQ(fileBytes(doc), before);
-    EXPECT_EQ(doc.selectedChannel, 7);
-    EXPECT_FALSE(doc.IsModified());
-    EXPECT_EQ(radio.received(), c.sendsReadRequest ? HANDSHAKE + READ_REQUEST : HANDSHAKE);
-
-    // After the failure the next read starts normally (on a radio that behaves).
-    FakeRadio good;
-    good.image = radio.image;
-    doc.portName = good.path.toStdString();
-    link.OnRadioRead();
-    ASSERT_TRUE(rec.waitFinished(2));
-    EXPECT_EQ(rec.messages.last(), MSG_READ_DONE);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Line, ReadFailureTest,
-    ::testing::Values(
-        ReadFailure{"SilentRadio", {}, 256, -1, -1, false},
-        ReadFailure{"WrongHandshakeReply", bytes({0xFF, 0x10, 0x51, 0x02}), 256, -1, -1, false},
-        ReadFailure{"ReplyStartsWithEleven", bytes({0x11, 0xFF}), 256, -1, -1, false},
-        ReadFailure{"NoImage", bytes({0xFF, 0x11, 0, 0}), 0, -1, -1, true},
-        ReadFailure{"ShortImage", bytes({0xFF, 0x11, 0, 0}), 100, -1, -1, true},
-        ReadFailure{"OneByteMissing", bytes({0xFF, 0x11, 0, 0}), 255, -1, -1, true},
-        // More than 100 ms of silence ends the read, whatever comes later.
-        ReadFailure{"PauseInTheImage", bytes({0xFF, 0x11, 0, 0}), 256, 128, -1, true},
-        ReadFailure{"DeviceGoesAwayMidImage", bytes({0xFF, 0x11, 0, 0}), 256, -1, 128, true}),
-    [](const auto& p) { return std::string(p.param.name); });
-
-// The reply of an earlier handshake must not pass for a new radio's answer: a read whose image
-// never came leaves FF 11 at the start of the incoming half.
-TEST_F(LinkFixture, SilentRadioAfterAnEarlierHandshakeStillFails) {
-    radio.imageBytes = 0;
-    RadioLink link(doc);
-    LinkRecorder rec(link);
-    link.OnRadioRead();
-    ASSERT_TRUE(rec.waitFinished());
-    ASSERT_EQ(link.IoBuffer[IO_INCOMING], 0xFF);
-    ASSERT_EQ(link.IoBuffer[IO_INCOMING + 1], 0x11);
-    radio.handshakeReply.clear();
-    link.OnRadioRead();
-    ASSERT_TRUE(rec.waitFinished(2));
-    EXPECT_EQ(rec.messages, QStringList({MSG_CHECK_LINK, MSG_CHECK_LINK}));
-    EXPECT_EQ(radio.received(), HANDSHAKE + READ_REQUEST + HANDSHAKE);
-
-    CQarloDoc out = validDoc();
-    out.portName = doc.portName;
-    RadioLink writer(out);
-    LinkRecorder wrec(writer);
-    writer.IoBuffer[IO_INCOMING] = 0xFF;
-    writer.IoBuffer[IO_INCOMING + 1] = 0x11;
-    writer.OnRadioWrite();
-    ASSERT_TRUE(wrec.waitFinished());
-    EXPECT_EQ(wrec.messages, QStringList{MSG_CHECK_LINK});
-    EXPECT_TRUE(radio.writtenImage.isEmpty());
-}
-
-TEST_F(LinkFixture, WriteFailsWhenTheRadioDoesNotAnswerTheHandshake) {
-    radio.handshakeReply.clear();
-    CQarloDoc out = validDoc();
-    out.portName = doc.portName;
+TEST_F(LinkTest, WriteOutcomeFollowsTheRadiosAnswer) {
+    const struct {
+        const char* name;
+        QByteArray reply;
+        int hangUpAfterReceived;
+        bool staleReply; // an earlier FF 11 waits in the incoming half
+        QString event;
+    } cases[] = {
+        {"silent", {}, -1, true, "message(idle):" + MSG_CHECK_LINK},
+        {"wrong reply", bytes({0xFF, 0x10}), -1, false, "message(idle):" + MSG_CHECK_LINK},
+        {"device gone while taking the image", FF11, 64, false, "message:" + MSG_CHECK_LINK},
+        {"good radio after all that", FF11, -1, false, "message:" + MSG_WRITE_DONE},
+    };
     RadioLink link(out);
     LinkRecorder rec(link);
-    link.OnRadioWrite();
-    ASSERT_TRUE(rec.waitFinished());
-    EXPECT_EQ(rec.messages, QStringList{MSG_CHECK_LINK});
-    EXPECT_EQ(radio.received(), HANDSHAKE); // the image never goes out
-    EXPECT_TRUE(radio.writtenImage.isEmpty());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeRadio r;
+        r.handshakeReply = c.reply;
+        r.hangUpAfterReceived = c.hangUpAfterReceived;
+        out.portName = r.path.toStdString();
+        if (c.staleReply) std::copy_n(FF11.constData(), 2, &link.IoBuffer[IO_INCOMING]);
+        link.OnRadioWrite();
+        ASSERT_TRUE(rec.waitFinished(rec.finishedCount + 1));
+        const bool ok = c.event.endsWith(MSG_WRITE_DONE);
+        EXPECT_EQ(rec.take(), QStringList({c.event, ok ? "finished:ok" : "finished:failed"}));
+        EXPECT_TRUE(rec.idleAtFinish);
+        if (ok) {
+            EXPECT_EQ(r.received(), HANDSHAKE + imageOf(out));
+        } else if (!c.reply.startsWith(FF11)) {
+            EXPECT_EQ(r.received(), HANDSHAKE); // no image goes out
+        }
+    }
 }
 
-TEST_F(LinkFixture, WriteFailsWhenTheDeviceGoesAwayWhileTakingTheImage) {
-    radio.hangUpAfterReceived = 64;
-    CQarloDoc out = validDoc();
-    out.portName = doc.portName;
-    RadioLink link(out);
-    LinkRecorder rec(link);
-    link.OnRadioWrite();
-    ASSERT_TRUE(rec.waitFinished());
-    EXPECT_EQ(rec.events, QStringList({"message:" + MSG_CHECK_LINK, "finished:failed"}));
-    EXPECT_EQ(link.TransferMode(), RadioLink::MODE_IDLE);
-}
-
-TEST_F(LinkFixture, InvalidDocumentStopsTheWriteBeforeThePortIsOpened) {
-    CQarloDoc out = validDoc();
-    out.portName = doc.portName;
+// The message comes first; then the failing channel is selected and the owner moves the editor
+// while the link is still busy; the port is never opened.
+TEST_F(LinkTest, FailedCheckShowsItsMessageThenMovesTheEditor) {
     out.setRxFreq(4, 43000000);
-    out.setTxFreq(4, 45000000); // more than 10 MHz apart, and out of band
+    out.setTxFreq(4, 45000000); // more than 10 MHz apart
+    out.selectedChannel = 9;
     RadioLink link(out);
     LinkRecorder rec(link);
+    QStringList seen;
+    const MessageHandler recorder = SetMessageHandler({});
+    SetMessageHandler([&](const QString& text) {
+        seen << QStringLiteral("message, selected %1").arg(out.selectedChannel);
+        recorder(text);
+    });
+    QObject::connect(&link, &RadioLink::writeCheckFailed, [&] {
+        seen << QStringLiteral("moved, selected %1, busy %2").arg(out.selectedChannel).arg(link.isBusy());
+    });
     link.OnRadioWrite();
-    // Decided at once: no timer, no port.
-    EXPECT_EQ(rec.finishedCount, 1);
-    EXPECT_EQ(rec.events, QStringList({"message:" + QString::fromUtf8(MSG_FREQ_DIFFERENCE.data(),
-                                                                      MSG_FREQ_DIFFERENCE.size()),
-                                       "checkFailed:4", "finished:failed"}));
-    EXPECT_EQ(out.selectedChannel, 4);
-    EXPECT_EQ(link.TransferMode(), RadioLink::MODE_IDLE);
+    EXPECT_EQ(seen, QStringList({"message, selected 9", "moved, selected 4, busy 1"}));
+    EXPECT_EQ(rec.events,
+              QStringList({"message:" + QString::fromUtf8(MSG_FREQ_DIFFERENCE.data(),
+                                                          MSG_FREQ_DIFFERENCE.size()),
+                           "checkFailed:4", "finished:failed"}));
+    EXPECT_TRUE(rec.idleAtFinish);
     spin(700);
     EXPECT_TRUE(radio.received().isEmpty());
-    // The port is free: nothing holds it.
-    QSerialPort probe(radio.path);
-    EXPECT_TRUE(probe.open(QIODevice::ReadWrite));
+    EXPECT_TRUE(portIsFree(radio.path));
 }
 
-TEST_F(LinkFixture, SecondCommandWhileBusyIsIgnored) {
+TEST_F(LinkTest, SecondCommandWhileBusyIsIgnoredSilently) {
     RadioLink link(doc);
     LinkRecorder rec(link);
     link.OnRadioRead();
@@ -265,12 +220,11 @@ TEST_F(LinkFixture, SecondCommandWhileBusyIsIgnored) {
     link.OnRadioRead();
     ASSERT_TRUE(rec.waitFinished());
     spin(600);
-    EXPECT_EQ(rec.finishedCount, 1);
-    EXPECT_EQ(rec.messages, QStringList{MSG_READ_DONE});
+    EXPECT_EQ(rec.events, QStringList({"imageDecoded", "message:" + MSG_READ_DONE, "finished:ok"}));
     EXPECT_EQ(radio.received(), HANDSHAKE + READ_REQUEST);
 }
 
-TEST_F(LinkFixture, PortChosenDuringATransferIsUsedByTheNextOne) {
+TEST_F(LinkTest, PortChosenDuringATransferIsUsedByTheNextOne) {
     FakeRadio second;
     second.image = imageOf(validDoc(43700000));
     qputenv("QARLO_COM1", radio.path.toLocal8Bit());
@@ -281,108 +235,79 @@ TEST_F(LinkFixture, PortChosenDuringATransferIsUsedByTheNextOne) {
     link.OnRadioRead();
     doc.portName = "COM2";
     ASSERT_TRUE(rec.waitFinished());
-    EXPECT_EQ(radio.received(), HANDSHAKE + READ_REQUEST);
-    EXPECT_TRUE(second.received().isEmpty());
     EXPECT_EQ(imageOf(doc), radio.image);
-
+    EXPECT_TRUE(second.received().isEmpty());
     link.OnRadioRead();
     ASSERT_TRUE(rec.waitFinished(2));
-    EXPECT_EQ(second.received(), HANDSHAKE + READ_REQUEST);
-    EXPECT_EQ(radio.received(), HANDSHAKE + READ_REQUEST);
     EXPECT_EQ(imageOf(doc), second.image);
+    EXPECT_EQ(radio.received(), HANDSHAKE + READ_REQUEST);
+    EXPECT_EQ(second.received(), HANDSHAKE + READ_REQUEST);
     qunsetenv("QARLO_COM1");
     qunsetenv("QARLO_COM2");
 }
 
-// The port cannot be opened at the first step: that step's message, nothing open, idle.
-TEST_F(LinkFixture, PortHeldByAnotherProgramFailsTheFirstStep) {
+TEST_F(LinkTest, PortThatCannotBeOpenedFailsTheFirstStepOfEitherTransfer) {
     QSerialPort other(radio.path);
     ASSERT_TRUE(other.open(QIODevice::ReadWrite));
-    const auto before = fileBytes(doc);
-    RadioLink link(doc);
-    LinkRecorder rec(link);
-    link.OnRadioRead();
-    EXPECT_EQ(rec.events, QStringList({"message:" + MSG_OPEN_HANDSHAKE, "finished:failed"}));
-    EXPECT_TRUE(LastOpenFailureReason().contains("held by another program"))
-        << LastOpenFailureReason().toStdString();
-
-    CQarloDoc out = validDoc();
-    out.portName = doc.portName;
-    RadioLink writer(out);
-    LinkRecorder wrec(writer);
-    writer.OnRadioWrite();
-    EXPECT_EQ(wrec.messages, QStringList{MSG_OPEN_HANDSHAKE});
-    EXPECT_EQ(fileBytes(doc), before);
-    EXPECT_FALSE(link.isBusy());
-    EXPECT_FALSE(writer.isBusy());
+    const auto before = ChannelFileBytes(doc);
+    for (const QString& port : {radio.path, QStringLiteral("/dev/qarlo-no-such-tty")}) {
+        for (const bool reading : {true, false}) {
+            SCOPED_TRACE((port + (reading ? " read" : " write")).toStdString());
+            doc.portName = out.portName = port.toStdString();
+            RadioLink link(reading ? doc : out);
+            LinkRecorder rec(link);
+            reading ? link.OnRadioRead() : link.OnRadioWrite();
+            EXPECT_EQ(rec.events, QStringList({"message:" + MSG_OPEN_HANDSHAKE, "finished:failed"}));
+            EXPECT_TRUE(rec.idleAtFinish);
+        }
+    }
+    EXPECT_EQ(ChannelFileBytes(doc), before);
     spin(100);
     EXPECT_TRUE(radio.received().isEmpty());
 }
 
-TEST_F(LinkFixture, MissingDeviceFailsTheFirstStep) {
-    doc.portName = "/dev/qarlo-no-such-tty";
-    RadioLink link(doc);
-    LinkRecorder rec(link);
-    link.OnRadioRead();
-    EXPECT_EQ(rec.messages, QStringList{MSG_OPEN_HANDSHAKE});
-    EXPECT_EQ(LastOpenFailureReason(), "/dev/qarlo-no-such-tty: no such device");
-    EXPECT_FALSE(link.isBusy());
-}
-
 // The device is there for the handshake and gone for the next step: that step's own message.
-TEST_F(LinkFixture, DeviceGoneBeforeTheSecondStepShowsThatStepsMessage) {
-    struct Case {
-        bool reading;
-        QString message;
-    };
-    for (const Case& c : {Case{true, MSG_OPEN_READ}, Case{false, MSG_OPEN_IMAGE}}) {
-        SCOPED_TRACE(c.reading ? "read" : "write");
+TEST_F(LinkTest, DeviceGoneBeforeTheSecondStepShowsThatStepsMessage) {
+    for (const bool reading : {true, false}) {
+        SCOPED_TRACE(reading ? "read" : "write");
         FakeRadio r;
-        r.image = radio.image;
-        CQarloDoc d = validDoc();
-        d.portName = r.path.toStdString();
-        const auto before = fileBytes(d);
-        RadioLink link(d);
+        doc.portName = out.portName = r.path.toStdString();
+        const auto before = ChannelFileBytes(doc);
+        RadioLink link(reading ? doc : out);
         LinkRecorder rec(link);
-        c.reading ? link.OnRadioRead() : link.OnRadioWrite();
+        reading ? link.OnRadioRead() : link.OnRadioWrite();
         ASSERT_TRUE(spinUntil([&] { return r.received().size() >= 4; }));
         spin(100); // the reply is in; now the device disappears
         r.hangUp();
         ASSERT_TRUE(rec.waitFinished());
-        EXPECT_EQ(rec.events, QStringList({"message:" + c.message, "finished:failed"}));
-        EXPECT_EQ(fileBytes(d), before);
+        EXPECT_EQ(rec.events, QStringList({"message:" + (reading ? MSG_OPEN_READ : MSG_OPEN_IMAGE),
+                                           "finished:failed"}));
+        EXPECT_EQ(ChannelFileBytes(doc), before);
     }
 }
 
-TEST_F(LinkFixture, OwnerGoingAwayClosesThePortAndReturnsToIdle) {
+// The owner going away mid-transfer (OnClose, or the link destroyed): the port is let go, no
+// timer carries the transfer on, and the link is idle.
+TEST_F(LinkTest, OwnerGoingAwayClosesThePortAndReturnsToIdle) {
     RadioLink link(doc);
     LinkRecorder rec(link);
     link.OnRadioRead();
     ASSERT_TRUE(spinUntil([&] { return radio.received().size() >= 4; }));
     link.OnClose();
     EXPECT_EQ(link.TransferMode(), RadioLink::MODE_IDLE);
-    // Nobody holds the device any more.
-    QSerialPort probe(radio.path);
-    EXPECT_TRUE(probe.open(QIODevice::ReadWrite));
-    probe.close();
-    spin(800); // no timer is left to carry the transfer on
+    EXPECT_TRUE(portIsFree(radio.path));
+    spin(800);
     EXPECT_EQ(radio.received(), HANDSHAKE);
-    EXPECT_TRUE(rec.messages.isEmpty());
-    // And the link takes the next command.
+    EXPECT_TRUE(rec.events.isEmpty());
     link.OnRadioRead();
     ASSERT_TRUE(rec.waitFinished());
     EXPECT_EQ(rec.messages, QStringList{MSG_READ_DONE});
-}
 
-TEST_F(LinkFixture, DestroyingTheLinkMidTransferReleasesThePort) {
-    {
-        RadioLink link(doc);
-        link.OnRadioRead();
-        ASSERT_TRUE(spinUntil([&] { return radio.received().size() >= 8; }));
-    }
-    QSerialPort probe(radio.path);
-    EXPECT_TRUE(probe.open(QIODevice::ReadWrite));
-    spin(300);
+    auto doomed = std::make_unique<RadioLink>(doc);
+    doomed->OnRadioRead();
+    ASSERT_TRUE(spinUntil([&] { return radio.received().size() >= 16; }));
+    doomed.reset();
+    EXPECT_TRUE(portIsFree(radio.path));
 }
 
 } // namespace
