@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -250,15 +251,26 @@ void CMainFrame::createStatusBar() {
     }
     bar->showMessage(ReadyText());
 
-    // The locks change on key presses anywhere, and behind our back in other windows.
-    lockTimer = new QTimer(this);
-    lockTimer->setInterval(500);
-    connect(lockTimer, &QTimer::timeout, this, &CMainFrame::UpdateLockIndicators);
+    // The locks change on a lock key pressed in our window, or behind our back while another
+    // window has the keyboard: look again on those two events instead of polling, so an idle
+    // window never wakes up for them.
     UpdateLockIndicators();
-    // Only worth polling where the machine tells the locks' state at all.
     const LockKeyState state = ReadLockKeys();
-    if (state.caps.has_value() || state.num.has_value() || state.scroll.has_value())
-        lockTimer->start();
+    lockStateKnown = state.caps.has_value() || state.num.has_value() || state.scroll.has_value();
+    if (lockStateKnown) qApp->installEventFilter(this);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyRelease) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_CapsLock || key == Qt::Key_NumLock || key == Qt::Key_ScrollLock) {
+            // The keyboard's LED follows the key a moment later.
+            QTimer::singleShot(50, this, &CMainFrame::UpdateLockIndicators);
+        }
+    } else if (event->type() == QEvent::WindowActivate && watched == this) {
+        UpdateLockIndicators();
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void CMainFrame::UpdateLockIndicators() {

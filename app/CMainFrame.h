@@ -100,6 +100,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QAction* makeAction(int id, const QString& text, const char* objectName);
@@ -125,7 +126,7 @@ private:
     QMap<int, QAction*> actions;
     QMap<int, QLabel*> indicators;
     QActionGroup* portGroup = nullptr;
-    QTimer* lockTimer = nullptr;
+    bool lockStateKnown = false;
 };
 
 } // namespace qarlo
