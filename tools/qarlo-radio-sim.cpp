@@ -386,9 +386,12 @@ void Sim::onQuiet() {
         input.clear();
         state = State::Idle;
         answerHandshake();
-    } else if (Clock::now() - commandSince > COMMAND_WAIT) {
-        if (!input.empty()) log("gave up on %zu bytes that were no command", input.size());
+    } else if (!input.empty()) {
+        // An image comes in one piece: a pause inside one means the program gave up on it, and
+        // its next handshake must not be taken for the rest of the image.
+        log("dropped %zu bytes that were no command", input.size());
         input.clear();
+    } else if (Clock::now() - commandSince > COMMAND_WAIT) {
         state = State::Idle;
     }
 }

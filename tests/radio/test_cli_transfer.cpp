@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSerialPort>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -158,6 +159,26 @@ TEST(CliTransfer, MisbehavingRadioFailsWithTheMessageOnStandardError) {
         EXPECT_EQ(write.err, c.writes ? "" : MSG_CHECK_LINK + "\n");
         EXPECT_EQ(sim.stop(), 0);
     }
+}
+
+// A program that stops in the middle of an image, and comes back at once with a new handshake
+// on a freshly opened port, finds the radio listening.
+TEST(CliTransfer, SimulatorAnswersAfterAnAbandonedImage) {
+    Sim sim({});
+    const auto exchange = [&](const QByteArray& data, int replyBytes) {
+        QSerialPort port(sim.path);
+        if (!port.open(QIODevice::ReadWrite)) return QByteArray("not opened");
+        port.write(data);
+        port.waitForBytesWritten(500);
+        QByteArray reply;
+        spinUntil([&] { return (reply += port.readAll()).size() >= replyBytes; }, 500);
+        return reply;
+    };
+    const QByteArray handshake = QByteArray::fromHex("FF112233");
+    EXPECT_TRUE(exchange(handshake, 4).startsWith(QByteArray::fromHex("FF11")));
+    exchange(QByteArray(100, '\x5A'), 0);
+    spin(100);
+    EXPECT_TRUE(exchange(handshake, 4).startsWith(QByteArray::fromHex("FF11")));
 }
 
 TEST(CliTransfer, InvalidFileIsNeverSent) {
