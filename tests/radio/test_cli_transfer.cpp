@@ -79,53 +79,47 @@ QString channelFile(const QTemporaryDir& dir, const QString& name, CQarloDoc doc
     return file;
 }
 
+// A read saves what the radio holds (its built-in memory, a channel file or a raw image it was
+// started from); writing that file back through COM2, named in the environment, gives the
+// radio the same image again.
 TEST(CliTransfer, ReadThenWriteRoundTripsThroughTheVirtualRadio) {
-    QTemporaryDir dir;
-    const QString link = dir.filePath("radio");
-    const QString saved = dir.filePath("saved.q02");
-    Sim sim({"--link", link, "--save", saved});
-    ASSERT_FALSE(sim.path.isEmpty());
-    EXPECT_TRUE(QFileInfo(link).isSymLink());
-
-    const QString file = dir.filePath("radio.q02");
-    const CliRun read = runCli({"read", file, "--port", link});
-    EXPECT_EQ(read.exitCode, 0) << read.err.toStdString();
-    EXPECT_EQ(read.out, MSG_READ_DONE + "\n");
-    EXPECT_EQ(read.err, "");
-    const QByteArray got = readAll(file);
-    CQarloDoc doc;
-    ASSERT_TRUE(LoadChannelFile(doc, file.toStdString()).ok());
-    EXPECT_FALSE(CheckDocument(doc).has_value()); // the built-in radio holds valid settings
-    EXPECT_GE(doc.programmedCount(), 3);
-
-    // Back into the radio through COM2, which names the device in the environment.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QARLO_COM2", link);
-    const CliRun write = runCli({"write", file, "--port", "COM2"}, env);
-    EXPECT_EQ(write.exitCode, 0) << write.err.toStdString();
-    EXPECT_EQ(write.out, MSG_WRITE_DONE + "\n");
-    EXPECT_EQ(write.err, "");
-    ASSERT_TRUE(spinUntil([&] { return QFileInfo::exists(saved); }, 3000));
-    EXPECT_EQ(readAll(saved), got);
-
-    EXPECT_EQ(sim.stop(), 0);
-    EXPECT_FALSE(QFileInfo::exists(link)) << "the link outlives the simulator";
-}
-
-TEST(CliTransfer, SimulatorStartsFromAChannelFileOrARawImage) {
     QTemporaryDir dir;
     const CQarloDoc source = validDoc(43687500);
     const QString raw = dir.filePath("source.bin");
     writeAll(raw, imageOf(source));
-    for (const QString& image : {channelFile(dir, "source.q02", source), raw}) {
+    const QString link = dir.filePath("radio");
+    const QString saved = dir.filePath("saved.q02");
+    for (const QString& image : {QString(), channelFile(dir, "source.q02", source), raw}) {
         SCOPED_TRACE(image.toStdString());
-        Sim sim({"--image", image});
-        const QString file = dir.filePath("out.q02");
-        const CliRun read = runCli({"read", file, "--port", sim.path});
-        ASSERT_EQ(read.exitCode, 0) << read.err.toStdString();
+        QFile::remove(saved);
+        Sim sim(QStringList{"--link", link, "--save", saved} +
+                (image.isEmpty() ? QStringList() : QStringList{"--image", image}));
+        ASSERT_TRUE(QFileInfo(link).isSymLink());
+
+        const QString file = dir.filePath("radio.q02");
+        const CliRun read = runCli({"read", file, "--port", link});
+        EXPECT_EQ(read.exitCode, 0);
+        EXPECT_EQ(read.out, MSG_READ_DONE + "\n");
+        EXPECT_EQ(read.err, "");
         CQarloDoc doc;
         ASSERT_TRUE(LoadChannelFile(doc, file.toStdString()).ok());
-        EXPECT_EQ(imageOf(doc), imageOf(source));
+        if (image.isEmpty()) {
+            EXPECT_FALSE(CheckDocument(doc).has_value()); // the built-in radio is valid
+            EXPECT_GE(doc.programmedCount(), 3);
+        } else {
+            EXPECT_EQ(imageOf(doc), imageOf(source));
+        }
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QARLO_COM2", link);
+        const CliRun write = runCli({"write", file, "--port", "COM2"}, env);
+        EXPECT_EQ(write.exitCode, 0);
+        EXPECT_EQ(write.out, MSG_WRITE_DONE + "\n");
+        EXPECT_EQ(write.err, "");
+        ASSERT_TRUE(spinUntil([&] { return QFileInfo::exists(saved); }, 3000));
+        EXPECT_EQ(readAll(saved), readAll(file));
+        EXPECT_EQ(sim.stop(), 0);
+        EXPECT_FALSE(QFileInfo::exists(link)) << "the link outlives the simulator";
     }
 }
 
@@ -181,29 +175,19 @@ TEST(CliTransfer, SimulatorAnswersAfterAnAbandonedImage) {
     EXPECT_TRUE(exchange(handshake, 4).startsWith(QByteArray::fromHex("FF11")));
 }
 
-TEST(CliTransfer, InvalidFileIsNeverSent) {
-    QTemporaryDir dir;
-    CQarloDoc doc = validDoc();
-    doc.setRxFreq(2, 47000000);
-    doc.setTxFreq(2, 47000000); // above the 440 MHz band edge
-    const auto failure = CheckDocument(doc);
-    ASSERT_TRUE(failure);
-    Sim sim({});
-    const CliRun write = runCli({"write", channelFile(dir, "bad.q02", doc), "--port", sim.path});
-    EXPECT_EQ(write.exitCode, 1);
-    EXPECT_EQ(write.out, "");
-    EXPECT_EQ(write.err, QString::fromUtf8(std::string(ChannelName(failure->channel)) + ": " +
-                                           std::string(failure->message) + "\n"));
-    sim.stop();
-    EXPECT_FALSE(sim.log.contains("handshake")) << sim.log.toStdString();
-}
-
 TEST(CliTransfer, FailuresBeforeTheLineAndTheirExitStatus) {
     QTemporaryDir dir;
     const QString good = channelFile(dir, "good.q02", validDoc());
     const QString shortFile = dir.filePath("short.q02");
     writeAll(shortFile, QByteArray(100, '\0'));
     const QString missing = dir.filePath("missing.q02");
+    CQarloDoc invalid = validDoc();
+    invalid.setRxFreq(2, 47000000);
+    invalid.setTxFreq(2, 47000000); // above the 440 MHz band edge
+    const auto failure = CheckDocument(invalid);
+    ASSERT_TRUE(failure);
+    const QString checkFailed = QString::fromUtf8(std::string(ChannelName(failure->channel)) +
+                                                  ": " + std::string(failure->message) + "\n");
     const QString noDevice = MSG_OPEN_HANDSHAKE + "\n/dev/qarlo-missing: no such device\n";
     const struct {
         QStringList args;
@@ -213,6 +197,8 @@ TEST(CliTransfer, FailuresBeforeTheLineAndTheirExitStatus) {
         {{"read", missing, "--port", "/dev/qarlo-missing"}, 1, noDevice},
         {{"write", good, "--port=/dev/qarlo-missing"}, 1, noDevice},
         {{"read", "--port", "/dev/qarlo-missing", "--", "-odd.q02"}, 1, noDevice},
+        // The check fails before the port is ever tried.
+        {{"write", channelFile(dir, "bad.q02", invalid), "--port=/dev/qarlo-missing"}, 1, checkFailed},
         {{"write", missing}, 2, {}},
         {{"write", shortFile}, 2, {}},
         {{"read"}, 2, {}},

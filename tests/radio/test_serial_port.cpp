@@ -121,27 +121,5 @@ TEST_F(PortTest, CloseEndsThePendingReadAndLaterBytesGoNowhere) {
     EXPECT_EQ(incoming(2), bytes({0xFF, 0x11}));
 }
 
-TEST_F(PortTest, WritesGoOutInOrderWithoutWaiting) {
-    const std::uint8_t first[] = {1, 2, 3, 4};
-    const std::uint8_t second[] = {5, 6};
-    port.Write(first, 4);
-    port.Write(second, 2);
-    ASSERT_TRUE(spinUntil([&] { return radio.received().size() == 6; }));
-    EXPECT_EQ(radio.received(), bytes({1, 2, 3, 4, 5, 6}));
-    port.Close();
-    EXPECT_FALSE(port.writeFailed());
-}
-
-TEST_F(PortTest, DeviceGoingAwayIsNoticedAndThePortLetGo) {
-    radio.hangUp();
-    ASSERT_TRUE(spinUntil([&] { return port.lost(); }, 2000));
-    EXPECT_TRUE(spinUntil([&] { return !port.isOpen(); }, 1000));
-    const std::uint8_t data[] = {1};
-    port.Write(data, 1);
-    EXPECT_TRUE(port.writeFailed());
-    port.Close();
-    EXPECT_TRUE(port.writeFailed()); // kept until the next open
-}
-
 } // namespace
 } // namespace qarlo::test
