@@ -73,7 +73,6 @@ class LinkRecorder {
 public:
     explicit LinkRecorder(RadioLink& link) {
         previous = SetMessageHandler([this, &link](const QString& text) {
-            messages << text;
             events << (link.isBusy() ? "message:" : "message(idle):") + text;
         });
         QObject::connect(&link, &RadioLink::imageDecoded, [this] { events << "imageDecoded"; });
@@ -96,7 +95,6 @@ public:
     // The events of the transfers since the last call.
     QStringList take() { return std::exchange(events, {}); }
 
-    QStringList messages;
     QStringList events;
     int finishedCount = 0;
     bool idleAtFinish = false;
