@@ -76,8 +76,9 @@ public:
             events << (link.isBusy() ? "message:" : "message(idle):") + text;
         });
         QObject::connect(&link, &RadioLink::imageDecoded, [this] { events << "imageDecoded"; });
-        QObject::connect(&link, &RadioLink::writeCheckFailed,
-                         [this](int channel) { events << QStringLiteral("checkFailed:%1").arg(channel); });
+        QObject::connect(&link, &RadioLink::writeCheckFailed, [this](int channel) {
+            events << QStringLiteral("checkFailed:%1").arg(channel);
+        });
         QObject::connect(&link, &RadioLink::transferFinished, [this, &link](bool success) {
             ++finishedCount;
             idleAtFinish = !link.isBusy();

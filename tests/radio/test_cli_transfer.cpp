@@ -134,8 +134,11 @@ TEST(CliTransfer, MisbehavingRadioFailsWithTheMessageOnStandardError) {
     const struct {
         const char* fault;
         bool writes; // the radio still takes an image
-    } cases[] = {{"silent", false},      {"bad-handshake", false}, {"no-image", true},
-                 {"short-image", true}, {"hangup", false}};
+    } cases[] = {{"silent", false},
+                 {"bad-handshake", false},
+                 {"no-image", true},
+                 {"short-image", true},
+                 {"hangup", false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault);
         writeAll(file, "the user's own file");
@@ -198,7 +201,9 @@ TEST(CliTransfer, FailuresBeforeTheLineAndTheirExitStatus) {
         {{"write", good, "--port=/dev/qarlo-missing"}, 1, noDevice},
         {{"read", "--port", "/dev/qarlo-missing", "--", "-odd.q02"}, 1, noDevice},
         // The check fails before the port is ever tried.
-        {{"write", channelFile(dir, "bad.q02", invalid), "--port=/dev/qarlo-missing"}, 1, checkFailed},
+        {{"write", channelFile(dir, "bad.q02", invalid), "--port=/dev/qarlo-missing"},
+         1,
+         checkFailed},
         {{"write", missing}, 2, {}},
         {{"write", shortFile}, 2, {}},
         {{"read"}, 2, {}},

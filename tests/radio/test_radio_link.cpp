@@ -175,14 +175,15 @@ TEST_F(LinkTest, FailedCheckShowsItsMessageThenMovesTheEditor) {
         recorder(text);
     });
     QObject::connect(&link, &RadioLink::writeCheckFailed, [&] {
-        seen << QStringLiteral("moved, selected %1, busy %2").arg(out.selectedChannel).arg(link.isBusy());
+        seen << QStringLiteral("moved, selected %1, busy %2")
+                    .arg(out.selectedChannel)
+                    .arg(link.isBusy());
     });
     link.OnRadioWrite();
     EXPECT_EQ(seen, QStringList({"message, selected 9", "moved, selected 4, busy 1"}));
-    EXPECT_EQ(rec.events,
-              QStringList({"message:" + QString::fromUtf8(MSG_FREQ_DIFFERENCE.data(),
-                                                          MSG_FREQ_DIFFERENCE.size()),
-                           "checkFailed:4", "finished:failed"}));
+    EXPECT_EQ(rec.events, QStringList({"message:" + QString::fromUtf8(MSG_FREQ_DIFFERENCE.data(),
+                                                                      MSG_FREQ_DIFFERENCE.size()),
+                                       "checkFailed:4", "finished:failed"}));
     EXPECT_TRUE(rec.idleAtFinish);
     spin(700);
     EXPECT_TRUE(radio.received().isEmpty());
@@ -220,8 +221,8 @@ TEST_F(LinkTest, StepThatCannotOpenThePortShowsItsOwnMessage) {
         bool reading;
         QString message;
     } cases[] = {
-        {Held, true, MSG_OPEN_HANDSHAKE},        {Held, false, MSG_OPEN_HANDSHAKE},
-        {Missing, true, MSG_OPEN_HANDSHAKE},     {Missing, false, MSG_OPEN_HANDSHAKE},
+        {Held, true, MSG_OPEN_HANDSHAKE},          {Held, false, MSG_OPEN_HANDSHAKE},
+        {Missing, true, MSG_OPEN_HANDSHAKE},       {Missing, false, MSG_OPEN_HANDSHAKE},
         {GoneAfterHandshake, true, MSG_OPEN_READ}, {GoneAfterHandshake, false, MSG_OPEN_IMAGE},
     };
     for (const auto& c : cases) {
