@@ -25,6 +25,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -76,8 +78,15 @@ CMainFrame::CMainFrame(CQarloDoc& doc, RecentFileList& recentFiles, QWidget* par
     setWindowIcon(QIcon(QStringLiteral(":/icons/qarlo-32.png")));
     installDefaultDialogs();
 
+    // The form keeps its size and scrolls inside the frame when the screen is smaller than it,
+    // as a form view does.
     formView = new CQarloView(doc, *radioLink, this);
-    setCentralWidget(formView);
+    auto* scroller = new QScrollArea(this);
+    scroller->setObjectName(QStringLiteral("AFX_IDW_PANE_FIRST"));
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(false);
+    scroller->setWidget(formView);
+    setCentralWidget(scroller);
 
     createMenus();
     createToolBar();
@@ -395,7 +404,14 @@ void CMainFrame::ResizeParentToFit() {
     if (!statusBar()->isHidden()) height += statusBar()->sizeHint().height();
     if (!mainToolBar->isHidden() && toolBarArea(mainToolBar) == Qt::TopToolBarArea)
         height += mainToolBar->sizeHint().height();
-    resize(qMax(form.width(), menuBar()->sizeHint().width()), height);
+    QSize size(qMax(form.width(), menuBar()->sizeHint().width()), height);
+    // Shrunk to the screen, never grown past the form: the rest scrolls.
+    if (const QScreen* shown = screen()) {
+        const QRect room = shown->availableGeometry();
+        const QSize frameExtra = frameGeometry().size() - geometry().size();
+        size = size.boundedTo(room.size() - frameExtra);
+    }
+    resize(size);
 }
 
 // ---- document commands ----

@@ -24,7 +24,7 @@ fi
 
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "No display found: starting Qarlo under a virtual X server (xvfb-run)." >&2
-  exec_prefix=(xvfb-run -a)
+  exec_prefix=(xvfb-run -a -s "-screen 0 1600x1200x24")
 else
   exec_prefix=()
 fi
