@@ -1,7 +1,11 @@
 #include "ListBox.h"
 
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QMouseEvent>
+
+#include <algorithm>
+#include <iterator>
 
 namespace qarlo {
 
@@ -49,6 +53,28 @@ void ListBox::mousePressEvent(QMouseEvent* event) {
     // picked a row: the handler still runs.
     if (!notified && programmatic == 0) emit selChange();
     notified = false;
+}
+
+void ListBox::keyPressEvent(QKeyEvent* event) {
+    static constexpr int navigation[] = {Qt::Key_Home, Qt::Key_End,    Qt::Key_Up,
+                                         Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown};
+    const bool navigates = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+                           count() > 0 &&
+                           std::find(std::begin(navigation), std::end(navigation), event->key()) !=
+                               std::end(navigation);
+    if (!navigates || GetCurSel() != -1) {
+        QListWidget::keyPressEvent(event);
+        return;
+    }
+    // Without a selection the caret rests on the first row, as after a reset of the platform's
+    // list box; a key that does not move it away still picks the row it stays on.
+    if (!currentIndex().isValid()) {
+        ProgramScope scope(programmatic);
+        setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    }
+    QListWidget::keyPressEvent(event);
+    if (GetCurSel() == -1 && currentRow() >= 0)
+        setCurrentRow(currentRow(), QItemSelectionModel::ClearAndSelect);
 }
 
 QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index,

@@ -26,6 +26,8 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    // The navigation keys pick the row they land on, also when no row was selected before.
+    void keyPressEvent(QKeyEvent* event) override;
     // The user cannot clear the selection: Ctrl with a click or Space on the selected row picks
     // it again instead, as the platform's list box does.
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,

@@ -1,6 +1,8 @@
 // Picking a code type and a code in each direction, checked against flags and code bytes.
 #include "EditorFixture.h"
 
+#include <QApplication>
+
 namespace qarlo::test {
 namespace {
 
@@ -92,6 +94,33 @@ TEST_P(CodeSelectionTest, CodeBytesOfTheDcsAndToneRows) {
     QTest::keyClick(types(), Qt::Key_Down);
     EXPECT_EQ(selectedText(types()), U("无"));
     EXPECT_EQ(flags(), 0);
+}
+
+// A type pick leaves the code table without a selection; reached with Tab, the navigation keys
+// pick the row they land on (the caret rests on the first) and store its code.
+TEST_P(CodeSelectionTest, NavigationKeysPickARowAlsoWhenNoneIsSelected) {
+    const struct {
+        std::vector<Qt::Key> keys;
+        const char* picked; // "" for a row past the second
+    } cases[] = {
+        {{Qt::Key_Home}, "67"},   {{Qt::Key_Home, Qt::Key_Down}, "71.9"},
+        {{Qt::Key_Down}, "71.9"}, {{Qt::Key_Up}, "67"},
+        {{Qt::Key_PageUp}, "67"}, {{Qt::Key_End}, "250.3"},
+        {{Qt::Key_PageDown}, ""},
+    };
+    for (const auto& c : cases) {
+        doc.record(2)[GetParam().codeOffset] = 30;
+        clickRowWithText(types(), "QT");
+        QTest::keyClick(types(), Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), table());
+        QSignalSpy picks(table(), &ListBox::selChange);
+        for (Qt::Key key : c.keys)
+            QTest::keyClick(table(), key);
+        const int row = table()->GetCurSel();
+        EXPECT_EQ(picks.count(), qsizetype(c.keys.size())) << c.picked;
+        EXPECT_EQ(code(), row) << c.picked;
+        EXPECT_TRUE(*c.picked ? selectedText(table()) == c.picked : row > 1) << c.picked;
+    }
 }
 
 // The code byte follows the type the flags give, whatever the table list holds.
