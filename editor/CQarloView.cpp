@@ -6,6 +6,7 @@
 #include "memory/Signalling.h"
 #include "memory/Units.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -234,6 +235,10 @@ void CQarloView::connectHandlers() {
             Qt::DirectConnection);
     connect(&radioLink, &RadioLink::writeCheckFailed, this, &CQarloView::OnWriteCheckFailed,
             Qt::DirectConnection);
+    // A read that failed gives the form back as well.
+    connect(
+        &radioLink, &RadioLink::transferFinished, this, [this] { holdForm(false); },
+        Qt::DirectConnection);
 }
 
 bool CQarloView::UpdateData(bool saveAndValidate) {
@@ -592,15 +597,34 @@ void CQarloView::OnSelchangeRxCodeTable() {
 
 void CQarloView::OnRadioRead() {
     radioLink.OnRadioRead();
+    // The image will overwrite the form: anything typed meanwhile would be lost.
+    if (radioLink.TransferMode() == RadioLink::MODE_READ) holdForm(true);
 }
 void CQarloView::OnRadioWrite() {
     radioLink.OnRadioWrite();
 }
 void CQarloView::OnClose() {
     radioLink.OnClose();
+    holdForm(false);
+}
+
+void CQarloView::holdForm(bool hold) {
+    if (hold == formHeld) return;
+    formHeld = hold;
+    if (hold) {
+        QWidget* focused = QApplication::focusWidget();
+        focusBeforeHold = isAncestorOf(focused) ? focused : nullptr;
+        setEnabled(false);
+        return;
+    }
+    setEnabled(true);
+    // The keyboard comes back where it was, for a user who works without the mouse.
+    if (focusBeforeHold && focusBeforeHold->isEnabled()) focusBeforeHold->setFocus();
+    focusBeforeHold = nullptr;
 }
 
 void CQarloView::OnReadComplete() {
+    holdForm(false);
     currentChannel = 0;
     document.selectedChannel = 0;
     channelList->SetCurSel(0);

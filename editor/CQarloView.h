@@ -9,6 +9,7 @@
 #include "memory/CQarloDoc.h"
 #include "radio/RadioLink.h"
 
+#include <QPointer>
 #include <QSize>
 #include <QString>
 #include <QWidget>
@@ -125,6 +126,8 @@ private:
     void connectHandlers();
     void OnReadComplete();
     void OnWriteCheckFailed(int channel);
+    // While a read runs the form takes no input; the focus returns where it was afterwards.
+    void holdForm(bool hold);
     void showSignalling(Side side, std::uint8_t flags, std::uint8_t code);
     void onCodeTypePicked(Side side);
     void onCodeTablePicked(Side side);
@@ -138,6 +141,8 @@ private:
     RadioLink& radioLink;
     DataExchange exchange;
     DialogUnits units;
+    bool formHeld = false;
+    QPointer<QWidget> focusBeforeHold;
 };
 
 } // namespace qarlo

@@ -3,6 +3,8 @@
 
 #include "radio/RadioImage.h"
 
+#include <QApplication>
+
 #include "../radio/FakeRadio.h"
 
 #include <tuple>
@@ -121,6 +123,39 @@ TEST_F(EditorTest, ChannelsProgrammedInTheFormSurviveAWriteAndARead) {
     EXPECT_EQ(signalling(false), QStringList({"QT", "38", "88.5"}));
     EXPECT_EQ(signalling(true), QStringList({"DQT", "166", "023I"}));
     EXPECT_EQ(selectedText(view->bandwidthList) + view->squelchEdit->text(), "12.5KHz5");
+}
+
+// What is typed while a read runs could only be overwritten by the image: the form takes nothing
+// until the read ends, however it ends, and the keyboard is then back in its edit. A write
+// leaves the form editable.
+TEST_F(EditorTest, AReadHoldsTheFormUntilItEnds) {
+    FakeRadio radio;
+    ASSERT_TRUE(radio.ok());
+    radio.image = QByteArray(256, '\0');
+    link->setTimeScale(0.2);
+    QSignalSpy finished(link.get(), &RadioLink::transferFinished);
+    const struct {
+        bool read, answers, portThere, held;
+    } cases[] = {
+        {true, true, true, true},   // read
+        {true, false, true, true},  // a radio that never answers
+        {true, true, false, false}, // no port: over before it began
+        {false, true, true, false}, // write
+    };
+    for (const auto& c : cases) {
+        makeValid(doc);
+        doc.portName = c.portThere ? radio.path.toStdString() : "/dev/qarlo-no-such-port";
+        radio.handshakeReply = c.answers ? bytes({0xFF, 0x11, 0x51, 0x02}) : QByteArray();
+        typeInto(view->rxFreqEdit, "431");
+        finished.clear();
+        c.read ? view->OnRadioRead() : view->OnRadioWrite();
+        EXPECT_EQ(view->isEnabled(), !c.held);
+        QTest::keyClicks(view->rxFreqEdit, ".1");
+        EXPECT_EQ(doc.rxFreq(0), c.held ? 43100000 : 43110000);
+        ASSERT_TRUE(!finished.isEmpty() || finished.wait(5000));
+        EXPECT_TRUE(view->isEnabled());
+        EXPECT_EQ(QApplication::focusWidget(), view->rxFreqEdit);
+    }
 }
 
 // Once a read has decoded the image, channel 0 is current in the form and in both lists (the
