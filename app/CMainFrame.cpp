@@ -496,8 +496,8 @@ bool CMainFrame::DoSave(const QString& file) {
     recent.add(docManager.pathName());
     recent.save();
     RebuildRecentFileMenu();
-    // Saving rebuilt the programmed list; the form follows it.
-    formView->RefillProgrammedList();
+    // Saving rebuilt the programmed list and marked it stale: its list box is refilled at the
+    // next channel shown, with the position that channel gives it.
     return true;
 }
 

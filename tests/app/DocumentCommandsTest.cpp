@@ -122,6 +122,36 @@ TEST_F(DocumentCommandsTest, SaveAsNamesTheDocumentAndSaveWritesTheSameFile) {
     EXPECT_EQ(ReadAll(saved), FileBytes(doc()));
 }
 
+// Saving rebuilds the programmed list and leaves its list box to the next channel shown, so the
+// selection never stands on another channel than the form's.
+TEST_F(DocumentCommandsTest, SaveLeavesTheProgrammedSelectionToTheNextChannelShown) {
+    ASSERT_TRUE(Start({WriteDoc(QStringLiteral("saved.q02"), ProgrammedDoc({2, 5, 9}))}));
+    frame().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame()));
+    const auto click = [](ListBox* list, int row) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(row)).center());
+    };
+    const auto selected = [this] {
+        return view().programmedList->GetText(view().programmedList->GetCurSel());
+    };
+    click(view().programmedList, 1); // 06频道
+    view().rxFreqEdit->selectAll();
+    QTest::keyClicks(view().rxFreqEdit, QStringLiteral("4")); // 4 MHz: no longer programmed
+    EXPECT_EQ(ListedChannels(), (std::vector<int>{2, 9}));
+    EXPECT_EQ(selected(), QString());
+
+    QTest::keyClick(view().rxFreqEdit, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(doc().IsModified());
+    EXPECT_EQ(view().currentChannel, 5);
+    EXPECT_EQ(selected(), QString()); // not "10频道" while the form shows channel 06
+    EXPECT_EQ(doc().listRefillPending, -1);
+    click(view().channelList, 9);
+    EXPECT_EQ(ListedChannels(), (std::vector<int>{2, 9}));
+    EXPECT_EQ(selected(), QStringLiteral("10频道"));
+    EXPECT_EQ(doc().listRefillPending, 1);
+}
+
 TEST_F(DocumentCommandsTest, CsvExportAndImportFromTheFileMenu) {
     ASSERT_TRUE(Start({WriteDoc(QStringLiteral("csv.q02"), ProgrammedDoc({1, 4}))}));
     const QByteArray header(CSV_HEADER.data(), static_cast<qsizetype>(CSV_HEADER.size()));
