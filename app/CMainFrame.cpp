@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -86,7 +87,11 @@ CMainFrame::CMainFrame(CQarloDoc& doc, RecentFileList& recentFiles, QWidget* par
     scroller->setFrameShape(QFrame::NoFrame);
     scroller->setWidgetResizable(false);
     scroller->setWidget(formView);
+    // Tab and Shift+Tab go round the form's controls only.
+    scroller->setFocusPolicy(Qt::NoFocus);
     setCentralWidget(scroller);
+    // A new frame starts as large as the screen allows; fitting it to the form shrinks it.
+    if (const QScreen* shown = screen()) resize(shown->availableGeometry().size());
 
     createMenus();
     createToolBar();
@@ -399,19 +404,18 @@ void CMainFrame::RebuildRecentFileMenu() {
 }
 
 void CMainFrame::ResizeParentToFit() {
-    const QSize form = formView->formSizeHint();
-    int height = form.height() + menuBar()->sizeHint().height();
-    if (!statusBar()->isHidden()) height += statusBar()->sizeHint().height();
-    if (!mainToolBar->isHidden() && toolBarArea(mainToolBar) == Qt::TopToolBarArea)
-        height += mainToolBar->sizeHint().height();
-    QSize size(qMax(form.width(), menuBar()->sizeHint().width()), height);
-    // Shrunk to the screen, never grown past the form: the rest scrolls.
+    if (isMaximized() || isFullScreen()) return;
+    // The pane's size for the frame's present size tells what menu, bars and borders take.
+    layout()->invalidate();
+    layout()->activate();
+    const QSize pane = centralWidget()->size();
+    // Shrunk to the form, never grown: a side already shorter than the form's keeps its length.
+    QSize fitted = size() - pane + pane.boundedTo(formView->formSizeHint());
     if (const QScreen* shown = screen()) {
-        const QRect room = shown->availableGeometry();
-        const QSize frameExtra = frameGeometry().size() - geometry().size();
-        size = size.boundedTo(room.size() - frameExtra);
+        const QSize decorations = frameGeometry().size() - geometry().size();
+        fitted = fitted.boundedTo(shown->availableGeometry().size() - decorations);
     }
-    resize(size);
+    resize(fitted);
 }
 
 // ---- document commands ----
@@ -432,6 +436,7 @@ bool CMainFrame::SaveModified() {
 void CMainFrame::NewDocumentNow() {
     docManager.NewDocument();
     formView->OnInitialUpdate();
+    ResizeParentToFit();
     RefreshCaption();
 }
 
@@ -465,7 +470,10 @@ bool CMainFrame::OpenDocumentFile(const QString& file) {
     recent.save();
     RebuildRecentFileMenu();
     // A bad file has left a new document behind: the form must show it, not the old one.
-    if (result.ok() || result.error == FileError::InvalidFormat) formView->OnInitialUpdate();
+    if (result.ok() || result.error == FileError::InvalidFormat) {
+        formView->OnInitialUpdate();
+        ResizeParentToFit();
+    }
     RefreshCaption();
     return result.ok();
 }

@@ -1,6 +1,7 @@
 // One QApplication, offscreen, with settings and data in a private folder so a run never reads or
 // changes the user's recent files or backups.
 #include <QApplication>
+#include <QFile>
 #include <QPointer>
 #include <QSettings>
 #include <QStandardPaths>
@@ -12,12 +13,25 @@
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir home;
     if (!home.isValid()) return 2;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
     qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
     QStandardPaths::setTestModeEnabled(true);
+    // Offscreen, a laptop's 1366 x 768 screen at 96 dpi, the smallest the whole window must fit,
+    // and beside it one of 800 x 600 that it cannot fit.
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.isEmpty() || platform == "offscreen") {
+        QFile screen(home.filePath(QStringLiteral("screen.json")));
+        if (!screen.open(QIODevice::WriteOnly)) return 2;
+        screen.write(R"({"screens": [
+            {"name": "laptop", "x": 0, "y": 0, "width": 1366, "height": 768,
+             "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1},
+            {"name": "small", "x": 1366, "y": 0, "width": 800, "height": 600,
+             "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+        screen.close();
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screen.fileName()));
+    }
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        home.filePath(QStringLiteral("settings")));
     QApplication app(argc, argv);

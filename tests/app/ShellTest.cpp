@@ -40,6 +40,75 @@ TEST_F(ShellTest, StartsUntitledAtChannelOneWithCom1Checked) {
     EXPECT_LE(frame().height(), room.height());
 }
 
+// New and Open fit the frame to the form again as start-up does: each side shrunk to the form's,
+// never grown, never past the screen the frame is on.
+TEST_F(ShellTest, NewAndOpenFitTheFrameToTheFormAgain) {
+    ASSERT_TRUE(Start());
+    const QSize fitted = frame().size();
+    const QSize borders = frame().frameGeometry().size() - fitted;
+    const QString file = WriteDoc(QStringLiteral("fit.q02"), ProgrammedDoc({1}));
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    QScreen* small = screens.back(); // 800 x 600 beside the laptop's screen
+    ASSERT_EQ(small->availableGeometry().size(), QSize(800, 600));
+    const struct {
+        QScreen* screen;
+        QSize before;
+        bool open;
+        QSize after;
+    } cases[] = {
+        {screens.front(), {1366, 768}, false, fitted},
+        {screens.front(), {1366, 768}, true, fitted},
+        {screens.front(), {900, 500}, true, {900, 500}},
+        {screens.front(), {1200, 500}, false, {fitted.width(), 500}},
+        {small, {1366, 768}, false, QSize(800, 600) - borders},
+    };
+    for (const auto& c : cases) {
+        frame().setScreen(c.screen);
+        frame().resize(c.before);
+        if (c.open) {
+            EXPECT_TRUE(frame().OpenDocumentFile(file));
+        } else {
+            frame().OnFileNew();
+        }
+        EXPECT_EQ(frame().size(), c.after) << c.before.width() << " " << c.open;
+    }
+}
+
+// From the band-low edit Tab visits the form's 15 controls in template order and comes back to
+// the first; Shift+Tab goes the other way. Nothing else in the window takes a stop.
+TEST_F(ShellTest, TabGoesRoundTheFormsControlsOnly) {
+    ASSERT_TRUE(Start());
+    frame().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame()));
+    const QStringList order = {"IDC_TOT",
+                               "IDC_CHANNEL_LIST",
+                               "IDC_RX_FREQ",
+                               "IDC_SQUELCH",
+                               "IDC_RX_CODE_TYPE",
+                               "IDC_RX_CODE_TABLE",
+                               "IDC_COPY_RX_TO_TX",
+                               "IDC_TX_FREQ",
+                               "IDC_TX_CODE_TYPE",
+                               "IDC_TX_CODE_TABLE",
+                               "IDC_COPY_TX_TO_RX",
+                               "IDC_BAND_HIGH",
+                               "IDC_PROGRAMMED_LIST",
+                               "IDC_BANDWIDTH",
+                               "IDC_BAND_LOW"};
+    QStringList backwards(order.rbegin() + 1, order.rend());
+    backwards << "IDC_BAND_LOW";
+    for (const auto& [modifier, expected] :
+         {std::pair{Qt::NoModifier, order}, std::pair{Qt::ShiftModifier, backwards}}) {
+        view().bandLowEdit->setFocus();
+        QStringList visited;
+        for (int i = 0; i < 15 && QApplication::focusWidget(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, modifier);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        EXPECT_EQ(visited, expected);
+    }
+}
+
 TEST_F(ShellTest, MenusAndAcceleratorsItemForItem) {
     ASSERT_TRUE(Start());
     const QStringList expected[] = {
