@@ -1,37 +1,21 @@
 #include "CAboutDlg.h"
 
-#include <QFontMetrics>
+#include "editor/DialogUnits.h"
+
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 
 namespace qarlo {
 
-namespace {
-// Dialog units to pixels from the dialog font, as the platform lays out a dialog template.
-struct DluScale {
-    int baseX;
-    int baseY;
-    int x(int du) const { return du * baseX / 4; }
-    int y(int du) const { return du * baseY / 8; }
-    QRect rect(int left, int top, int width, int height) const {
-        return {x(left), y(top), x(width), y(height)};
-    }
-};
-} // namespace
-
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("关于 qarlo"));
     setModal(true);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    // 宋体 9 pt where it exists, else whatever CJK face the system substitutes.
-    QFont font(QStringLiteral("SimSun"), 9);
-    font.setFamilies(
-        {QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"), font.defaultFamily()});
-    setFont(font);
-    const QFontMetrics metrics(font);
-    const DluScale dlu{qMax(1, metrics.averageCharWidth()), qMax(1, metrics.height())};
+    // 宋体 9 pt like the form, and laid out in the form's dialog units.
+    setFont(FormFont());
+    const DialogUnits dlu(font());
 
     iconLabel = new QLabel(this);
     iconLabel->setObjectName(QStringLiteral("IDR_MAINFRAME"));

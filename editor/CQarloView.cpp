@@ -14,6 +14,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QStyleOptionButton>
+#include <QStyleOptionFrame>
 
 #include <algorithm>
 #include <string_view>
@@ -52,6 +53,32 @@ protected:
                                        QPalette::ButtonText));
         painter.drawText(rect().adjusted(2, 2, -2, -2), Qt::AlignCenter | Qt::TextWrapAnywhere,
                          text());
+    }
+};
+
+// A group box as the form's template draws one: the top line of the frame runs through the
+// middle of the centred caption, which interrupts it.
+class CaptionedFrame : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QFontMetrics metrics(font());
+        const int pad = metrics.horizontalAdvance(QLatin1Char(' '));
+        QRect caption(0, 0, metrics.horizontalAdvance(title()) + 2 * pad, metrics.height());
+        caption.moveLeft((width() - caption.width()) / 2);
+
+        QStyleOptionFrame frame;
+        frame.initFrom(this);
+        frame.rect = rect().adjusted(0, metrics.height() / 2, 0, 0);
+        frame.lineWidth = 1;
+        painter.setClipRegion(QRegion(rect()).subtracted(caption));
+        style()->drawPrimitive(QStyle::PE_FrameGroupBox, &frame, &painter, this);
+        painter.setClipping(false);
+        style()->drawItemText(&painter, caption, Qt::AlignCenter, palette(), isEnabled(), title(),
+                              QPalette::WindowText);
     }
 };
 
@@ -120,7 +147,7 @@ void CQarloView::createControls() {
         frames.push_back(l);
     };
     auto group = [&](const char* text, int x, int y, int cx, int cy) {
-        auto* g = new QGroupBox(QString::fromUtf8(text), this);
+        auto* g = new CaptionedFrame(QString::fromUtf8(text), this);
         g->setAlignment(Qt::AlignHCenter);
         g->setFocusPolicy(Qt::NoFocus);
         place(g, nullptr, x, y, cx, cy);
@@ -136,7 +163,7 @@ void CQarloView::createControls() {
     squelchEdit->setReadOnly(true);
     squelchSpin = new SpinButtonCtrl(this);
     place(squelchSpin, "IDC_SQUELCH_SPIN", 351, 151, 12, 11);
-    squelchSpin->SetBuddy(squelchEdit);
+    squelchSpin->SetBuddy(squelchEdit, SpinButtonCtrl::Align::Right);
     rxCodeTypeList = list("IDC_RX_CODE_TYPE", 200, 259, 36, 29);
     rxCodeTableList = list("IDC_RX_CODE_TABLE", 253, 259, 46, 110);
     copyRxToTxButton = new MultiLineButton(QStringLiteral("复制到==>"), this);

@@ -30,8 +30,10 @@ QRect DialogUnits::rect(int left, int top, int width, int height) const {
 
 QFont FormFont() {
     QFont font;
-    font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"),
-                      QStringLiteral("Noto Serif CJK SC")});
+    // Named first: Debian's Song face has SimSun's 9 pt metrics (6 x 12 px dialog base units),
+    // and setFamilies takes the first family installed without consulting fontconfig's aliases.
+    font.setFamilies({QStringLiteral("AR PL UMing CN"), QStringLiteral("SimSun"),
+                      QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Serif CJK SC")});
     font.setPointSize(9);
     return font;
 }

@@ -26,7 +26,7 @@ private:
     static int scale(int du, int base, int divisor);
 };
 
-// The form's font: SimSun 9 pt, or the nearest CJK font this machine has.
+// The form's font: SimSun 9 pt, its Song equal "AR PL UMing CN", or another CJK font.
 QFont FormFont();
 
 } // namespace qarlo

@@ -33,12 +33,17 @@ void SpinButtonCtrl::resizeEvent(QResizeEvent* event) {
     down->setGeometry(0, top, width(), h - top);
 }
 
-void SpinButtonCtrl::SetBuddy(QLineEdit* edit) {
+void SpinButtonCtrl::SetBuddy(QLineEdit* edit, Align align) {
     if (buddy) buddy->removeEventFilter(this);
     buddy = edit;
-    if (buddy) {
-        buddy->installEventFilter(this);
-        showPos();
+    if (!buddy) return;
+    buddy->installEventFilter(this);
+    showPos();
+    if (align == Align::Right && buddy->parentWidget() == parentWidget()) {
+        QRect narrowed = buddy->geometry();
+        narrowed.setWidth(std::max(0, narrowed.width() - width()));
+        buddy->setGeometry(narrowed);
+        setGeometry(narrowed.right() + 1, narrowed.top(), width(), narrowed.height());
     }
 }
 

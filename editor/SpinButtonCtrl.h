@@ -15,8 +15,11 @@ class SpinButtonCtrl : public QWidget {
 public:
     explicit SpinButtonCtrl(QWidget* parent = nullptr);
 
-    // The buddy shows the position; the arrow keys in it step the control.
-    void SetBuddy(QLineEdit* edit);
+    enum class Align { None, Right };
+    // The buddy shows the position; the arrow keys in it step the control. Aligned right, the
+    // control moves to the buddy's right edge, takes the buddy's height, and the buddy gives up
+    // the control's width, as the platform places an "align right, auto buddy" up-down control.
+    void SetBuddy(QLineEdit* edit, Align align = Align::None);
     QLineEdit* GetBuddy() const { return buddy; }
     void SetRange(int lower, int upper);
     int lower() const { return low; }

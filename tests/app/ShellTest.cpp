@@ -33,11 +33,23 @@ TEST_F(ShellTest, StartsUntitledAtChannelOneWithCom1Checked) {
     EXPECT_EQ(view().totEdit->text(), QStringLiteral("5"));
     EXPECT_EQ(frame().messagePaneText(), QStringLiteral("就绪"));
     EXPECT_TRUE(messages.empty());
-    // The form keeps its size and scrolls; the frame never outgrows the screen.
-    EXPECT_EQ(view().size(), view().formSizeHint());
+}
+
+// Form 101 in the Song face is 1038 x 666 px: with menu, toolbar and status bar the whole window
+// fits a laptop's 1366 x 768 screen, every control in sight without scrolling.
+TEST_F(ShellTest, TheWholeFormIsInSightOnA1366By768Screen) {
+    ASSERT_TRUE(Start());
     const QSize room = frame().screen()->availableGeometry().size();
-    EXPECT_LE(frame().width(), room.width());
-    EXPECT_LE(frame().height(), room.height());
+    ASSERT_GE(room.width(), 1366) << "the tests' screen is 1366 x 768 or larger";
+    ASSERT_GE(room.height(), 768);
+    EXPECT_EQ(view().size(), QSize(1038, 666));
+    EXPECT_LE(frame().frameGeometry().width(), 1366);
+    EXPECT_LE(frame().frameGeometry().height(), 768);
+    const QRect pane = frame().centralWidget()->geometry();
+    for (const QWidget* control : view().findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const QRect shown(control->mapTo(&frame(), QPoint(0, 0)), control->size());
+        EXPECT_TRUE(pane.contains(shown)) << control->objectName().toStdString();
+    }
 }
 
 // New and Open fit the frame to the form again as start-up does: each side shrunk to the form's,
@@ -291,6 +303,9 @@ TEST_F(ShellTest, AboutBoxFromTheHelpMenu) {
         EXPECT_TRUE(box->okButton->isDefault());
         EXPECT_FALSE(box->iconLabel->pixmap().isNull());
         EXPECT_FALSE(box->noteLabel->text().isEmpty());
+        // 235 x 55 dialog units and "确定" at 178, 7, 50 x 14 in the form's 1.5 px units.
+        EXPECT_EQ(box->size(), QSize(353, 83));
+        EXPECT_EQ(box->okButton->geometry(), QRect(267, 11, 75, 21));
         box->okButton->click();
     });
     frame().action(ID_APP_ABOUT)->trigger();

@@ -77,14 +77,15 @@ TEST(DialogUnitsTest, MapsAsThePlatformDoes) {
     EXPECT_EQ(du.size(692, 444), QSize(1211, 944));
 }
 
-TEST(DialogUnitsTest, FormFontIsAvailableWithChineseGlyphs) {
+// The Song face of fonts-arphic-uming has SimSun's 9 pt metrics; without it the form is drawn
+// at another size.
+TEST(DialogUnitsTest, FormFontIsTheSongFaceWithSimSunsMetrics) {
     const QFont font = FormFont();
-    const QFontInfo info(font);
-    EXPECT_TRUE(info.family().contains("SimSun") || info.family().contains("CJK"))
-        << info.family().toStdString();
-    const QFontMetrics metrics(font);
-    EXPECT_TRUE(metrics.inFont(QChar(0x9891))); // 频
-    EXPECT_GT(DialogUnits(font).baseX * DialogUnits(font).baseY, 0);
+    EXPECT_EQ(QFontInfo(font).family().toStdString(), "AR PL UMing CN");
+    EXPECT_EQ(QFontInfo(font).pointSize(), 9);
+    EXPECT_TRUE(QFontMetrics(font).inFont(QChar(0x9891))); // 频
+    const DialogUnits du(font);
+    EXPECT_EQ(std::pair(du.baseX, du.baseY), std::pair(6, 12));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "EditorFixture.h"
 
 #include <QApplication>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 
@@ -27,26 +28,28 @@ TEST_F(EditorTest, StartUpShowsChannelZeroOfANewDocument) {
     EXPECT_FALSE(doc.IsModified());
 }
 
+// With the Song face's 6 x 12 px base units a dialog unit is 1.5 px either way, halves rounded
+// up: these rectangles are worked out by hand from the template.
 TEST_F(EditorTest, EveryControlAndCaptionOfTheTemplateInTabOrder) {
-    const DialogUnits du(FormFont());
     const struct {
         const char* name;
         int x, y, w, h;
     } controls[] = {
-        {"IDC_BAND_LOW", 190, 99, 30, 16},        {"IDC_TOT", 190, 139, 30, 16},
-        {"IDC_CHANNEL_LIST", 417, 74, 45, 97},    {"IDC_RX_FREQ", 202, 224, 50, 16},
-        {"IDC_SQUELCH", 327, 149, 32, 17},        {"IDC_SQUELCH_SPIN", 351, 151, 12, 11},
-        {"IDC_RX_CODE_TYPE", 200, 259, 36, 29},   {"IDC_RX_CODE_TABLE", 253, 259, 46, 110},
-        {"IDC_COPY_RX_TO_TX", 337, 224, 22, 56},  {"IDC_TX_FREQ", 442, 224, 50, 16},
-        {"IDC_TX_CODE_TYPE", 442, 259, 35, 31},   {"IDC_TX_CODE_TABLE", 493, 259, 45, 110},
-        {"IDC_COPY_TX_TO_RX", 337, 309, 22, 56},  {"IDC_BAND_HIGH", 235, 99, 30, 16},
-        {"IDC_PROGRAMMED_LIST", 497, 76, 45, 97}, {"IDC_BANDWIDTH", 327, 99, 48, 21},
+        {"IDC_BAND_LOW", 285, 149, 45, 24},         {"IDC_TOT", 285, 209, 45, 24},
+        {"IDC_CHANNEL_LIST", 626, 111, 68, 146},    {"IDC_RX_FREQ", 303, 336, 75, 24},
+        {"IDC_SQUELCH", 491, 224, 30, 26},          {"IDC_SQUELCH_SPIN", 521, 224, 18, 26},
+        {"IDC_RX_CODE_TYPE", 300, 389, 54, 44},     {"IDC_RX_CODE_TABLE", 380, 389, 69, 165},
+        {"IDC_COPY_RX_TO_TX", 506, 336, 33, 84},    {"IDC_TX_FREQ", 663, 336, 75, 24},
+        {"IDC_TX_CODE_TYPE", 663, 389, 53, 47},     {"IDC_TX_CODE_TABLE", 740, 389, 68, 165},
+        {"IDC_COPY_TX_TO_RX", 506, 464, 33, 84},    {"IDC_BAND_HIGH", 353, 149, 45, 24},
+        {"IDC_PROGRAMMED_LIST", 746, 114, 68, 146}, {"IDC_BANDWIDTH", 491, 149, 72, 32},
     };
+    EXPECT_EQ(QFontInfo(view->font()).family(), "AR PL UMing CN");
     view->bandLowEdit->setFocus();
     for (const auto& c : controls) {
         auto* w = view->findChild<QWidget*>(c.name);
         ASSERT_NE(w, nullptr) << c.name;
-        EXPECT_EQ(w->geometry(), du.rect(c.x, c.y, c.w, c.h)) << c.name;
+        EXPECT_EQ(w->geometry(), QRect(c.x, c.y, c.w, c.h)) << c.name;
         // Group boxes and labels lie beneath and let the clicks through.
         const QWidget* hit = view->childAt(w->geometry().center());
         EXPECT_TRUE(hit == w || w->isAncestorOf(hit)) << c.name;
@@ -55,16 +58,42 @@ TEST_F(EditorTest, EveryControlAndCaptionOfTheTemplateInTabOrder) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), w) << c.name;
     }
-    EXPECT_EQ(view->formSizeHint(), du.size(692, 444));
+    EXPECT_EQ(view->formSizeHint(), QSize(1038, 666));
     EXPECT_EQ(view->copyRxToTxButton->text() + view->copyTxToRxButton->text(),
               U("复制到==>复制到<=="));
 
     QStringList labels, groups;
-    for (const QLabel* l : view->findChildren<QLabel*>())
+    for (const QLabel* l : view->findChildren<QLabel*>()) {
         labels << l->text();
-    for (const QGroupBox* g : view->findChildren<QGroupBox*>()) {
+        if (l->text() == U("静噪等级")) {
+            EXPECT_EQ(l->geometry(), QRect(491, 201, 66, 17));
+        }
+    }
+    for (QGroupBox* g : view->findChildren<QGroupBox*>()) {
         groups << g->title();
-        EXPECT_EQ(g->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+        if (g->title() == U("频道功能")) {
+            EXPECT_EQ(g->geometry(), QRect(468, 89, 113, 180));
+        }
+        // The frame's top line runs through the middle of the centred caption: the caption's ink
+        // lies above the line and below it.
+        const QImage image = g->grab().toImage();
+        const auto inked = [&](int x, int y) { return image.pixel(x, y) != image.pixel(0, 0); };
+        int line = 0, left = image.width(), right = -1;
+        bool below = false;
+        while (line < image.height() - 1 && !inked(4, line))
+            ++line;
+        for (int y = 0; y < std::min(line + 12, image.height()); ++y) {
+            for (int x = 8; x < image.width() - 8; ++x) {
+                if (!inked(x, y) || y == line) continue;
+                if (y < line) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+                if (y > line && x >= left && x <= right) below = true;
+            }
+        }
+        EXPECT_TRUE(below && right >= 0) << g->title().toStdString();
+        EXPECT_LE(std::abs(left + right - image.width() + 1), 2) << g->title().toStdString();
     }
     EXPECT_EQ(labels.join('|'), U("编码表|级|编码表|分|MHz|MHz|频    率|静噪等级|频   率|TOT限时|"
                                   "频  段|编码类型|编码类型|(QT/DQT)|(QT/DQT)|到|MHz|频道宽/窄"));
