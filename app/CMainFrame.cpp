@@ -25,7 +25,6 @@
 #include <QPixmap>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
@@ -312,9 +311,6 @@ void CMainFrame::installDefaultDialogs() {
         QMessageBox box(QMessageBox::Question, AppName(),
                         QStringLiteral("是否保存对 %1 的更改？").arg(title),
                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
-        box.button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
-        box.button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
-        box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
         box.setDefaultButton(QMessageBox::Yes);
         switch (box.exec()) {
         case QMessageBox::Yes:

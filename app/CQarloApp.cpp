@@ -4,6 +4,8 @@
 #include "app/CMainFrame.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace qarlo {
 
@@ -11,7 +13,18 @@ CQarloApp::CQarloApp() = default;
 
 CQarloApp::~CQarloApp() = default;
 
+void CQarloApp::InstallQtTranslations() {
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char* name : {"qtbase_zh_CN", "qtserialport_zh_CN"}) {
+        auto translator = std::make_unique<QTranslator>();
+        if (!translator->load(QString::fromLatin1(name), folder)) continue;
+        QCoreApplication::installTranslator(translator.get());
+        translators.push_back(std::move(translator));
+    }
+}
+
 bool CQarloApp::InitInstance(const QStringList& arguments) {
+    InstallQtTranslations();
     // The settings key: the recent-file list lives under it.
     QCoreApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
     QCoreApplication::setApplicationName(AppName());

@@ -9,6 +9,9 @@
 #include <QStringList>
 
 #include <memory>
+#include <vector>
+
+class QTranslator;
 
 namespace qarlo {
 
@@ -30,6 +33,10 @@ public:
     CMainFrame* mainFrame() { return frame.get(); }
 
 private:
+    // Qt's own dialogs, context menus and error reasons in the interface's language.
+    void InstallQtTranslations();
+
+    std::vector<std::unique_ptr<QTranslator>> translators; // removed from the run with us
     CQarloDoc doc;
     RecentFileList recent{MAX_RECENT_FILES};
     std::unique_ptr<CMainFrame> frame;

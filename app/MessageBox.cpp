@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTimer>
 
 #include <cstdio>
@@ -15,7 +14,6 @@ namespace qarlo {
 void ShowMessageBox(const QString& text) {
     QMessageBox box(QMessageBox::Warning, AppName(), text, QMessageBox::Ok,
                     QApplication::activeWindow());
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     // For runs without anyone at the screen (tests of the built program): the box still comes
     // up, its text goes to stderr, and it is answered with OK at once.
     if (!qEnvironmentVariableIsEmpty("QARLO_ACCEPT_MESSAGES")) {

@@ -73,6 +73,7 @@ protected:
         app = std::make_unique<CQarloApp>();
         const bool ok = app->InitInstance(arguments);
         CMainFrame::Dialogs& d = frame().dialogs;
+        builtIn = d;
         frame().setBackupFolder(dir.filePath(QStringLiteral("backups")));
         d.askSaveChanges = [this](const QString& title) {
             questions.push_back(title);
@@ -109,6 +110,7 @@ protected:
 
     QTemporaryDir dir;
     std::unique_ptr<CQarloApp> app;
+    CMainFrame::Dialogs builtIn; // the frame's own dialogs, replaced by recorders for the tests
     std::vector<QString> messages;
     std::vector<QString> questions;
     std::vector<QString> suggestedNames;

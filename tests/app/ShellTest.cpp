@@ -8,10 +8,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QSerialPort>
 #include <QSet>
 #include <QStatusBar>
 #include <QTest>
@@ -119,6 +121,28 @@ TEST_F(ShellTest, TabGoesRoundTheFormsControlsOnly) {
         }
         EXPECT_EQ(visited, expected);
     }
+}
+
+// Qt's own texts speak Chinese: the save question's buttons (no longer relabelled by hand), an
+// edit's context menu, a serial port's reason.
+TEST_F(ShellTest, QtsOwnDialogsMenusAndReasonsAreInChinese) {
+    ASSERT_TRUE(Start());
+    QStringList buttons;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        for (const QAbstractButton* button : box->buttons())
+            buttons << button->text();
+        box->button(QMessageBox::Cancel)->click();
+    });
+    EXPECT_EQ(builtIn.askSaveChanges(QStringLiteral("无标题")), CMainFrame::SaveAnswer::Cancel);
+    buttons.sort();
+    EXPECT_EQ(buttons, (QStringList{"取消", "否(&N)", "是(&Y)"}));
+    const std::unique_ptr<QMenu> menu(view().rxFreqEdit->createStandardContextMenu());
+    EXPECT_TRUE(menu->actions().value(0)->text().startsWith(QStringLiteral("撤消(&U)")));
+    QSerialPort closed;
+    closed.flush();
+    EXPECT_EQ(closed.errorString(), QStringLiteral("设备未打开"));
 }
 
 TEST_F(ShellTest, MenusAndAcceleratorsItemForItem) {
