@@ -14,7 +14,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QStyleOptionButton>
-#include <QStyleOptionFrame>
+#include <qdrawutil.h>
 
 #include <algorithm>
 #include <string_view>
@@ -70,12 +70,9 @@ protected:
         QRect caption(0, 0, metrics.horizontalAdvance(title()) + 2 * pad, metrics.height());
         caption.moveLeft((width() - caption.width()) / 2);
 
-        QStyleOptionFrame frame;
-        frame.initFrom(this);
-        frame.rect = rect().adjusted(0, metrics.height() / 2, 0, 0);
-        frame.lineWidth = 1;
+        // An etched rectangle, drawn here: the style's group frame keeps room for a caption above.
         painter.setClipRegion(QRegion(rect()).subtracted(caption));
-        style()->drawPrimitive(QStyle::PE_FrameGroupBox, &frame, &painter, this);
+        qDrawShadeRect(&painter, rect().adjusted(0, metrics.height() / 2, 0, 0), palette(), true);
         painter.setClipping(false);
         style()->drawItemText(&painter, caption, Qt::AlignCenter, palette(), isEnabled(), title(),
                               QPalette::WindowText);

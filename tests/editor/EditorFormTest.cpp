@@ -74,25 +74,32 @@ TEST_F(EditorTest, EveryControlAndCaptionOfTheTemplateInTabOrder) {
         if (g->title() == U("频道功能")) {
             EXPECT_EQ(g->geometry(), QRect(468, 89, 113, 180));
         }
-        // The frame's top line runs through the middle of the centred caption: the caption's ink
-        // lies above the line and below it.
+        // The frame's top line (first ink at x = 4) runs through the middle of the caption: the
+        // first block of inked rows between the sides holds both. The caption is centred.
         const QImage image = g->grab().toImage();
         const auto inked = [&](int x, int y) { return image.pixel(x, y) != image.pixel(0, 0); };
-        int line = 0, left = image.width(), right = -1;
-        bool below = false;
+        int line = 0, top = 0, bottom = 0, left = image.width(), right = 0;
+        const auto rowInked = [&](int y) {
+            for (int x = 8; x < image.width() - 8; ++x) {
+                if (inked(x, y)) return true;
+            }
+            return false;
+        };
         while (line < image.height() - 1 && !inked(4, line))
             ++line;
-        for (int y = 0; y < std::min(line + 12, image.height()); ++y) {
+        while (top < image.height() - 1 && !rowInked(top))
+            ++top;
+        for (bottom = top; bottom + 2 < image.height(); ++bottom) {
+            if (!rowInked(bottom + 1) && !rowInked(bottom + 2)) break;
+        }
+        for (int y = top; y < line; ++y) {
             for (int x = 8; x < image.width() - 8; ++x) {
-                if (!inked(x, y) || y == line) continue;
-                if (y < line) {
-                    left = std::min(left, x);
-                    right = std::max(right, x);
-                }
-                if (y > line && x >= left && x <= right) below = true;
+                if (!inked(x, y)) continue;
+                left = std::min(left, x);
+                right = std::max(right, x);
             }
         }
-        EXPECT_TRUE(below && right >= 0) << g->title().toStdString();
+        EXPECT_TRUE(top < line && line < bottom) << g->title().toStdString();
         EXPECT_LE(std::abs(left + right - image.width() + 1), 2) << g->title().toStdString();
     }
     EXPECT_EQ(labels.join('|'), U("编码表|级|编码表|分|MHz|MHz|频    率|静噪等级|频   率|TOT限时|"
