@@ -27,6 +27,7 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -405,13 +406,22 @@ void CMainFrame::ResizeParentToFit() {
     layout()->invalidate();
     layout()->activate();
     const QSize pane = centralWidget()->size();
-    // Shrunk to the form, never grown: a side already shorter than the form's keeps its length.
-    QSize fitted = size() - pane + pane.boundedTo(formView->formSizeHint());
+    const QSize chrome = size() - pane;
+    // Shrunk, never grown: a side already shorter than the form's keeps its length; and never
+    // past the screen's available area.
+    QSize room = pane;
     if (const QScreen* shown = screen()) {
         const QSize decorations = frameGeometry().size() - geometry().size();
-        fitted = fitted.boundedTo(shown->availableGeometry().size() - decorations);
+        room = room.boundedTo(shown->availableGeometry().size() - decorations - chrome);
     }
-    resize(fitted);
+    // A side too short for the form scrolls: the other side keeps room for its scroll bar.
+    const auto* scroller = static_cast<const QScrollArea*>(centralWidget());
+    QSize form = formView->formSizeHint();
+    if (room.height() < form.height())
+        form.rwidth() += scroller->verticalScrollBar()->sizeHint().width();
+    if (room.width() < form.width())
+        form.rheight() += scroller->horizontalScrollBar()->sizeHint().height();
+    resize(chrome + room.boundedTo(form));
 }
 
 // ---- document commands ----

@@ -41,7 +41,6 @@ bool CQarloApp::InitInstance(const QStringList& arguments) {
         return false;
     }
 
-    frame->ResizeParentToFit();
     frame->show();
     frame->repaint();
     return true;

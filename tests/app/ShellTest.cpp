@@ -13,6 +13,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSerialPort>
 #include <QSet>
 #include <QStatusBar>
@@ -60,6 +62,9 @@ TEST_F(ShellTest, NewAndOpenFitTheFrameToTheFormAgain) {
     ASSERT_TRUE(Start());
     const QSize fitted = frame().size();
     const QSize borders = frame().frameGeometry().size() - fitted;
+    const auto* pane = qobject_cast<QScrollArea*>(frame().centralWidget());
+    ASSERT_NE(pane, nullptr);
+    const int bar = pane->verticalScrollBar()->sizeHint().width();
     const QString file = WriteDoc(QStringLiteral("fit.q02"), ProgrammedDoc({1}));
     const QList<QScreen*> screens = QGuiApplication::screens();
     QScreen* small = screens.back(); // 800 x 600 beside the laptop's screen
@@ -73,7 +78,7 @@ TEST_F(ShellTest, NewAndOpenFitTheFrameToTheFormAgain) {
         {screens.front(), {1366, 768}, false, fitted},
         {screens.front(), {1366, 768}, true, fitted},
         {screens.front(), {900, 500}, true, {900, 500}},
-        {screens.front(), {1200, 500}, false, {fitted.width(), 500}},
+        {screens.front(), {1200, 500}, false, {fitted.width() + bar, 500}}, // room for its bar
         {small, {1366, 768}, false, QSize(800, 600) - borders},
     };
     for (const auto& c : cases) {
