@@ -40,6 +40,7 @@ void ArmStartupProbe(qarlo::CMainFrame* frame) {
         QApplication::exit(0);
     });
 }
+
 constexpr int EXIT_USAGE = 2;
 
 const char* const HELP =
