@@ -68,6 +68,15 @@ QIcon ToolbarImage(int index) {
     return QIcon(strip.copy(16 * index, 0, 16, 15));
 }
 
+// Every size of the application icon, so the desktop never scales a small one up.
+QIcon ApplicationIcon() {
+    QIcon icon;
+    const QDir icons(QStringLiteral(":/icons"));
+    for (const QString& name : icons.entryList({QStringLiteral("qarlo-[0-9]*.png")}))
+        icon.addFile(icons.filePath(name));
+    return icon;
+}
+
 } // namespace
 
 CMainFrame::CMainFrame(CQarloDoc& doc, RecentFileList& recentFiles, QWidget* parent)
@@ -76,7 +85,7 @@ CMainFrame::CMainFrame(CQarloDoc& doc, RecentFileList& recentFiles, QWidget* par
       radioLink(std::make_unique<RadioLink>(doc)) {
     InitQarloResources();
     setObjectName(QStringLiteral("CMainFrame"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/qarlo-32.png")));
+    setWindowIcon(ApplicationIcon());
     installDefaultDialogs();
 
     // The form keeps its size and scrolls inside the frame when the screen is smaller than it,

@@ -4,6 +4,7 @@
 #include "app/CMainFrame.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -28,6 +29,8 @@ bool CQarloApp::InitInstance(const QStringList& arguments) {
     // The settings key: the recent-file list lives under it.
     QCoreApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
     QCoreApplication::setApplicationName(AppName());
+    // The desktop entry the window belongs to: its name and icon in docks and task switchers.
+    QGuiApplication::setDesktopFileName(QStringLiteral("qarlo"));
 
     recent.load();
 

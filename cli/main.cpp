@@ -1,5 +1,7 @@
 #include "Command.h"
 
+#include "QarloVersion.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -33,7 +35,13 @@ void printOverview(std::FILE* out) {
               [](const auto& a, const auto& b) { return std::strcmp(a.name, b.name) < 0; });
     for (const auto& c : commands)
         std::fprintf(out, "  %-8s %s\n", c.name, c.synopsis);
-    std::fprintf(out, "\nqarlo-cli COMMAND --help shows the details of one command.\n");
+    std::fprintf(out, "\nqarlo-cli COMMAND --help shows the details of one command;"
+                      " --version prints the version.\n");
+}
+
+int printVersion() {
+    std::printf("qarlo-cli %s\n", QARLO_VERSION);
+    return qarlo::cli::EXIT_OK;
 }
 
 } // namespace
@@ -49,6 +57,7 @@ int main(int argc, char** argv) {
         printOverview(stdout);
         return EXIT_OK;
     }
+    if (name == "--version") return printVersion();
     for (const auto& command : Commands()) {
         if (name == command.name) {
             Args args(argv + 2, argv + argc);
@@ -60,6 +69,8 @@ int main(int argc, char** argv) {
                 std::fputs(command.help, stdout);
                 return EXIT_OK;
             }
+            if (std::find(args.begin(), optionsEnd, "--version") != optionsEnd)
+                return printVersion();
             return command.run(args);
         }
     }

@@ -1,6 +1,7 @@
 // Draws Qarlo's pictures: the application icon (a hand-held radio) at the usual icon sizes, the
-// channel-file icon, and the toolbar strip of five 16 x 15 buttons. Run once; the PNGs it writes
-// are committed beside it:  QT_QPA_PLATFORM=offscreen qarlo-draw-icons resources/icons
+// channel-file icon at the same sizes, and the toolbar strip of five 16 x 15 buttons. Run once; the
+// PNGs it writes are committed beside it:  QT_QPA_PLATFORM=offscreen qarlo-draw-icons
+// resources/icons
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -181,9 +182,11 @@ int main(int argc, char** argv) {
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(out);
     bool ok = true;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         ok &= Save(AppIcon(size), QStringLiteral("%1/qarlo-%2.png").arg(out).arg(size));
-    ok &= Save(DocumentIcon(32), out + QStringLiteral("/qarlo-document-32.png"));
+        ok &=
+            Save(DocumentIcon(size), QStringLiteral("%1/qarlo-document-%2.png").arg(out).arg(size));
+    }
     ok &= Save(ToolbarStrip(), out + QStringLiteral("/toolbar.png"));
     return ok ? 0 : 1;
 }

@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev
   fonts-arphic-uming fonts-noto-cjk qt6-translations-l10n xvfb xauth
   dpkg-dev file
+  man-db appstream desktop-file-utils shared-mime-info udev bash-completion lintian
 )
 missing=()
 for p in "${packages[@]}"; do

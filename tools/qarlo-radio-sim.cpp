@@ -2,6 +2,7 @@
 // hardware. It speaks the radio's side of the line: a handshake FF 11 22 33 answered with FF 11
 // and two more bytes, then either FF 00 FF 00 answered with the 256-byte image, or 256 bytes
 // taken as the new memory. Plain POSIX; the document library only for the image layout.
+#include "QarloVersion.h"
 #include "memory/CQarloDoc.h"
 #include "memory/ChannelFile.h"
 #include "memory/CodeTables.h"
@@ -79,6 +80,7 @@ const char* USAGE =
     "                  then offers a new device and prints its path)\n"
     "  --quiet         no log of the exchange on standard error\n"
     "  --help          this text\n"
+    "  --version       print the version\n"
     "\n"
     "Without --image it holds four programmed channels in a 400-440 MHz band, time-out 5 min.\n"
     "Stop it with Ctrl-C or SIGTERM.\n";
@@ -460,6 +462,9 @@ int main(int argc, char** argv) {
         };
         if (arg == "--help" || arg == "-h") {
             std::fputs(USAGE, stdout);
+            return 0;
+        } else if (arg == "--version") {
+            std::printf("qarlo-radio-sim %s\n", QARLO_VERSION);
             return 0;
         } else if (arg == "--link") {
             opt.link = value("a path");

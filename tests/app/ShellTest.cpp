@@ -140,6 +140,22 @@ TEST_F(ShellTest, QtsOwnDialogsMenusAndReasonsAreInChinese) {
     EXPECT_EQ(closed.errorString(), QStringLiteral("设备未打开"));
 }
 
+// The desktop finds the window's entry, and its icon at every size the package installs.
+TEST_F(ShellTest, DesktopEntryAndIconAtEveryInstalledSize) {
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("qarlo"));
+    QList<QSize> installed;
+    for (const QString& name : QDir(QStringLiteral(QARLO_ICONS_DIR))
+                                   .entryList({QStringLiteral("qarlo-[0-9]*.png")}, QDir::Files))
+        installed.append(QImage(QStringLiteral(QARLO_ICONS_DIR "/") + name).size());
+    QList<QSize> offered = frame().windowIcon().availableSizes();
+    const auto byWidth = [](QSize a, QSize b) { return a.width() < b.width(); };
+    std::sort(installed.begin(), installed.end(), byWidth);
+    std::sort(offered.begin(), offered.end(), byWidth);
+    EXPECT_EQ(offered, installed);
+    EXPECT_GE(installed.size(), 8);
+}
+
 TEST_F(ShellTest, MenusAndAcceleratorsItemForItem) {
     ASSERT_TRUE(Start());
     const QStringList expected[] = {
@@ -332,28 +348,53 @@ TEST_F(ShellTest, AboutBoxFromTheHelpMenu) {
 }
 
 #ifdef QARLO_APP
-// The built program, offscreen, its message boxes answered at once (QARLO_ACCEPT_MESSAGES).
-TEST_F(ShellTest, TheProgramEndsWithAnErrorStatusAfterTheMessageWhenItsFileCannotBeOpened) {
+// The built program, offscreen, its message boxes answered at once (QARLO_ACCEPT_MESSAGES):
+// its exit status and what it says for each command line. --help and --version need no display.
+TEST_F(ShellTest, TheProgramAnswersItsCommandLine) {
     const QString ten = Write(QStringLiteral("ten.q02"), QByteArray(10, '\0'));
+    const QString good = WriteDoc(QStringLiteral("good.q02"), ProgrammedDoc({1}));
+    WriteDoc(QStringLiteral("-dash.q02"), ProgrammedDoc({2}));
     const QString none = dir.filePath(QStringLiteral("none.q02"));
-    const std::tuple<QString, int, QString> cases[] = {
-        {ten, 1, QStringLiteral("无法打开文件 %1：文件格式不正确。").arg(ten)},
-        {none, 1, QStringLiteral("无法打开文件 %1。").arg(none)},
-        {WriteDoc(QStringLiteral("good.q02"), ProgrammedDoc({1})), 0, QString()},
+    const QString version = QStringLiteral("qarlo " QARLO_PROJECT_VERSION "\n");
+    struct Case {
+        QStringList arguments;
+        bool display;
+        int status;
+        QString err; // contained in stderr
+        QString out; // the start of stdout; none: nothing at all
+    } const cases[] = {
+        {{ten}, true, 1, QStringLiteral("无法打开文件 %1：文件格式不正确。").arg(ten), ""},
+        {{none}, true, 1, QStringLiteral("无法打开文件 %1。").arg(none), ""},
+        {{good}, true, 0, "", "shown "},
+        {{}, true, 0, "", "shown "},
+        {{"--help"}, false, 0, "", "usage: qarlo [--] [FILE.q02]\n"},
+        {{"-h"}, false, 0, "", "usage: qarlo"},
+        {{"--version"}, false, 0, "", version},
+        {{"-v", good}, false, 0, "", version},
+        {{"--", "-dash.q02"}, true, 0, "", "shown "},
+        {{"--", "--help"}, true, 1, "无法打开文件 --help。", ""},
+        {{"-dash.q02"}, true, 2, "qarlo -- -name.q02", ""},
+        {{"--bogus"}, true, 2, "'bogus'", ""},
+        {{good, good}, true, 2, "only one FILE", ""},
     };
-    qputenv("QARLO_ACCEPT_MESSAGES", "1");
-    qputenv("QARLO_QUIT_WHEN_SHOWN", "1");
-    for (const auto& [file, status, message] : cases) {
+    for (const auto& [arguments, display, status, err, out] : cases) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QARLO_ACCEPT_MESSAGES"), QStringLiteral("1"));
+        env.insert(QStringLiteral("QARLO_QUIT_WHEN_SHOWN"), QStringLiteral("1"));
+        if (!display) env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-display"));
         QProcess qarlo;
-        qarlo.start(QStringLiteral(QARLO_APP), {file});
-        ASSERT_TRUE(qarlo.waitForFinished(30000));
-        EXPECT_EQ(qarlo.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(qarlo.exitCode(), status) << file.toStdString();
-        EXPECT_TRUE(QString::fromUtf8(qarlo.readAllStandardError()).contains(message));
-        EXPECT_EQ(qarlo.readAllStandardOutput().startsWith("shown "), status == 0);
+        qarlo.setProcessEnvironment(env);
+        qarlo.setWorkingDirectory(dir.path());
+        qarlo.start(QStringLiteral(QARLO_APP), arguments);
+        const std::string row = arguments.join(' ').toStdString();
+        ASSERT_TRUE(qarlo.waitForFinished(30000)) << row;
+        EXPECT_EQ(qarlo.exitStatus(), QProcess::NormalExit) << row;
+        EXPECT_EQ(qarlo.exitCode(), status) << row;
+        const QString stdErr = QString::fromUtf8(qarlo.readAllStandardError());
+        EXPECT_TRUE(stdErr.contains(err)) << row << ": " << stdErr.toStdString();
+        const QString stdOut = QString::fromUtf8(qarlo.readAllStandardOutput());
+        EXPECT_TRUE(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out)) << row;
     }
-    qunsetenv("QARLO_ACCEPT_MESSAGES");
-    qunsetenv("QARLO_QUIT_WHEN_SHOWN");
 }
 #endif
 
