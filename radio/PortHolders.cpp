@@ -88,9 +88,15 @@ std::optional<int> processWithNodeOpen(dev_t node, const HolderSearchRoots& root
         DIR* files = ::opendir((roots.proc + "/" + entry->d_name + "/fd").c_str());
         if (files == nullptr) continue;
         while (const dirent* file = ::readdir(files)) {
+            // Only what lies under /dev is looked at: a stat of a file on a stuck network mount
+            // could hang, and sockets and pipes are no devices.
+            char target[16] = {};
             struct stat info {};
-            if (file->d_name[0] != '.' && ::fstatat(::dirfd(files), file->d_name, &info, 0) == 0 &&
-                S_ISCHR(info.st_mode) && info.st_rdev == node) {
+            if (file->d_name[0] != '.' &&
+                ::readlinkat(::dirfd(files), file->d_name, target, sizeof target - 1) > 5 &&
+                std::strncmp(target, "/dev/", 5) == 0 &&
+                ::fstatat(::dirfd(files), file->d_name, &info, 0) == 0 && S_ISCHR(info.st_mode) &&
+                info.st_rdev == node) {
                 found = pid;
                 break;
             }
