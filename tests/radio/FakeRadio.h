@@ -42,7 +42,6 @@ public:
     int replyDelayMs = 0; // the handshake reply starts this late
     int imageDelayMs = 0; // the image starts this late after the read request
     int pieceBytes = 0;   // > 0: the image in pieces of this many bytes, 80 ms apart
-    int talkBytes = 0;    // this many more bytes right after the reply: a radio that talks on
 
     FakeRadio() {
         master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -133,7 +132,7 @@ private:
             command.remove(0, at + 4);
             afterHandshake = !handshakeReply.isEmpty();
             if (!afterHandshake) return;
-            sendLater(handshakeReply + QByteArray(talkBytes, '\x5A'), replyDelayMs);
+            sendLater(handshakeReply, replyDelayMs);
         }
         if (command == bytes({0xFF, 0x00, 0xFF, 0x00})) {
             command.clear();

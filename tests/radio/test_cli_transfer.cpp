@@ -294,20 +294,16 @@ TEST(CliTransfer, ClientKilledMidTransferLeavesTheVirtualRadioUsable) {
     EXPECT_EQ(read.exitCode, 0) << read.err.toStdString();
 }
 
-// The devices present as JSON: never a pseudo-terminal, every entry names its device.
+// The devices present, from the real enumeration, as a JSON array: never a pseudo-terminal.
 TEST(CliTransfer, PortsListsTheDevicesAsJson) {
     Sim sim({});
     const CliRun run = runCli({"ports", "--json"});
     EXPECT_EQ(run.exitCode, 0);
-    QJsonParseError error{};
-    const QJsonDocument json = QJsonDocument::fromJson(run.out.toUtf8(), &error);
-    ASSERT_EQ(error.error, QJsonParseError::NoError) << run.out.toStdString();
-    ASSERT_TRUE(json.isArray());
-    for (const QJsonValue& port : json.array()) {
-        EXPECT_TRUE(port["device"].toString().startsWith("/dev/"));
-        EXPECT_NE(port["device"].toString(), sim.path);
-        EXPECT_TRUE(port["holder"].isNull() || port["holder"]["pid"].toInt() > 0);
-    }
+    const QJsonDocument json = QJsonDocument::fromJson(run.out.toUtf8());
+    ASSERT_TRUE(json.isArray()) << run.out.toStdString();
+    for (const QJsonValue& port : json.array())
+        EXPECT_TRUE(port["device"].toString().startsWith("/dev/tty"))
+            << port["device"].toString().toStdString();
     EXPECT_EQ(runCli({"ports", "--verbose"}).exitCode, 2);
 }
 

@@ -144,7 +144,7 @@ TEST_F(LinkTest, PacedRadioOnlyTheAnswerToTheRequestBecomesTheImage) {
         r.replyDelayMs = c.replyDelayMs;
         r.imageDelayMs = c.imageDelayMs;
         r.pieceBytes = c.pieceBytes;
-        r.talkBytes = c.talkBytes;
+        r.handshakeReply += QByteArray(c.talkBytes, 'Z'); // talks on after the reply
         r.image = radio.image;
         r.imageBytes = c.talkBytes > 0 ? 0 : 256;
         doc = editedDoc();
