@@ -9,7 +9,6 @@
 #include "radio/RadioLink.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -192,19 +191,18 @@ void CMainFrame::createMenus() {
     menuView->addAction(viewStatus);
     connect(menuView, &QMenu::aboutToShow, this, &CMainFrame::UpdateViewChecks);
 
-    QMenu* menuPort = bar->addMenu(QStringLiteral("串口选择(&S)"));
-    portGroup = new QActionGroup(this);
-    portGroup->setExclusive(true);
+    // Check marks, not radio bullets: the choice is kept exclusive by UpdatePortChecks, since Qt
+    // draws every item of an exclusive group as a radio button.
+    menuPort = bar->addMenu(QStringLiteral("串口选择(&S)"));
     QAction* com1 = makeAction(ID_PORT_COM1, QStringLiteral("COM1"), "ID_PORT_COM1");
     QAction* com2 = makeAction(ID_PORT_COM2, QStringLiteral("COM2"), "ID_PORT_COM2");
     for (QAction* port : {com1, com2}) {
         port->setCheckable(true);
-        portGroup->addAction(port);
         menuPort->addAction(port);
     }
     connect(com1, &QAction::triggered, this, &CMainFrame::OnPortCom1);
     connect(com2, &QAction::triggered, this, &CMainFrame::OnPortCom2);
-    connect(menuPort, &QMenu::aboutToShow, this, &CMainFrame::UpdatePortChecks);
+    connect(menuPort, &QMenu::aboutToShow, this, &CMainFrame::RefreshPortMenu);
 
     QMenu* menuRadio = bar->addMenu(QStringLiteral("操作选择(&O)"));
     QAction* radioWrite =
@@ -375,6 +373,43 @@ void CMainFrame::RefreshCaption() {
 void CMainFrame::UpdatePortChecks() {
     action(ID_PORT_COM1)->setChecked(document.portName == "COM1");
     action(ID_PORT_COM2)->setChecked(document.portName == "COM2");
+    for (QAction* device : deviceActions) {
+        if (device->isCheckable())
+            device->setChecked(QFile::encodeName(device->data().toString()).toStdString() ==
+                               document.portName);
+    }
+}
+
+void CMainFrame::RefreshPortMenu() {
+    for (QAction* old : deviceActions) {
+        menuPort->removeAction(old);
+        old->deleteLater();
+    }
+    deviceActions.clear();
+    const QList<PortInfo> ports = listPorts();
+    if (!ports.isEmpty()) deviceActions.append(menuPort->addSeparator());
+    const QString unknown = QStringLiteral("未知");
+    for (const PortInfo& port : ports) {
+        // "/dev/ttyUSB0  USB-Serial (1a86:7523)": the cable as its owner knows it.
+        QString text = port.device;
+        if (!port.description.isEmpty()) text += QStringLiteral("  ") + port.description;
+        if (port.hasIds) text += QStringLiteral(" (%1)").arg(VendorProduct(port));
+        auto* item = new QAction(text.replace(QLatin1Char('&'), QStringLiteral("&&")), this);
+        item->setObjectName(QStringLiteral("ID_PORT_DEVICE"));
+        item->setData(port.device);
+        item->setCheckable(true);
+        const QString prompt =
+            QStringLiteral("选择%1口写频（厂商：%2，产品：%3）")
+                .arg(port.device, port.manufacturer.isEmpty() ? unknown : port.manufacturer,
+                     port.description.isEmpty() ? unknown : port.description);
+        item->setStatusTip(prompt);
+        item->setToolTip(prompt);
+        connect(item, &QAction::triggered, this,
+                [this, device = port.device] { OnPortDevice(device); });
+        menuPort->addAction(item);
+        deviceActions.append(item);
+    }
+    UpdatePortChecks();
 }
 
 void CMainFrame::UpdateViewChecks() {
@@ -629,6 +664,11 @@ void CMainFrame::OnPortCom1() {
 
 void CMainFrame::OnPortCom2() {
     document.portName = "COM2";
+    UpdatePortChecks();
+}
+
+void CMainFrame::OnPortDevice(const QString& device) {
+    document.portName = QFile::encodeName(device).toStdString();
     UpdatePortChecks();
 }
 

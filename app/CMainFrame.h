@@ -6,6 +6,7 @@
 #include "app/DocumentManager.h"
 #include "app/RecentFileList.h"
 #include "memory/CQarloDoc.h"
+#include "radio/PortList.h"
 
 #include <QMainWindow>
 #include <QMap>
@@ -14,7 +15,6 @@
 #include <memory>
 
 class QAction;
-class QActionGroup;
 class QLabel;
 class QMenu;
 class QPrinter;
@@ -45,6 +45,9 @@ public:
     ~CMainFrame() override;
 
     Dialogs dialogs;
+    // The serial devices the port menu offers below COM1 and COM2, asked each time it opens;
+    // tests replace it (pseudo-terminals are never enumerated).
+    std::function<QList<PortInfo>()> listPorts = [] { return ListPorts(); };
 
     CQarloView& view() { return *formView; }
     RadioLink& link() { return *radioLink; }
@@ -54,6 +57,7 @@ public:
     // The action of a command id (ID_FILE_NEW ...), nullptr when the window has none.
     QAction* action(int commandId) const { return actions.value(commandId); }
     QMenu* fileMenu() const { return menuFile; }
+    QMenu* portMenu() const { return menuPort; }
     QLabel* indicator(int paneId) const { return indicators.value(paneId); }
     // What the message pane shows now.
     QString messagePaneText() const;
@@ -76,6 +80,7 @@ public:
     void OnRadioWrite();
     void OnPortCom1();
     void OnPortCom2();
+    void OnPortDevice(const QString& device);
 
     // A new document at start-up or for New, without a question: the view is re-initialised.
     void NewDocumentNow();
@@ -90,6 +95,8 @@ public:
 
     // Brings the check marks, the caption and the recent-file entries up to date.
     void UpdatePortChecks();
+    // The devices present, below a separator under COM1 and COM2.
+    void RefreshPortMenu();
     void UpdateViewChecks();
     void RefreshCaption();
     void RebuildRecentFileMenu();
@@ -125,7 +132,8 @@ private:
     QList<QAction*> recentActions;
     QMap<int, QAction*> actions;
     QMap<int, QLabel*> indicators;
-    QActionGroup* portGroup = nullptr;
+    QMenu* menuPort = nullptr;
+    QList<QAction*> deviceActions; // the separator first, when there are devices
     bool lockStateKnown = false;
 };
 

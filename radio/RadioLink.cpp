@@ -140,7 +140,9 @@ void RadioLink::SendReadRequest() {
         return;
     }
     port->Write(packet.data(), static_cast<int>(packet.size()));
-    port->StartReceive(IoBuffer.data() + IO_INCOMING);
+    // The tail of a late handshake reply, or a radio that never stops talking, must not pass
+    // for the image: only a stream that starts after the request has gone out is kept.
+    port->StartReceive(IoBuffer.data() + IO_INCOMING, SerialPort::Receive::AnswerOnly);
     armTimer(TIMER_IMAGE_READ);
 }
 

@@ -1,10 +1,13 @@
 #include "SerialPort.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSerialPort>
 #include <QTimer>
 
 #include <grp.h>
+#include <pwd.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,6 +35,23 @@ void trace(bool outgoing, const std::uint8_t* data, int size) {
     if (traceSlot() && size > 0) traceSlot()(outgoing, data, size);
 }
 
+// Joining a group helps only when the group may read and write the device; joining root's
+// group is no advice to give.
+QString whoMayUse(const struct stat& info) {
+    const bool groupMay = (info.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+    if (groupMay && info.st_gid != 0) {
+        if (const ::group* g = ::getgrgid(info.st_gid)) {
+            return QStringLiteral("members of the group \"%1\" may use it (sudo usermod -aG %1 "
+                                  "$USER, then log in again)")
+                .arg(QString::fromLocal8Bit(g->gr_name));
+        }
+    }
+    if (info.st_uid == 0) return QStringLiteral("only root may use it");
+    const ::passwd* owner = ::getpwuid(info.st_uid);
+    return QStringLiteral("only its owner %1 may use it")
+        .arg(owner ? QString::fromLocal8Bit(owner->pw_name) : QString::number(info.st_uid));
+}
+
 // Tells the user what stands between them and the device, in the system's own terms.
 QString describeOpenFailure(const QString& path, QSerialPort::SerialPortError error,
                             const QString& qtReason) {
@@ -42,14 +62,8 @@ QString describeOpenFailure(const QString& path, QSerialPort::SerialPortError er
             return QStringLiteral("%1: no such device").arg(path);
         return QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
     }
-    if (::access(native.constData(), R_OK | W_OK) != 0 && errno == EACCES) {
-        QString group;
-        if (const ::group* g = ::getgrgid(info.st_gid)) group = QString::fromLocal8Bit(g->gr_name);
-        if (group.isEmpty()) return QStringLiteral("%1: permission denied").arg(path);
-        return QStringLiteral("%1: permission denied; members of the group \"%2\" may use it "
-                              "(sudo usermod -aG %2 $USER, then log in again)")
-            .arg(path, group);
-    }
+    if (::access(native.constData(), R_OK | W_OK) != 0 && errno == EACCES)
+        return QStringLiteral("%1: permission denied; %2").arg(path, whoMayUse(info));
     if (error == QSerialPort::PermissionError)
         return QStringLiteral("%1: held by another program").arg(path);
     if (!S_ISCHR(info.st_mode)) return QStringLiteral("%1: not a serial device").arg(path);
@@ -99,6 +113,7 @@ SerialPort::SerialPort(QObject* parent)
     connect(serial, &QSerialPort::readyRead, this, &SerialPort::onReadyRead);
     connect(serial, &QSerialPort::errorOccurred, this,
             [this](QSerialPort::SerialPortError error) { onError(static_cast<int>(error)); });
+    clock.start();
 }
 
 SerialPort::~SerialPort() {
@@ -111,15 +126,26 @@ bool SerialPort::OpenPort(const QString& name) {
     portLost = false;
     receivedCount = 0;
     const QString path = ResolvePortName(name);
+    // Qt locks the name it opens: open the node itself so two names of one device share a lock.
+    const QString node = QFileInfo(path).canonicalFilePath();
+    if (const auto holder = FindPortHolder(QFile::encodeName(node).toStdString(), holderRoots)) {
+        lastOpenFailure() =
+            QStringLiteral("%1: %2").arg(path, QString::fromStdString(DescribeHolder(*holder)));
+        return false;
+    }
     serial->clearError();
-    serial->setPortName(path);
+    serial->setPortName(node.isEmpty() ? path : node);
     if (!serial->open(QIODevice::ReadWrite)) {
         lastOpenFailure() = describeOpenFailure(path, serial->error(), serial->errorString());
         serial->clearError();
         return false;
     }
     // A freshly opened port has heard nothing yet: bytes that reached the line while it was
-    // closed (a late answer to an earlier step) must not pass for this step's answer.
+    // closed (a late answer to an earlier step) must not pass for this step's answer; they
+    // still count as the line's latest traffic.
+    int waiting = 0;
+    if (::ioctl(static_cast<int>(serial->handle()), FIONREAD, &waiting) == 0 && waiting > 0)
+        lastByteMs = clock.elapsed();
     serial->clear(QSerialPort::Input);
     // Only the line's speed and framing; Qt keeps the rest of its raw set-up.
     serial->setBaudRate(PORT_BAUD_RATE);
@@ -134,9 +160,11 @@ bool SerialPort::isOpen() const {
     return serial->isOpen();
 }
 
-void SerialPort::StartReceive(std::uint8_t* incoming) {
+void SerialPort::StartReceive(std::uint8_t* incoming, Receive keep) {
     target = nullptr;
     receivedCount = 0;
+    keeping = keep;
+    writtenOut = false;
     intervalTimer->stop();
     if (!serial->isOpen() || portLost || incoming == nullptr) return;
     target = incoming;
@@ -144,8 +172,31 @@ void SerialPort::StartReceive(std::uint8_t* incoming) {
     if (serial->bytesAvailable() > 0) onReadyRead();
 }
 
+// Neither Qt's buffer nor the driver's output queue holds anything we wrote.
+bool SerialPort::sentAllWritten() const {
+    int queued = 0;
+    return serial->bytesToWrite() == 0 &&
+           (::ioctl(static_cast<int>(serial->handle()), TIOCOUTQ, &queued) != 0 || queued == 0);
+}
+
 void SerialPort::onReadyRead() {
-    if (target == nullptr) return; // no read pending: the bytes wait and die with the close
+    const qint64 now = clock.elapsed();
+    const qint64 previousByteMs = std::exchange(lastByteMs, now);
+    // Stale: our packet is still on its way out, or the bytes continue a stream that was running
+    // before it (the answer only starts after a silence). Once kept, the answer may pause.
+    bool stale = false;
+    if (keeping == Receive::AnswerOnly && receivedCount == 0) {
+        writtenOut = writtenOut || sentAllWritten();
+        stale =
+            !writtenOut || now - previousByteMs < ScaledInterval(RECEIVE_INTERVAL_MS, timeScale);
+    }
+    if (target == nullptr || stale) {
+        // Nobody's answer: read and dropped, so they can never fill a later read.
+        const QByteArray dropped = serial->readAll();
+        trace(false, reinterpret_cast<const std::uint8_t*>(dropped.constData()),
+              static_cast<int>(dropped.size()));
+        return;
+    }
     const qint64 wanted = RECEIVE_MAX - receivedCount;
     const qint64 got = serial->read(reinterpret_cast<char*>(target + receivedCount), wanted);
     if (got <= 0) return;

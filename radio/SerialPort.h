@@ -1,11 +1,15 @@
 #pragma once
 // The serial line to the radio: an exclusive open at 2400 8N1, an asynchronous read of up to 256
 // bytes into a fixed buffer, asynchronous writes nobody waits for, and a close that ends both.
+#include "radio/PortHolders.h"
+
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 class QSerialPort;
 class QTimer;
@@ -25,7 +29,8 @@ int ScaledInterval(int ms, double scale);
 QString ResolvePortName(const QString& name);
 
 // Why the most recent failed OpenPort in this process failed, in a line for the user: no such
-// device, held by another program, or permission denied (naming the group that grants access).
+// device, held by another program (named when it is known), or permission denied (naming the
+// group that grants access, or that only the owner may use the device).
 QString LastOpenFailureReason();
 
 // Every byte that goes over the line, for bug reports: `outgoing` true for bytes sent.
@@ -38,15 +43,20 @@ public:
     explicit SerialPort(QObject* parent = nullptr);
     ~SerialPort() override;
 
-    // Opens `name` (resolved as above) exclusively and sets 2400 8N1. False when it cannot be
-    // opened; LastOpenFailureReason() then says why.
+    // Opens `name` (resolved as above, then by its device node, so every name of one device
+    // shares one lock) exclusively and sets 2400 8N1. False when it cannot be opened or another
+    // process holds the device; LastOpenFailureReason() then says why.
     bool OpenPort(const QString& name);
     bool isOpen() const;
 
+    // What a read keeps. AnswerOnly: nothing that arrived before the last Write had left the
+    // port, nor the rest of a stream still running then (no 100 ms silence since its last byte),
+    // for neither can be the answer to what was just sent.
+    enum class Receive { Everything, AnswerOnly };
     // Starts reading up to 256 bytes into `incoming` and returns at once. The read ends at 256
-    // bytes, after more than 100 ms of silence following a byte, after 8500 ms in all, or at
-    // Close(). The buffer must outlive the port's open time.
-    void StartReceive(std::uint8_t* incoming);
+    // bytes, after more than 100 ms of silence following a byte it kept, after 8500 ms in all,
+    // or at Close(). The buffer must outlive the port's open time.
+    void StartReceive(std::uint8_t* incoming, Receive keep = Receive::Everything);
     // Bytes the last read has put into the buffer so far.
     int received() const { return receivedCount; }
 
@@ -64,9 +74,12 @@ public:
 
     // Multiplies the read's silence and total timeouts (tests against a fast virtual radio).
     void setTimeScale(double scale) { timeScale = scale; }
+    // Where the search for other holders of a device looks (tests stage their own tree).
+    void setHolderSearchRoots(HolderSearchRoots roots) { holderRoots = std::move(roots); }
 
 private:
     void onReadyRead();
+    bool sentAllWritten() const;
     void onError(int error);
     void endReceive();
 
@@ -75,6 +88,11 @@ private:
     QTimer* totalTimer = nullptr;
     std::uint8_t* target = nullptr; // set while a read is pending
     int receivedCount = 0;
+    Receive keeping = Receive::Everything;
+    bool writtenOut = false;     // the last Write has left the port (AnswerOnly reads)
+    QElapsedTimer clock;         // runs for the object's life
+    qint64 lastByteMs = -100000; // on `clock`, over every open and close of the line
+    HolderSearchRoots holderRoots;
     bool writeFault = false;
     bool portLost = false;
     double timeScale = 1.0;

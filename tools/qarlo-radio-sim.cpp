@@ -6,11 +6,13 @@
 #include "memory/CQarloDoc.h"
 #include "memory/ChannelFile.h"
 #include "memory/CodeTables.h"
+#include "radio/PortHolders.h"
 #include "radio/RadioImage.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -42,6 +44,7 @@ constexpr std::uint8_t WRONG_REPLY[4] = {0xFF, 0x10, 0x51, 0x02};
 constexpr auto BYTE_TIME = std::chrono::nanoseconds(1'000'000'000LL * 10 / 2400); // 8N1
 constexpr auto COMMAND_QUIET = std::chrono::milliseconds(60);  // a packet is complete
 constexpr auto COMMAND_WAIT = std::chrono::milliseconds(3000); // after a handshake
+constexpr auto IDLE_LOOK = std::chrono::milliseconds(500);     // for a client gone exclusive
 constexpr int SHORT_IMAGE = 100;
 constexpr int HANGUP_AFTER = 128;
 
@@ -117,6 +120,7 @@ private:
     void sendImage();
     void takeImage(const Bytes& image);
     void hangUp();
+    void releaseAbandonedLine();
 
     Options opt;
     RadioImage memory{};
@@ -377,6 +381,19 @@ void Sim::handle(const std::uint8_t* data, int size) {
     }
 }
 
+// A client that set the line exclusive (as Qt does) and was killed never clears it, and with our
+// own end held open the flag outlives it: no one else could open the device. Clear it once no
+// other process holds the device any more.
+void Sim::releaseAbandonedLine() {
+#ifdef TIOCGEXCL
+    int exclusive = 0;
+    if (slave < 0 || ::ioctl(slave, TIOCGEXCL, &exclusive) != 0 || exclusive == 0) return;
+    if (FindDeviceHolder(device)) return;
+    if (::ioctl(slave, TIOCNXCL) == 0)
+        log("%s: its last client left it exclusive; free again", device.c_str());
+#endif
+}
+
 // The line has gone quiet: a 4-byte packet is complete.
 void Sim::onQuiet() {
     if (state != State::Command) return;
@@ -418,10 +435,12 @@ int Sim::run() {
 
     std::uint8_t buffer[512];
     while (!stopRequested) {
-        // Wait forever while idle; while a command may be arriving, wake to see it complete.
-        timespec timeout{0, 20'000'000};
+        // While a command may be arriving, wake to see it complete; while idle, now and then to
+        // see whether a client went away leaving the line exclusive.
+        const timespec timeout =
+            state == State::Command ? timespec{0, 20'000'000} : timespec{0, 500'000'000};
         pollfd pfd{master, POLLIN, 0};
-        const int ready = ::ppoll(&pfd, 1, state == State::Command ? &timeout : nullptr, &waitMask);
+        const int ready = ::ppoll(&pfd, 1, &timeout, &waitMask);
         if (ready < 0) {
             if (errno == EINTR) continue;
             log("poll: %s", std::strerror(errno));
@@ -440,6 +459,7 @@ int Sim::run() {
             continue;
         }
         if (state == State::Command && Clock::now() - lastByte >= COMMAND_QUIET) onQuiet();
+        if (state == State::Idle && Clock::now() - lastByte >= IDLE_LOOK) releaseAbandonedLine();
     }
     log("stopping");
     closeDevice();

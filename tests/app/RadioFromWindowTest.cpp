@@ -4,6 +4,7 @@
 
 #include "app/BackupKeeper.h"
 
+#include <QMenu>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -70,6 +71,24 @@ TEST_F(RadioFromWindowTest, AReadMarksTheDocumentAndKeepsABackup) {
     EXPECT_EQ(messages, std::vector<QString>{QStringLiteral("数据已从对讲机中读出")});
     EXPECT_TRUE(frame().lastBackupProblem().startsWith(QStringLiteral("备份失败")));
     EXPECT_EQ(frame().messagePaneText(), frame().lastBackupProblem());
+}
+
+// The virtual radio's device listed in the port menu (pseudo-terminals are never enumerated, so
+// the list is staged), chosen there, is what the next read uses; COM1 leads nowhere.
+TEST_F(RadioFromWindowTest, ADeviceChosenFromThePortMenuIsReadNext) {
+    StartRadio({QStringLiteral("--no-pace")});
+    const QString device = QFileInfo(dir.filePath(QStringLiteral("COM1"))).symLinkTarget();
+    qputenv("QARLO_COM1", QFile::encodeName(dir.filePath(QStringLiteral("no-such-port"))));
+    ASSERT_TRUE(Start());
+    frame().listPorts = [&] {
+        return QList<PortInfo>{{device, "qarlo-radio-sim", {}, false, 0, 0, {}}};
+    };
+    emit frame().portMenu()->aboutToShow();
+    QAction* listed = frame().portMenu()->actions().last();
+    ASSERT_EQ(listed->text(), device + QStringLiteral("  qarlo-radio-sim"));
+    listed->trigger();
+    ASSERT_TRUE(Transfer(ID_RADIO_READ));
+    EXPECT_EQ(messages, std::vector<QString>{QStringLiteral("数据已从对讲机中读出")});
 }
 
 TEST_F(RadioFromWindowTest, AWriteKeepsWhatItSendsAndARefusedOneKeepsNothing) {

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPrinter>
 #include <QProcess>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -18,6 +19,7 @@
 #include <QSerialPort>
 #include <QSet>
 #include <QStatusBar>
+#include <QStyleOptionMenuItem>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -266,16 +268,52 @@ TEST_F(ShellTest, PointingAtAMenuItemShowsItsPromptThenReady) {
         EXPECT_EQ(frame().action(id)->toolTip(), frame().action(id)->statusTip());
 }
 
-TEST_F(ShellTest, PortChoiceIsExclusiveAndSurvivesNewAndOpen) {
+// How the style is asked to draw each menu item's mark: a check mark or a radio bullet.
+struct MarkRecorder : QProxyStyle {
+    mutable QMap<QString, QStyleOptionMenuItem::CheckType> marks;
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option))
+            if (element == CE_MenuItem && !item->text.isEmpty())
+                marks[item->text] = item->checkType;
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
+
+// Below COM1 and COM2 the devices present, each with its prompt; one check mark among all.
+TEST_F(ShellTest, PortChoiceIsExclusiveWithCheckMarksAndSurvivesNewAndOpen) {
     ASSERT_TRUE(Start());
+    frame().listPorts = [] {
+        return QList<PortInfo>{{"/dev/ttyUSB7", "USB-Serial", "QinHeng", true, 0x1a86, 0x7523, {}}};
+    };
+    QMenu* menu = frame().portMenu();
+    auto* style = new MarkRecorder;
+    style->setParent(menu);
+    menu->setStyle(style);
+    menu->popup(frame().mapToGlobal(QPoint(0, 0)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    QAction* usb = menu->actions().last();
+    const QString usbText = QStringLiteral("/dev/ttyUSB7  USB-Serial (1a86:7523)");
+    EXPECT_TRUE(menu->actions().at(2)->isSeparator());
+    EXPECT_EQ(usb->statusTip(),
+              QStringLiteral("选择/dev/ttyUSB7口写频（厂商：QinHeng，产品：USB-Serial）"));
+    menu->grab();
+    menu->hide();
+    const auto check = QStyleOptionMenuItem::NonExclusive; // a radio bullet is Exclusive
+    EXPECT_EQ(style->marks,
+              (decltype(style->marks){{"COM1", check}, {"COM2", check}, {usbText, check}}));
+
     const QString file = WriteDoc(QStringLiteral("port.q02"), ProgrammedDoc({1}));
-    for (const auto& [id, name] : {std::pair{ID_PORT_COM2, "COM2"}, {ID_PORT_COM1, "COM1"}}) {
-        frame().action(id)->trigger();
+    QAction* com1 = frame().action(ID_PORT_COM1);
+    QAction* com2 = frame().action(ID_PORT_COM2);
+    for (const auto& [item, name] :
+         {std::pair{usb, "/dev/ttyUSB7"}, {com2, "COM2"}, {com2, "COM2"}, {com1, "COM1"}}) {
+        item->trigger();
         frame().OnFileNew();
         ASSERT_TRUE(frame().OpenDocumentFile(file));
         EXPECT_EQ(doc().portName, name);
-        EXPECT_EQ(frame().action(ID_PORT_COM1)->isChecked(), id == ID_PORT_COM1);
-        EXPECT_EQ(frame().action(ID_PORT_COM2)->isChecked(), id == ID_PORT_COM2);
+        EXPECT_EQ(QList<bool>({com1->isChecked(), com2->isChecked(), usb->isChecked()}),
+                  QList<bool>({item == com1, item == com2, item == usb}));
     }
 }
 

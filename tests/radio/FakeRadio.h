@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -37,6 +38,10 @@ public:
     int hangUpAfterReceived = -1; // >= 0: hang up after receiving this many image bytes
     QByteArray writtenImage;      // the image the program wrote after a handshake
     QString path;
+    bool paced = false;   // at 2400 baud, about 4.2 ms a byte, as a real radio sends
+    int replyDelayMs = 0; // the handshake reply starts this late
+    int imageDelayMs = 0; // the image starts this late after the read request
+    int pieceBytes = 0;   // > 0: the image in pieces of this many bytes, 80 ms apart
 
     FakeRadio() {
         master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -51,6 +56,8 @@ public:
         notifier = std::make_unique<QSocketNotifier>(master, QSocketNotifier::Read);
         QObject::connect(notifier.get(), &QSocketNotifier::activated, [this] { onReadable(); });
         clock.start();
+        pacer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&pacer, &QTimer::timeout, [this] { sendDue(); });
     }
     ~FakeRadio() { hangUp(); }
     FakeRadio(const FakeRadio&) = delete;
@@ -86,8 +93,23 @@ public:
             (void)!::write(master, data.constData(), static_cast<size_t>(data.size()));
     }
 
+    // Queues bytes to start `delayMs` from now, or after what is queued already, paced when
+    // `paced`, a pause of 80 ms after every `piece` bytes when piece > 0.
+    void sendLater(const QByteArray& data, int delayMs, int piece = 0) {
+        const qint64 byteNs = paced ? 1'000'000'000LL * 10 / 2400 : 0;
+        qint64 due = std::max(clock.nsecsElapsed() + delayMs * 1'000'000LL, nextDueNs);
+        for (qsizetype i = 0; i < data.size(); ++i) {
+            if (piece > 0 && i > 0 && i % piece == 0) due += 80'000'000;
+            outgoing.push_back({due, data[i]});
+            due += byteNs;
+        }
+        nextDueNs = due;
+        pacer.start(1);
+    }
+
     // The device goes away: both ends closed, the path gone.
     void hangUp() {
+        pacer.stop();
         notifier.reset();
         if (slave >= 0) ::close(slave);
         if (master >= 0) ::close(master);
@@ -110,12 +132,13 @@ private:
             command.remove(0, at + 4);
             afterHandshake = !handshakeReply.isEmpty();
             if (!afterHandshake) return;
-            send(handshakeReply);
+            sendLater(handshakeReply, replyDelayMs);
         }
         if (command == bytes({0xFF, 0x00, 0xFF, 0x00})) {
             command.clear();
             afterHandshake = false;
-            if (hangUpAfterSent < 0) return send(image.left(imageBytes));
+            if (hangUpAfterSent < 0)
+                return sendLater(image.left(imageBytes), imageDelayMs, pieceBytes);
             send(image.left(std::min(imageBytes, hangUpAfterSent)));
             // Let the bytes leave before the line drops; not at all once the fake is gone.
             QTimer::singleShot(50, &timerOwner, [this] { hangUp(); });
@@ -128,10 +151,22 @@ private:
         }
     }
 
+    void sendDue() {
+        QByteArray due;
+        for (; !outgoing.empty() && outgoing.front().first <= clock.nsecsElapsed();
+             outgoing.pop_front())
+            due.append(outgoing.front().second);
+        send(due);
+        if (outgoing.empty()) pacer.stop();
+    }
+
     struct Chunk {
         qint64 ms;
         QByteArray data;
     };
+    QTimer pacer;
+    std::deque<std::pair<qint64, char>> outgoing; // (due in ns on `clock`, byte)
+    qint64 nextDueNs = 0;
     int master = -1;
     int slave = -1;
     std::unique_ptr<QSocketNotifier> notifier;

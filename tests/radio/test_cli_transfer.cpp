@@ -1,14 +1,19 @@
 // qarlo-cli read / write end to end against qarlo-radio-sim on a pseudo-terminal.
 #include "RadioTestSupport.h"
+#include "tests/support/Unprivileged.h"
 
 #include "memory/ChannelFile.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSerialPort>
 #include <QTemporaryDir>
+
+#include <grp.h>
 
 #include <gtest/gtest.h>
 
@@ -20,11 +25,22 @@ struct CliRun {
     QString out, err;
 };
 
+// `program` with `args`, as `user` when one is given.
+void startAs(QProcess& process, const QString& program, const QStringList& args,
+             const std::optional<Unprivileged>& user) {
+    QStringList line;
+    for (const std::string& word : user ? user->prefix() : std::vector<std::string>())
+        line << QString::fromStdString(word);
+    line << program << args;
+    process.start(line.takeFirst(), line);
+}
+
 CliRun runCli(const QStringList& args,
-              const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
+              const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
+              const std::optional<Unprivileged>& user = std::nullopt) {
     QProcess cli;
     cli.setProcessEnvironment(env);
-    cli.start(QStringLiteral(QARLO_CLI_PATH), args);
+    startAs(cli, QStringLiteral(QARLO_CLI_PATH), args, user);
     CliRun run;
     if (!cli.waitForFinished(20000)) {
         cli.kill();
@@ -40,8 +56,8 @@ CliRun runCli(const QStringList& args,
 // qarlo-radio-sim for one test, without pacing; its device path is what it prints first.
 class Sim {
 public:
-    explicit Sim(const QStringList& args) {
-        process.start(QStringLiteral(QARLO_SIM_PATH), QStringList{"--no-pace"} + args);
+    explicit Sim(const QStringList& args, const std::optional<Unprivileged>& user = std::nullopt) {
+        startAs(process, QStringLiteral(QARLO_SIM_PATH), QStringList{"--no-pace"} + args, user);
         if (process.waitForReadyRead(5000)) path = QString::fromUtf8(process.readLine()).trimmed();
     }
     ~Sim() { stop(); }
@@ -222,6 +238,73 @@ TEST(CliTransfer, FailuresBeforeTheLineAndTheirExitStatus) {
             EXPECT_FALSE(run.err.isEmpty());
     }
     EXPECT_FALSE(QFileInfo::exists(missing));
+}
+
+// As a user who is not root (root may open what others may not): the reason line says who may
+// use a device, naming a group only when joining it would help.
+TEST(CliTransfer, PermissionReasonSaysWhoMayUseTheDevice) {
+    std::string why = "files of root's can only be staged as root";
+    const auto user = Unprivileged::get(&why);
+    const ::group* dialout = ::getgrnam("dialout");
+    if (!user || !user->switched || !dialout) GTEST_SKIP() << (dialout ? why : "no group dialout");
+    QTemporaryDir dir;
+    ASSERT_TRUE(user->own(dir.path().toStdString()));
+    const QString advice = "members of the group \"dialout\" may use it (sudo usermod -aG dialout "
+                           "$USER, then log in again)";
+    const struct {
+        gid_t gid;
+        mode_t mode;
+        QString reason;
+    } cases[] = {{0, 0600, "only root may use it"},
+                 {0, 0660, "only root may use it"},
+                 {dialout->gr_gid, 0600, "only root may use it"},
+                 {dialout->gr_gid, 0660, advice}};
+    for (const auto& c : cases) {
+        const QString device = dir.filePath(QStringLiteral("tty%1-%2").arg(c.gid).arg(c.mode));
+        writeAll(device, "");
+        ASSERT_EQ(::chown(QFile::encodeName(device).constData(), 0, c.gid), 0);
+        ASSERT_EQ(::chmod(QFile::encodeName(device).constData(), c.mode), 0);
+        const CliRun run = runCli({"read", dir.filePath("r.q02"), "--port", device},
+                                  QProcessEnvironment::systemEnvironment(), user);
+        EXPECT_EQ(run.err,
+                  MSG_OPEN_HANDSHAKE + "\n" + device + ": permission denied; " + c.reason + "\n");
+    }
+}
+
+// A client killed in the middle of a transfer leaves the line exclusive; the simulator frees it
+// (it looks twice a second), so a later transfer by a user who is not root goes through.
+TEST(CliTransfer, ClientKilledMidTransferLeavesTheVirtualRadioUsable) {
+    std::string why;
+    const auto user = Unprivileged::get(&why);
+    if (!user) GTEST_SKIP() << why;
+    QTemporaryDir dir;
+    ASSERT_TRUE(user->own(dir.path().toStdString()));
+    const QString link = dir.filePath("radio"), file = dir.filePath("r.q02");
+    Sim sim({"--link", link}, user);
+    ASSERT_TRUE(spinUntil([&] { return QFileInfo::exists(link); }));
+    QProcess victim;
+    startAs(victim, QStringLiteral(QARLO_CLI_PATH), {"read", file, "--port", link}, user);
+    spin(1000); // the read request's step: the port is open
+    victim.kill();
+    victim.waitForFinished();
+    CliRun read;
+    for (QDeadlineTimer deadline(5000); read.exitCode != 0 && !deadline.hasExpired(); spin(200))
+        read =
+            runCli({"read", file, "--port", link}, QProcessEnvironment::systemEnvironment(), user);
+    EXPECT_EQ(read.exitCode, 0) << read.err.toStdString();
+}
+
+// The devices present, from the real enumeration, as a JSON array: never a pseudo-terminal.
+TEST(CliTransfer, PortsListsTheDevicesAsJson) {
+    Sim sim({});
+    const CliRun run = runCli({"ports", "--json"});
+    EXPECT_EQ(run.exitCode, 0);
+    const QJsonDocument json = QJsonDocument::fromJson(run.out.toUtf8());
+    ASSERT_TRUE(json.isArray()) << run.out.toStdString();
+    for (const QJsonValue& port : json.array())
+        EXPECT_TRUE(port["device"].toString().startsWith("/dev/tty"))
+            << port["device"].toString().toStdString();
+    EXPECT_EQ(runCli({"ports", "--verbose"}).exitCode, 2);
 }
 
 TEST(CliTransfer, TraceShowsEveryByteWithItsTime) {

@@ -6,6 +6,7 @@
 #include "memory/ChannelFile.h"
 
 #include <QSerialPort>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -116,6 +117,50 @@ TEST_F(LinkTest, ReadOutcomeFollowsTheRadiosAnswer) {
                       c.reply);
         }
         EXPECT_TRUE(c.hangUpAfter >= 0 || portIsFree(r.path));
+    }
+}
+
+// At the radio's own 2400 baud only a stream that starts after the read request has gone out
+// becomes the image: a handshake reply still arriving when the port is reopened, or a radio that
+// talks on after FF 11, fails the read and leaves the document alone. Whether the late reply's
+// FF 11 is in by the 500 ms timer is up to the scheduler; the read fails either way.
+TEST_F(LinkTest, PacedRadioOnlyTheAnswerToTheRequestBecomesTheImage) {
+    const struct {
+        const char* name;
+        int replyDelayMs, imageDelayMs, pieceBytes, talkBytes;
+        bool reads;
+    } cases[] = {
+        {"reply 490 ms late", 490, 0, 0, 0, false},
+        {"talks on after FF 11", 0, 0, 0, 1000, false},
+        {"image in pieces", 0, 0, 64, 0, true},
+        {"image 900 ms late", 0, 900, 0, 0, true},
+    };
+    RadioLink link(doc);
+    LinkRecorder rec(link);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeRadio r;
+        r.paced = true;
+        r.replyDelayMs = c.replyDelayMs;
+        r.imageDelayMs = c.imageDelayMs;
+        r.pieceBytes = c.pieceBytes;
+        r.handshakeReply += QByteArray(c.talkBytes, 'Z'); // talks on after the reply
+        r.image = radio.image;
+        r.imageBytes = c.talkBytes > 0 ? 0 : 256;
+        doc = editedDoc();
+        doc.portName = r.path.toStdString();
+        const auto before = ChannelFileBytes(doc);
+        link.OnRadioRead();
+        ASSERT_TRUE(rec.waitFinished(rec.finishedCount + 1));
+        if (c.replyDelayMs == 0) {
+            EXPECT_EQ(r.received(), HANDSHAKE + READ_REQUEST);
+        }
+        EXPECT_EQ(rec.take().contains("message:" + MSG_READ_DONE), c.reads);
+        if (c.reads) {
+            EXPECT_EQ(imageOf(doc), r.image);
+        } else {
+            EXPECT_EQ(ChannelFileBytes(doc), before);
+        }
     }
 }
 
@@ -230,8 +275,12 @@ TEST_F(LinkTest, StepThatCannotOpenThePortShowsItsOwnMessage) {
         FakeRadio r;
         QSerialPort other(r.path);
         ASSERT_TRUE(c.obstacle != Held || other.open(QIODevice::ReadWrite));
+        // By a name that goes with the device: a freed pseudo-terminal number is soon reused.
+        QTemporaryDir dir;
+        const QString name = dir.filePath("radio");
+        ASSERT_TRUE(QFile::link(r.path, name));
         doc.portName = out.portName =
-            c.obstacle == Missing ? "/dev/qarlo-no-such-tty" : r.path.toStdString();
+            c.obstacle == Missing ? "/dev/qarlo-no-such-tty" : name.toStdString();
         const auto before = ChannelFileBytes(doc);
         RadioLink link(c.reading ? doc : out);
         LinkRecorder rec(link);
@@ -240,6 +289,7 @@ TEST_F(LinkTest, StepThatCannotOpenThePortShowsItsOwnMessage) {
             ASSERT_TRUE(spinUntil([&] { return r.received().size() >= 4; }));
             spin(100); // the reply is in; now the device disappears
             r.hangUp();
+            QFile::remove(name);
         }
         ASSERT_TRUE(rec.waitFinished());
         EXPECT_EQ(rec.events, QStringList({"message:" + c.message, "finished:failed"}));

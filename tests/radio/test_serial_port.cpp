@@ -1,10 +1,15 @@
-// The serial port alone: names, open failures, and when an asynchronous read ends.
+// The serial port alone: names, other holders of a device, open failures, the devices present,
+// and when an asynchronous read ends.
 #include "FakeRadio.h"
 #include "RadioTestSupport.h"
 
+#include "radio/PortList.h"
 #include "radio/SerialPort.h"
 
+#include <QDir>
+#include <QProcess>
 #include <QSerialPort>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 
 #include <gtest/gtest.h>
@@ -36,6 +41,76 @@ TEST(PortName, ComNamesResolveThroughTheEnvironmentOrTheStandardDevices) {
     qunsetenv("QARLO_COM2");
 }
 
+// A process table (PID/comm, PID/fd/N linking to what it has open) and a lock folder.
+struct StagedSystem {
+    QTemporaryDir dir;
+    HolderSearchRoots roots() const {
+        return {at("proc").toStdString(), {at("lock").toStdString()}};
+    }
+    QString at(const QString& name) const { return dir.filePath(name); }
+    void process(int pid, const QByteArray& comm, const QStringList& open) {
+        const QString proc = at(QStringLiteral("proc/%1").arg(pid));
+        QDir().mkpath(proc + "/fd");
+        write(proc + "/comm", comm + "\n");
+        for (int fd = 0; fd < open.size(); ++fd)
+            QFile::link(open[fd], QStringLiteral("%1/fd/%2").arg(proc).arg(fd + 3));
+    }
+    void write(const QString& file, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(file).path());
+        QFile f(file);
+        if (f.open(QIODevice::WriteOnly)) f.write(bytes);
+    }
+};
+
+// Another process with the node open (under any name), or the live owner of its lock file;
+// never this process, a dead pid, or a pseudo-terminal's other users.
+TEST(HolderSearch, FindsOtherProcessesWithTheDeviceOpenAndLiveLockOwners) {
+    FakeRadio pty;
+    const int self = static_cast<int>(::getpid()), binaryPid = 4242;
+    const QByteArray binaryLock(reinterpret_cast<const char*>(&binaryPid), sizeof binaryPid);
+    const struct {
+        const char* name;
+        int pid; // the process staged, "ModemManager"
+        QByteArray lock;
+        QString opens, device; // device "link": a symbolic link to /dev/null
+        bool held;
+    } cases[] = {
+        {"nobody", 812, "", "", "/dev/null", false},
+        {"open elsewhere", 812, "", "/dev/null", "/dev/null", true},
+        {"asked by another name", 812, "", "/dev/null", "link", true},
+        {"another device open", 812, "", "/dev/zero", "/dev/null", false},
+        {"open only here", self, "", "/dev/null", "/dev/null", false},
+        {"text lock", 4242, " 4242\n", "", "/dev/null", true},
+        {"Qt's lock", 4242, "4242\nqarlo\nhost\n", "", "link", true},
+        {"binary lock", 4242, binaryLock, "", "/dev/null", true},
+        {"lock of a dead pid", 4242, "4243\n", "", "/dev/null", false},
+        {"pseudo-terminal", 812, "", pty.path, pty.path, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        StagedSystem staged;
+        staged.process(c.pid, "ModemManager",
+                       c.opens.isEmpty() ? QStringList() : QStringList{c.opens});
+        if (!c.lock.isEmpty()) staged.write(staged.at("lock/LCK..null"), c.lock);
+        QFile::link("/dev/null", staged.at("link"));
+        const QString device = c.device == "link" ? staged.at("link") : c.device;
+        EXPECT_EQ(FindPortHolder(device.toStdString(), staged.roots()),
+                  c.held ? std::optional(PortHolder{c.pid, "ModemManager"}) : std::nullopt);
+    }
+    // The virtual radio asks about its own pseudo-terminal, in the real process table.
+    QProcess client;
+    client.setStandardInputFile(pty.path);
+    client.start("sleep", {"10"});
+    ASSERT_TRUE(client.waitForStarted());
+    EXPECT_EQ(FindDeviceHolder(pty.path.toStdString()),
+              PortHolder({static_cast<int>(client.processId()), "sleep"}));
+    client.kill();
+    client.waitForFinished();
+    EXPECT_EQ(DescribeHolder({812, "ModemManager"}), "held by ModemManager (pid 812)");
+    EXPECT_EQ(DescribeHolder({7, ""}), "held by another program (pid 7)");
+}
+
+// Another name of a held device is held too; a holder found in the process table is named.
 TEST(PortOpen, FailureReasonSaysWhatStandsInTheWay) {
     FakeRadio radio;
     ASSERT_TRUE(radio.ok());
@@ -43,21 +118,44 @@ TEST(PortOpen, FailureReasonSaysWhatStandsInTheWay) {
     ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
     QTemporaryFile plain;
     ASSERT_TRUE(plain.open());
+    StagedSystem staged;
+    staged.process(812, "ModemManager", {"/dev/null"});
+    const QString link = staged.at("radio");
+    ASSERT_TRUE(QFile::link(radio.path, link));
     const struct {
         QString path, reason;
     } cases[] = {
         {"/dev/qarlo-missing", "/dev/qarlo-missing: no such device"},
         {"/nonexistent-dir/tty", "/nonexistent-dir/tty: no such device"},
         {radio.path, radio.path + ": held by another program"},
+        {link, link + ": held by another program"},
+        {"/dev/null", "/dev/null: held by ModemManager (pid 812)"},
         {plain.fileName(), plain.fileName() + ": not a serial device"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path.toStdString());
         SerialPort port;
+        port.setHolderSearchRoots(staged.roots());
         EXPECT_FALSE(port.OpenPort(c.path));
         EXPECT_FALSE(port.isOpen());
         EXPECT_EQ(LastOpenFailureReason(), c.reason);
     }
+}
+
+// Built-in ports only with a UART behind them: their tty's type in sysfs is not 0.
+TEST(PortList, BuiltInPortsOnlyWithHardwareBehindThem) {
+    StagedSystem sys;
+    sys.write(sys.at("class/tty/ttyS0/type"), "4\n");
+    sys.write(sys.at("class/tty/ttyS1/type"), "0\n");
+    sys.write(sys.at("class/tty/ttyS12/type"), "1\n");
+    QList<PortInfo> all;
+    for (const char* device :
+         {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS12", "/dev/ttyUSB0", "/dev/ttyACM0"})
+        all.append({device, {}, {}, false, 0, 0, {}});
+    QStringList kept;
+    for (const PortInfo& port : PresentPorts(all, sys.dir.path()))
+        kept << port.device;
+    EXPECT_EQ(kept, QStringList({"/dev/ttyS0", "/dev/ttyS12", "/dev/ttyUSB0", "/dev/ttyACM0"}));
 }
 
 QByteArray counting(int n, int start = 0) {

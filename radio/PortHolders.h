@@ -1,0 +1,42 @@
+#pragma once
+// Who else has a serial device: another process with the device node among its open files (as
+// fuser finds them), or the live owner of a UUCP lock file for it. Standard C++ and POSIX only,
+// so the virtual radio can ask the same question about its own end of the line.
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qarlo {
+
+// Where to look; tests point these at a tree they staged.
+struct HolderSearchRoots {
+    std::string proc = "/proc";
+    std::vector<std::string> lockDirs = {"/run/lock", "/var/lock"};
+};
+
+struct PortHolder {
+    int pid = 0;
+    std::string command; // <proc>/PID/comm; empty when it cannot be read
+    bool operator==(const PortHolder&) const = default;
+};
+
+// The character device a path names, through any links and names; none for anything else.
+std::optional<dev_t> DeviceNodeOf(const std::string& path);
+bool IsPseudoTerminalSlave(dev_t node);
+
+// Another process than this one that holds `device`: first one with the node open, else the
+// live pid of a lock file LCK..NAME (NAME: the node's path below /dev, '/' as '_').
+std::optional<PortHolder> FindDeviceHolder(const std::string& device,
+                                           const HolderSearchRoots& roots = {});
+
+// The same for a serial port the user chose. Pseudo-terminal slaves are left out: a virtual
+// radio keeps its own end open by design.
+std::optional<PortHolder> FindPortHolder(const std::string& device,
+                                         const HolderSearchRoots& roots = {});
+
+// "held by ModemManager (pid 812)"
+std::string DescribeHolder(const PortHolder& holder);
+
+} // namespace qarlo
