@@ -1,6 +1,7 @@
 #include "BackupKeeper.h"
 
 #include "memory/ChannelFile.h"
+#include "memory/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -65,7 +66,7 @@ QString BackupKeeper::Keep(const CQarloDoc& doc, Direction direction, const QDat
     }
     const QString path = dir + QLatin1Char('/') + name;
     const auto bytes = ChannelFileBytes(doc);
-    const FileResult result = WriteFileAtomically(path.toStdString(), bytes);
+    const FileResult result = SaveFileBytes(path.toStdString(), bytes);
     if (!result.ok())
         return QStringLiteral("备份失败：无法写入 %1（%2）")
             .arg(QDir::toNativeSeparators(path), QString::fromStdString(result.reason));

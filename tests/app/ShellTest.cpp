@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <sys/stat.h>
+
 namespace qarlo::test {
 namespace {
 
@@ -233,9 +235,12 @@ TEST_F(ShellTest, AboutBoxFromTheHelpMenu) {
 TEST_F(ShellTest, TheProgramEndsWithAnErrorStatusAfterTheMessageWhenItsFileCannotBeOpened) {
     const QString ten = Write(QStringLiteral("ten.q02"), QByteArray(10, '\0'));
     const QString none = dir.filePath(QStringLiteral("none.q02"));
+    const QString fifo = dir.filePath(QStringLiteral("fifo.q02"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const std::tuple<QString, int, QString> cases[] = {
         {ten, 1, QStringLiteral("无法打开文件 %1：文件格式不正确。").arg(ten)},
         {none, 1, QStringLiteral("无法打开文件 %1。").arg(none)},
+        {fifo, 1, QStringLiteral("无法打开文件 %1：它不是普通文件。").arg(fifo)},
         {WriteDoc(QStringLiteral("good.q02"), ProgrammedDoc({1})), 0, QString()},
     };
     qputenv("QARLO_ACCEPT_MESSAGES", "1");

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h> // mkfifo
+
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -159,11 +161,13 @@ TEST_F(OfflineCommands, CheckReportsTheFirstFailureAsOneLine) {
     }
 }
 
+// Each within runCli's time limit: a FIFO is refused at once, /dev/zero is not read for ever.
 TEST_F(OfflineCommands, UnreadableFilesExitWith2) {
     writeAll(path("ten.q02"), std::vector<std::uint8_t>(10, 0));
     writeAll(path("empty.q02"), {});
-    for (const QString& file :
-         {path("ten.q02"), path("empty.q02"), path("missing.q02"), dir.path()}) {
+    ASSERT_EQ(::mkfifo(path("fifo.q02").toUtf8().constData(), 0600), 0);
+    for (const QString& file : {path("ten.q02"), path("empty.q02"), path("missing.q02"), dir.path(),
+                                path("fifo.q02"), QStringLiteral("/dev/zero")}) {
         for (const QStringList& args : {QStringList{"check", file}, QStringList{"show", file},
                                         QStringList{"show", "--json", file}}) {
             const CliRun run = runCli(args);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -96,22 +97,55 @@ TEST_F(CsvCli, ExportPipedIntoImportKeepsEveryDescribableByte) {
     }
 }
 
-TEST_F(CsvCli, ExportWritesTheFileOrStandardOutput) {
-    std::mt19937 rng(5);
+// Standard output, a new or a regular file, or what -o names as it stands: a pipe, a FIFO,
+// /dev/stdout (appended where the shell appends). A directory, a FIFO no program reads, a missing
+// folder are refused at once, as are wrong arguments.
+TEST_F(CsvCli, ExportWritesFilesAndStreamsAndNeverReplacesAStream) {
+    std::mt19937 rng(6);
     const CQarloDoc doc = csvtest::RandomDocument(rng);
     store(doc, "a.q02");
-    ASSERT_EQ(cli("export a.q02 -o out.csv"), 0);
-    EXPECT_EQ(read(path("out.csv")), ExportCsv(doc));
-    ASSERT_EQ(cli("export a.q02 > stdout.csv"), 0);
-    EXPECT_EQ(read(path("stdout.csv")), ExportCsv(doc));
-
-    EXPECT_EQ(cli("export missing.q02 -o x.csv 2> err.txt"), 2);
-    EXPECT_NE(read(path("err.txt")).find("missing.q02"), std::string::npos);
+    const std::string csv = ExportCsv(doc);
+    write(path("log.txt"), "old\n");
+    ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(path("lonely").c_str(), 0600), 0);
+    fs::create_directory(path("folder"));
+    const std::string x = "'" + CLI + "' export ", wrong = "qarlo-cli: wrong arguments; see "
+                                                           "qarlo-cli export --help\n";
+    const struct {
+        std::string line;
+        int exit;
+        const char* file;
+        std::string content;
+    } cases[] = {
+        {x + "a.q02 -o out.csv", 0, "out.csv", csv},
+        {x + "a.q02 > stdout.csv", 0, "stdout.csv", csv},
+        {x + "a.q02 -o - > dash.txt", 0, "dash.txt", csv},
+        {x + "a.q02 -o /dev/stdout >> log.txt", 0, "log.txt", "old\n" + csv},
+        {x + "a.q02 -o /dev/stdout | cat > piped.txt", 0, "piped.txt", csv},
+        {"exec 3<>fifo && " + x + "a.q02 -o fifo && timeout 10 head -c " +
+             std::to_string(csv.size()) + " <&3 > fromfifo.txt",
+         0, "fromfifo.txt", csv},
+        {"timeout 10 " + x + "a.q02 -o lonely 2> err.txt", 1, "err.txt",
+         "qarlo-cli: lonely: cannot be written (no program is reading it)\n"},
+        {x + "a.q02 -o folder 2> err.txt", 1, "err.txt",
+         "qarlo-cli: folder: not a regular file (a directory)\n"},
+        {x + "a.q02 -o nodir/x.csv 2> err.txt", 1, "err.txt",
+         "qarlo-cli: nodir/x.csv: cannot be written (No such file or directory)\n"},
+        {x + "missing.q02 -o x.csv 2> err.txt", 2, "err.txt",
+         "qarlo-cli: missing.q02: cannot be opened (No such file or directory)\n"},
+        {x + "2> err.txt", 2, "err.txt", wrong},
+        {x + "a.q02 -o 2> err.txt", 2, "err.txt", wrong},
+        {x + "a.q02 b.q02 2> err.txt", 2, "err.txt", wrong},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(run(c.line), c.exit);
+        EXPECT_EQ(read(path(c.file)), c.content);
+    }
     EXPECT_FALSE(fs::exists(path("x.csv")));
-    EXPECT_EQ(cli("export 2> /dev/null"), 2);
-    EXPECT_EQ(cli("export a.q02 -o 2> /dev/null"), 2);
-    EXPECT_EQ(cli("export a.q02 b.q02 2> /dev/null"), 2);
-    EXPECT_EQ(cli("export a.q02 -o nodir/x.csv 2> /dev/null"), 1);
+    struct stat st {};
+    for (const char* fifo : {"fifo", "lonely"})
+        EXPECT_TRUE(::stat(path(fifo).c_str(), &st) == 0 && S_ISFIFO(st.st_mode)) << fifo;
 }
 
 TEST_F(CsvCli, ExportWarnsAboutBytesTheCsvCannotHold) {
@@ -168,9 +202,8 @@ TEST_F(CsvCli, ImportCreatesAMissingFileAndRefusesABadOne) {
     EXPECT_EQ(cli("import in.csv short.q02 2> err.txt"), 2);
     EXPECT_EQ(read(path("short.q02")), "too short");
     EXPECT_NE(read(path("err.txt")).find("short.q02"), std::string::npos);
-
     EXPECT_EQ(cli("import nothere.csv new.q02 2> err.txt"), 2);
-    EXPECT_NE(read(path("err.txt")).find("nothere.csv: cannot be read"), std::string::npos);
+    EXPECT_NE(read(path("err.txt")).find("nothere.csv: cannot be opened"), std::string::npos);
     EXPECT_EQ(cli("import in.csv 2> /dev/null"), 2);
 }
 
