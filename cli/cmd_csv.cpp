@@ -99,6 +99,12 @@ int runImport(const Args& args) {
         std::fprintf(stderr, "qarlo-cli: %s left unchanged\n", target.c_str());
         return EXIT_FAILED;
     }
+    if (result.channelsSet.empty()) {
+        std::fprintf(stderr,
+                     "%s: no channel rows, nothing to import\nqarlo-cli: %s left unchanged\n",
+                     inputName.c_str(), target.c_str());
+        return EXIT_FAILED;
+    }
     const FileResult stored = StoreChannelFile(doc, target);
     if (!stored.ok()) {
         std::fprintf(stderr, "qarlo-cli: %s\n", DescribeFileError(stored).c_str());
@@ -129,11 +135,14 @@ int runImport(const Args& args) {
      "Sets, for every row of IN.csv (\"-\": standard input), the channel at its Location (1..16):\n"
      "receive and transmit frequency, the signalling of both directions and the bandwidth.\n"
      "Squelch, the radio-wide settings and what the CSV does not describe stay as they were.\n"
-     "Columns are found by their header; quotes, a byte-order mark, blank lines and lines\n"
-     "starting with # are accepted. FILE is created from a new document when it does not exist.\n"
-     "Any error (each printed as IN.csv:LINE: column COL: message) leaves FILE untouched.\n\n"
-     "exit status: 0 stored, 1 the CSV has errors or FILE could not be written,\n"
-     "2 bad usage, IN.csv unreadable or FILE not a channel file\n",
+     "Columns are found by their header; quotes, a byte-order mark, UTF-16 with a byte-order\n"
+     "mark, CR, LF or CR LF line ends, blank lines and lines starting with # are accepted.\n"
+     "IN.csv must be a regular file (or -) of at most 4 MiB. FILE is created from a new document\n"
+     "when it does not exist. Any error (each printed as IN.csv:LINE: column COL: message), and a\n"
+     "CSV without any channel row, leave FILE untouched.\n\n"
+     "exit status: 0 stored, 1 the CSV has errors or no channel rows, or FILE could not be\n"
+     "written, 2 bad usage, IN.csv unreadable, too large or not a regular file, or FILE not a\n"
+     "channel file\n",
      runImport});
 
 } // namespace
