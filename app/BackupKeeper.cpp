@@ -1,5 +1,6 @@
 #include "BackupKeeper.h"
 
+#include "app/FileNames.h"
 #include "memory/ChannelFile.h"
 #include "memory/SaveFile.h"
 
@@ -66,10 +67,10 @@ QString BackupKeeper::Keep(const CQarloDoc& doc, Direction direction, const QDat
     }
     const QString path = dir + QLatin1Char('/') + name;
     const auto bytes = ChannelFileBytes(doc);
-    const FileResult result = SaveFileBytes(path.toStdString(), bytes);
+    const FileResult result = SaveFileBytes(FileNamePath(path), bytes);
     if (!result.ok())
         return QStringLiteral("备份失败：无法写入 %1（%2）")
-            .arg(QDir::toNativeSeparators(path), QString::fromStdString(result.reason));
+            .arg(DisplayFileName(path), QString::fromStdString(result.reason));
     Prune();
     return {};
 }

@@ -1,5 +1,6 @@
 #include "CMainFrame.h"
 
+#include "app/FileNames.h"
 #include "app/LockKeys.h"
 #include "app/Resources.h"
 #include "editor/CQarloView.h"
@@ -43,10 +44,6 @@ namespace {
 
 constexpr int MAX_LISTED_ERRORS = 10;
 constexpr int STATUS_NOTE_MS = 10000;
-
-std::filesystem::path ToPath(const QString& file) {
-    return std::filesystem::path(QFile::encodeName(file).toStdString());
-}
 
 QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -387,7 +384,7 @@ void CMainFrame::RebuildRecentFileMenu() {
         recentActions.append(placeholder);
     } else {
         for (int i = 0; i < files.size(); ++i) {
-            QString shown = QDir::toNativeSeparators(files[i]);
+            QString shown = DisplayFileName(files[i]);
             shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
             auto* entry = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown), this);
             entry->setObjectName(QStringLiteral("ID_FILE_MRU_FILE%1").arg(i + 1));
@@ -519,7 +516,7 @@ void CMainFrame::OnExportCsv() {
     // A pipe or a device chosen here is written into, never replaced by a file.
     const std::string text = ExportCsv(document);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-    const FileResult result = WriteOutputBytes(ToPath(file), std::span(bytes, text.size()));
+    const FileResult result = WriteOutputBytes(FileNamePath(file), std::span(bytes, text.size()));
     if (!result.ok()) {
         ShowMessage(DocumentManager::SaveFailureMessage(result));
         return;
@@ -529,7 +526,7 @@ void CMainFrame::OnExportCsv() {
         ShowMessage(QStringLiteral("已导出，但以下内容无法用CSV表示：\n") +
                     DescribeCsvErrors(problems));
     else
-        statusBar()->showMessage(QStringLiteral("已导出到 %1").arg(QDir::toNativeSeparators(file)),
+        statusBar()->showMessage(QStringLiteral("已导出到 %1").arg(DisplayFileName(file)),
                                  STATUS_NOTE_MS);
 }
 
@@ -538,8 +535,8 @@ void CMainFrame::OnImportCsv() {
     if (file.isEmpty()) return;
     // Only a regular file, and no more of it than a CSV of channels can need: a FIFO or a device
     // picked here is refused at once.
-    const FileBytes read = ReadFileBytes(ToPath(file), CSV_MAX_BYTES, ReadMode::Whole);
-    const QString shown = QDir::toNativeSeparators(file);
+    const FileBytes read = ReadFileBytes(FileNamePath(file), CSV_MAX_BYTES, ReadMode::Whole);
+    const QString shown = DisplayFileName(file);
     if (read.result.error == FileError::TooLarge) {
         ShowMessage(QStringLiteral("无法导入文件 %1：文件太大，不是频道CSV文件。").arg(shown));
         return;

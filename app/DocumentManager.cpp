@@ -1,22 +1,13 @@
 #include "DocumentManager.h"
 
+#include "FileNames.h"
 #include "Resources.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace qarlo {
 
 namespace {
-std::filesystem::path ToPath(const QString& file) {
-    return std::filesystem::path(QFile::encodeName(file).toStdString());
-}
-
-QString DisplayName(const std::filesystem::path& file) {
-    return QDir::toNativeSeparators(QFile::decodeName(QByteArray::fromStdString(file.string())));
-}
-
 QString Reason(const FileResult& result) {
     return QString::fromLocal8Bit(result.reason.c_str());
 }
@@ -25,7 +16,7 @@ QString Reason(const FileResult& result) {
 DocumentManager::DocumentManager(CQarloDoc& document) : doc(document) {}
 
 QString DocumentManager::title() const {
-    return path.isEmpty() ? UntitledName() : QFileInfo(path).fileName();
+    return path.isEmpty() ? UntitledName() : DisplayFileName(QFileInfo(path).fileName());
 }
 
 bool DocumentManager::NewDocument() {
@@ -36,7 +27,7 @@ bool DocumentManager::NewDocument() {
 }
 
 FileResult DocumentManager::OpenDocument(const QString& file) {
-    const FileResult result = LoadChannelFile(doc, ToPath(file));
+    const FileResult result = LoadChannelFile(doc, FileNamePath(file));
     switch (result.error) {
     case FileError::None:
         doc.SetModifiedFlag(false);
@@ -54,7 +45,7 @@ FileResult DocumentManager::OpenDocument(const QString& file) {
 }
 
 FileResult DocumentManager::SaveDocument(const QString& file) {
-    const FileResult result = StoreChannelFile(doc, ToPath(file));
+    const FileResult result = StoreChannelFile(doc, FileNamePath(file));
     if (result.ok()) {
         doc.SetModifiedFlag(false);
         path = QFileInfo(file).absoluteFilePath();
@@ -63,7 +54,7 @@ FileResult DocumentManager::SaveDocument(const QString& file) {
 }
 
 QString DocumentManager::OpenFailureMessage(const FileResult& result) {
-    const QString name = DisplayName(result.file);
+    const QString name = DisplayFileName(FileNameFromPath(result.file));
     switch (result.error) {
     case FileError::InvalidFormat:
         return QStringLiteral("无法打开文件 %1：文件格式不正确。").arg(name);
@@ -78,7 +69,7 @@ QString DocumentManager::OpenFailureMessage(const FileResult& result) {
 }
 
 QString DocumentManager::SaveFailureMessage(const FileResult& result) {
-    const QString name = DisplayName(result.file);
+    const QString name = DisplayFileName(FileNameFromPath(result.file));
     if (result.error == FileError::ReadOnly)
         return QStringLiteral("无法保存文件 %1：文件是只读的，您没有写入它的权限。").arg(name);
     if (result.error == FileError::NotRegularFile)

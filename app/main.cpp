@@ -1,6 +1,7 @@
 // qarlo: the channel-programming window.
 #include "app/CMainFrame.h"
 #include "app/CQarloApp.h"
+#include "app/FileNames.h"
 #include "app/MessageBox.h"
 
 #include <QApplication>
@@ -42,9 +43,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     qarlo::InstallMessageBoxHandler();
     qarlo::CQarloApp theApp;
-    QStringList arguments = QApplication::arguments();
-    arguments.removeFirst();
-    if (!theApp.InitInstance(arguments)) return 1;
+    // From argv itself: QApplication::arguments() turns a name that is not UTF-8 into another one.
+    if (!theApp.InitInstance(qarlo::ArgumentsFromArgv(argc, argv))) return 1;
     ArmStartupProbe(theApp.mainFrame());
     return app.exec();
 }

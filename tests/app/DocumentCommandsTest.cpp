@@ -2,6 +2,7 @@
 // across a restart, and CSV import and export from the File menu.
 #include "AppFixture.h"
 
+#include "app/FileNames.h"
 #include "memory/Csv.h"
 
 #include <QFileInfo>
@@ -11,6 +12,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <fstream>
+#include <iterator>
 
 namespace qarlo::test {
 namespace {
@@ -135,6 +139,35 @@ TEST_F(DocumentCommandsTest, SaveAsNamesTheDocumentAndSaveWritesTheSameFile) {
     EXPECT_TRUE(messages[0].contains(QStringLiteral("不是普通文件"))) << messages[0].toStdString();
     EXPECT_EQ(frame().displayedCaption(), Caption("saved.q02*"));
     EXPECT_TRUE(QFileInfo(nextSave).exists() && !QFileInfo(nextSave).isFile());
+}
+
+// A name that is not UTF-8 keeps its bytes: opened from the command line, shown readably, saved
+// into the same file, and opened again from the recent-file list of the next run.
+TEST_F(DocumentCommandsTest, ANameThatIsNotUtf8KeepsItsBytes) {
+    QByteArray name = QFile::encodeName(dir.path()) + "/bad\xFF.q02";
+    std::ofstream(name.constData(), std::ios::binary)
+        << FileBytes(ProgrammedDoc({3})).toStdString();
+    char program[] = "qarlo";
+    char* argv[] = {program, name.data()};
+    ASSERT_TRUE(Start(ArgumentsFromArgv(2, argv)));
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(frame().displayedCaption(), Caption("bad\\xFF.q02"));
+    EXPECT_EQ(ListedChannels(), std::vector<int>{3});
+    QTest::keyClicks(view().totEdit, QStringLiteral("0"));
+    ASSERT_TRUE(frame().OnFileSave());
+    const QByteArray saved = FileBytes(doc());
+    std::ifstream in(name.constData(), std::ios::binary);
+    EXPECT_EQ(QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}}), saved);
+
+    ASSERT_TRUE(Start());
+    const QAction* entry = frame().fileMenu()->actions()[7];
+    EXPECT_TRUE(entry->text().endsWith(QStringLiteral("/bad\\xFF.q02")))
+        << entry->text().toStdString();
+    frame().OnOpenRecentFile(0);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(frame().displayedCaption(), Caption("bad\\xFF.q02"));
+    EXPECT_EQ(FileBytes(doc()), saved);
+    ::unlink(name.constData()); // QTemporaryDir cannot name it to remove it
 }
 
 TEST_F(DocumentCommandsTest, CsvExportAndImportFromTheFileMenu) {

@@ -19,6 +19,9 @@
 #include <QToolBar>
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
 
 namespace qarlo::test {
 namespace {
@@ -237,17 +240,24 @@ TEST_F(ShellTest, TheProgramEndsWithAnErrorStatusAfterTheMessageWhenItsFileCanno
     const QString none = dir.filePath(QStringLiteral("none.q02"));
     const QString fifo = dir.filePath(QStringLiteral("fifo.q02"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const std::string bad = QFile::encodeName(dir.path()).toStdString() + "/bad\xFF.q02";
+    std::ofstream(bad, std::ios::binary) << FileBytes(ProgrammedDoc({1})).toStdString();
+    // Names as printf %b writes them, so a byte that is no UTF-8 reaches the program as it is.
     const std::tuple<QString, int, QString> cases[] = {
         {ten, 1, QStringLiteral("无法打开文件 %1：文件格式不正确。").arg(ten)},
         {none, 1, QStringLiteral("无法打开文件 %1。").arg(none)},
         {fifo, 1, QStringLiteral("无法打开文件 %1：它不是普通文件。").arg(fifo)},
         {WriteDoc(QStringLiteral("good.q02"), ProgrammedDoc({1})), 0, QString()},
+        {dir.filePath(QStringLiteral("bad\\0377.q02")), 0, QString()},
+        {dir.filePath(QStringLiteral("bad\\0376.q02")), 1,
+         QStringLiteral("无法打开文件 %1。").arg(dir.filePath(QStringLiteral("bad\\xFE.q02")))},
     };
     qputenv("QARLO_ACCEPT_MESSAGES", "1");
     qputenv("QARLO_QUIT_WHEN_SHOWN", "1");
     for (const auto& [file, status, message] : cases) {
         QProcess qarlo;
-        qarlo.start(QStringLiteral(QARLO_APP), {file});
+        qarlo.start(QStringLiteral("/bin/sh"), {"-c", R"sh(exec "$0" "$(printf %b "$1")")sh",
+                                                QStringLiteral(QARLO_APP), file});
         ASSERT_TRUE(qarlo.waitForFinished(30000));
         EXPECT_EQ(qarlo.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(qarlo.exitCode(), status) << file.toStdString();
@@ -256,6 +266,7 @@ TEST_F(ShellTest, TheProgramEndsWithAnErrorStatusAfterTheMessageWhenItsFileCanno
     }
     qunsetenv("QARLO_ACCEPT_MESSAGES");
     qunsetenv("QARLO_QUIT_WHEN_SHOWN");
+    ::unlink(bad.c_str()); // QTemporaryDir cannot name it to remove it
 }
 #endif
 
