@@ -81,9 +81,14 @@ FileResult resolve(const fs::path& file, Target& t) {
     fs::path p = file;
     for (int hop = 0;; ++hop) {
         if (hop == MAX_LINK_HOPS) return fail(file, FileError::CannotWrite, ELOOP);
-        if (descriptorName(p)) {
+        if (const auto name = descriptorName(p)) {
+            // Our own descriptor is looked at directly: /dev/stdout may be missing in a container.
+            t.path = p;
             t.descriptorLink = true;
-            break;
+            if ((name->own ? ::fstat(name->fd, &t.st) : ::stat(p.c_str(), &t.st)) != 0)
+                return fail(file, FileError::CannotWrite, errno);
+            t.exists = true;
+            return {FileError::None, file, {}};
         }
         struct stat st {};
         if (::lstat(p.c_str(), &st) != 0) {

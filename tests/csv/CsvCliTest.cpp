@@ -155,8 +155,11 @@ TEST_F(CsvCli, ExportWritesFilesAndStreamsAndNeverReplacesAStream) {
 TEST_F(CsvCli, ImportRefusesWhatIsNoCsvAndLeavesTheFile) {
     write(path("header.csv"), "Location,Frequency\r# nothing yet\r");
     ASSERT_EQ(::mkfifo(path("fifo.csv").c_str(), 0600), 0);
-    write(path("big.csv"), "");
-    fs::resize_file(path("big.csv"), CSV_MAX_BYTES + 1);
+    for (const auto& [name, size] :
+         {std::pair{"cap.csv", CSV_MAX_BYTES}, {"big.csv", CSV_MAX_BYTES + 1}}) {
+        write(path(name), "");
+        fs::resize_file(path(name), size);
+    }
     std::mt19937 rng(12);
     store(csvtest::RandomDocument(rng), "b.q02");
     const std::string before = read(path("b.q02"));
@@ -169,6 +172,7 @@ TEST_F(CsvCli, ImportRefusesWhatIsNoCsvAndLeavesTheFile) {
                  {x + "header.csv", 1, "header.csv: no channel rows"},
                  {x + "fifo.csv", 2, "fifo.csv: not a regular file (a FIFO)"},
                  {x + "/dev/zero", 2, "/dev/zero: not a regular file (a character device)"},
+                 {x + "cap.csv", 1, "cap.csv:1: column Location"}, // at the cap: read
                  {x + "big.csv", 2, "big.csv: too large"},
                  {"yes | " + x + "-", 2, "<stdin>: too large"}};
     for (const auto& c : cases) {
