@@ -172,6 +172,7 @@ TEST_F(CsvCli, ImportRefusesWhatIsNoCsvAndLeavesTheFile) {
                  {x + "header.csv", 1, "header.csv: no channel rows"},
                  {x + "fifo.csv", 2, "fifo.csv: not a regular file (a FIFO)"},
                  {x + "/dev/zero", 2, "/dev/zero: not a regular file (a character device)"},
+                 {x + "- < .", 2, "<stdin>: cannot be opened (Is a directory)"},
                  {x + "cap.csv", 1, "cap.csv:1: column Location"}, // at the cap: read
                  {x + "big.csv", 2, "big.csv: too large"},
                  {"yes | " + x + "-", 2, "<stdin>: too large"}};

@@ -97,10 +97,10 @@ TEST(CsvImport, LenientLayout) {
 
 // Line ends as any program writes them (CR alone: old Mac), and UTF-16 with a byte-order mark as
 // spreadsheets save "Unicode text", read alike and count lines alike. The last row's bad Mode,
-// Chinese with a character beyond 16 bits, comes back in the message as the same UTF-8.
+// characters of two, three and four UTF-8 bytes, comes back in the message as the same UTF-8.
 TEST(CsvImport, LineEndsAndUtf16) {
     const std::u16string all = u"Location,Name,Frequency,Mode\n# \u9891\n2,\u9891,438.5,NFM\n\n"
-                               u"7,x,439,FM\n8,x,439,\u8C03\U0001F4FB\n";
+                               u"7,x,439,FM\n8,x,439,\u8C03\u00E9\U0001F4FB\n";
     // byteOrder 0: UTF-8 (ASCII here), 1: UTF-16 LE, 2: UTF-16 BE.
     auto encode = [](const std::u16string& text, const char16_t* eol, int byteOrder) {
         std::string out = byteOrder == 1 ? "\xFF\xFE" : byteOrder == 2 ? "\xFE\xFF" : "";
@@ -123,7 +123,8 @@ TEST(CsvImport, LineEndsAndUtf16) {
         ASSERT_EQ(result.errors.size(), 1u) << Errors(result);
         EXPECT_EQ(result.errors[0].line, 6);
         if (byteOrder != 0) {
-            EXPECT_EQ(result.errors[0].message.substr(0, 9), "\"\xE8\xB0\x83\xF0\x9F\x93\xBB\"");
+            EXPECT_EQ(result.errors[0].message.substr(0, 11),
+                      "\"\xE8\xB0\x83\xC3\xA9\xF0\x9F\x93\xBB\"");
         }
         const auto good = ImportCsv(doc, encode(all.substr(0, all.rfind(u"8,")), eol, byteOrder));
         ASSERT_TRUE(good.ok()) << Errors(good);
