@@ -1,6 +1,9 @@
 #include "BackupKeeper.h"
 
+#include "app/FileNames.h"
+#include "app/Resources.h"
 #include "memory/ChannelFile.h"
+#include "memory/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,7 +45,10 @@ BackupKeeper::BackupKeeper(QString folder, int keep)
     : dir(std::move(folder)), limit(keep > 0 ? keep : 1) {}
 
 QString BackupKeeper::DefaultFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+    // Spelled out rather than the application's data folder, so qarlo-cli, whose application
+    // name differs, keeps its backups in the same place as the window.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/Local AppWizard-Generated Applications/") + AppName() +
            QStringLiteral("/backups");
 }
 
@@ -53,9 +59,13 @@ QString BackupKeeper::FileNameFor(const QDateTime& when, Direction direction) {
 }
 
 QString BackupKeeper::Keep(const CQarloDoc& doc, Direction direction, const QDateTime& when) {
+    kept.clear();
     if (dir.isEmpty()) return QStringLiteral("备份失败：找不到应用程序数据文件夹");
     if (!QDir().mkpath(dir))
         return QStringLiteral("备份失败：无法建立文件夹 %1").arg(QDir::toNativeSeparators(dir));
+    // The backups hold the user's channels: for the user's eyes only.
+    QFile::setPermissions(dir,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
     const QString base = FileNameFor(when, direction);
     QString name = base;
@@ -65,10 +75,11 @@ QString BackupKeeper::Keep(const CQarloDoc& doc, Direction direction, const QDat
     }
     const QString path = dir + QLatin1Char('/') + name;
     const auto bytes = ChannelFileBytes(doc);
-    const FileResult result = WriteFileAtomically(path.toStdString(), bytes);
+    const FileResult result = SaveFileBytes(FileNamePath(path), bytes);
     if (!result.ok())
         return QStringLiteral("备份失败：无法写入 %1（%2）")
-            .arg(QDir::toNativeSeparators(path), QString::fromStdString(result.reason));
+            .arg(DisplayFileName(path), QString::fromStdString(result.reason));
+    kept = path;
     Prune();
     return {};
 }

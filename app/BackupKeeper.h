@@ -17,11 +17,12 @@ public:
     // `folder` is created when the first backup is kept.
     explicit BackupKeeper(QString folder, int keep = DEFAULT_KEEP);
 
-    // The platform's application data folder + "/backups".
+    // The window's application data folder + "/backups", whichever program asks.
     static QString DefaultFolder();
 
-    // Writes the backup; returns an empty string on success, else why it failed (in Chinese, for
-    // the status bar). Older backups beyond the limit are removed after a successful write.
+    // Writes the backup into the folder, made private to the user (0700); returns an empty string
+    // on success, else why it failed (in Chinese, for the status bar). Older backups beyond the
+    // limit are removed after a successful write.
     QString Keep(const CQarloDoc& doc, Direction direction,
                  const QDateTime& when = QDateTime::currentDateTime());
 
@@ -33,11 +34,14 @@ public:
     QStringList Backups() const;
 
     const QString& folder() const { return dir; }
+    // The path of the backup the last successful Keep wrote.
+    const QString& lastKept() const { return kept; }
 
 private:
     void Prune();
 
     QString dir;
+    QString kept;
     int limit;
 };
 

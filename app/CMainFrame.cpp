@@ -1,10 +1,13 @@
 #include "CMainFrame.h"
 
+#include "app/FileNames.h"
 #include "app/LockKeys.h"
 #include "app/Resources.h"
 #include "editor/CQarloView.h"
 #include "memory/ChannelFile.h"
 #include "memory/Csv.h"
+#include "memory/ReadFile.h"
+#include "memory/SaveFile.h"
 #include "radio/Messages.h"
 #include "radio/RadioLink.h"
 
@@ -39,13 +42,8 @@ namespace qarlo {
 
 namespace {
 
-constexpr qint64 MAX_CSV_BYTES = 4 * 1024 * 1024;
 constexpr int MAX_LISTED_ERRORS = 10;
 constexpr int STATUS_NOTE_MS = 10000;
-
-std::filesystem::path ToPath(const QString& file) {
-    return std::filesystem::path(QFile::encodeName(file).toStdString());
-}
 
 QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -432,7 +430,7 @@ void CMainFrame::RebuildRecentFileMenu() {
         recentActions.append(placeholder);
     } else {
         for (int i = 0; i < files.size(); ++i) {
-            QString shown = QDir::toNativeSeparators(files[i]);
+            QString shown = DisplayFileName(files[i]);
             shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
             auto* entry = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown), this);
             entry->setObjectName(QStringLiteral("ID_FILE_MRU_FILE%1").arg(i + 1));
@@ -573,9 +571,10 @@ void CMainFrame::OnExportCsv() {
                 QFileInfo(suggested).completeBaseName() + QStringLiteral(".csv");
     const QString file = dialogs.chooseCsvToExport(suggested);
     if (file.isEmpty()) return;
+    // A pipe or a device chosen here is written into, never replaced by a file.
     const std::string text = ExportCsv(document);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-    const FileResult result = WriteFileAtomically(ToPath(file), std::span(bytes, text.size()));
+    const FileResult result = WriteOutputBytes(FileNamePath(file), std::span(bytes, text.size()));
     if (!result.ok()) {
         ShowMessage(DocumentManager::SaveFailureMessage(result));
         return;
@@ -585,36 +584,35 @@ void CMainFrame::OnExportCsv() {
         ShowMessage(QStringLiteral("已导出，但以下内容无法用CSV表示：\n") +
                     DescribeCsvErrors(problems));
     else
-        statusBar()->showMessage(QStringLiteral("已导出到 %1").arg(QDir::toNativeSeparators(file)),
+        statusBar()->showMessage(QStringLiteral("已导出到 %1").arg(DisplayFileName(file)),
                                  STATUS_NOTE_MS);
 }
 
 void CMainFrame::OnImportCsv() {
     const QString file = dialogs.chooseCsvToImport();
     if (file.isEmpty()) return;
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly)) {
-        ShowMessage(QStringLiteral("无法打开文件 %1。\n原因：%2")
-                        .arg(QDir::toNativeSeparators(file), in.errorString()));
+    // Only a regular file, and no more of it than a CSV of channels can need: a FIFO or a device
+    // picked here is refused at once.
+    const FileBytes read = ReadFileBytes(FileNamePath(file), CSV_MAX_BYTES, ReadMode::Whole);
+    const QString shown = DisplayFileName(file);
+    if (read.result.error == FileError::TooLarge) {
+        ShowMessage(QStringLiteral("无法导入文件 %1：文件太大，不是频道CSV文件。").arg(shown));
         return;
     }
-    if (in.size() > MAX_CSV_BYTES) {
-        ShowMessage(QStringLiteral("无法导入文件 %1：文件太大，不是频道CSV文件。")
-                        .arg(QDir::toNativeSeparators(file)));
+    if (!read.result.ok()) {
+        ShowMessage(DocumentManager::OpenFailureMessage(read.result));
         return;
     }
-    const QByteArray text = in.read(MAX_CSV_BYTES + 1);
-    const CsvImportResult result = ImportCsv(
-        document, std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+    const CsvImportResult result =
+        ImportCsv(document, std::string_view(reinterpret_cast<const char*>(read.bytes.data()),
+                                             read.bytes.size()));
     if (!result.ok()) {
-        ShowMessage(QStringLiteral("无法导入文件 %1，文档未作改动：\n")
-                        .arg(QDir::toNativeSeparators(file)) +
+        ShowMessage(QStringLiteral("无法导入文件 %1，文档未作改动：\n").arg(shown) +
                     DescribeCsvErrors(result.errors));
         return;
     }
     if (result.channelsSet.empty()) {
-        ShowMessage(QStringLiteral("文件 %1 中没有频道，文档未作改动。")
-                        .arg(QDir::toNativeSeparators(file)));
+        ShowMessage(QStringLiteral("文件 %1 中没有频道，文档未作改动。").arg(shown));
         return;
     }
     document.SetModifiedFlag(true);

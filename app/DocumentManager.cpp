@@ -1,18 +1,13 @@
 #include "DocumentManager.h"
 
+#include "FileNames.h"
 #include "Resources.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace qarlo {
 
 namespace {
-std::filesystem::path ToPath(const QString& file) {
-    return std::filesystem::path(QFile::encodeName(file).toStdString());
-}
-
 QString Reason(const FileResult& result) {
     return QString::fromLocal8Bit(result.reason.c_str());
 }
@@ -21,7 +16,7 @@ QString Reason(const FileResult& result) {
 DocumentManager::DocumentManager(CQarloDoc& document) : doc(document) {}
 
 QString DocumentManager::title() const {
-    return path.isEmpty() ? UntitledName() : QFileInfo(path).fileName();
+    return path.isEmpty() ? UntitledName() : DisplayFileName(QFileInfo(path).fileName());
 }
 
 bool DocumentManager::NewDocument() {
@@ -32,7 +27,7 @@ bool DocumentManager::NewDocument() {
 }
 
 FileResult DocumentManager::OpenDocument(const QString& file) {
-    const FileResult result = LoadChannelFile(doc, ToPath(file));
+    const FileResult result = LoadChannelFile(doc, FileNamePath(file));
     switch (result.error) {
     case FileError::None:
         doc.SetModifiedFlag(false);
@@ -43,15 +38,14 @@ FileResult DocumentManager::OpenDocument(const QString& file) {
         doc.SetModifiedFlag(false);
         path.clear();
         break;
-    case FileError::CannotOpen:
-    case FileError::CannotWrite:
+    default: // not read at all: the document and its name stay
         break;
     }
     return result;
 }
 
 FileResult DocumentManager::SaveDocument(const QString& file) {
-    const FileResult result = StoreChannelFile(doc, ToPath(file));
+    const FileResult result = StoreChannelFile(doc, FileNamePath(file));
     if (result.ok()) {
         doc.SetModifiedFlag(false);
         path = QFileInfo(file).absoluteFilePath();
@@ -60,18 +54,26 @@ FileResult DocumentManager::SaveDocument(const QString& file) {
 }
 
 QString DocumentManager::OpenFailureMessage(const FileResult& result) {
-    const QString name = QDir::toNativeSeparators(
-        QFile::decodeName(QByteArray::fromStdString(result.file.string())));
-    if (result.error == FileError::InvalidFormat)
+    const QString name = DisplayFileName(FileNameFromPath(result.file));
+    switch (result.error) {
+    case FileError::InvalidFormat:
         return QStringLiteral("无法打开文件 %1：文件格式不正确。").arg(name);
+    case FileError::NotRegularFile:
+        return QStringLiteral("无法打开文件 %1：它不是普通文件。").arg(name);
+    default:
+        break;
+    }
     QString text = QStringLiteral("无法打开文件 %1。").arg(name);
     if (!result.reason.empty()) text += QStringLiteral("\n原因：%1").arg(Reason(result));
     return text;
 }
 
 QString DocumentManager::SaveFailureMessage(const FileResult& result) {
-    const QString name = QDir::toNativeSeparators(
-        QFile::decodeName(QByteArray::fromStdString(result.file.string())));
+    const QString name = DisplayFileName(FileNameFromPath(result.file));
+    if (result.error == FileError::ReadOnly)
+        return QStringLiteral("无法保存文件 %1：文件是只读的，您没有写入它的权限。").arg(name);
+    if (result.error == FileError::NotRegularFile)
+        return QStringLiteral("无法保存文件 %1：它不是普通文件，不能被替换。").arg(name);
     QString text = QStringLiteral("无法保存文件 %1。").arg(name);
     if (!result.reason.empty()) text += QStringLiteral("\n原因：%1").arg(Reason(result));
     return text;

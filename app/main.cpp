@@ -1,6 +1,7 @@
 // qarlo: the channel-programming window.
 #include "app/CMainFrame.h"
 #include "app/CQarloApp.h"
+#include "app/FileNames.h"
 #include "app/MessageBox.h"
 
 #include "QarloVersion.h"
@@ -112,7 +113,9 @@ std::optional<QStringList> FileArguments(const QStringList& arguments) {
 int main(int argc, char** argv) {
     if (const auto answered = AnswerInformationRequest(argc, argv)) return *answered;
     QApplication app(argc, argv);
-    const auto files = FileArguments(QApplication::arguments());
+    // From argv itself, which QApplication has left without its own options:
+    // QApplication::arguments() turns a name that is not UTF-8 into another one.
+    const auto files = FileArguments(QStringList{QString()} + qarlo::ArgumentsFromArgv(argc, argv));
     if (!files) return EXIT_USAGE;
     qarlo::InstallMessageBoxHandler();
     qarlo::CQarloApp theApp;

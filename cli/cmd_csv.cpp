@@ -4,13 +4,14 @@
 
 #include "memory/ChannelFile.h"
 #include "memory/Csv.h"
+#include "memory/ReadFile.h"
+#include "memory/SaveFile.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace qarlo::cli {
 namespace {
@@ -52,31 +53,15 @@ int runExport(const Args& args) {
         }
         return EXIT_OK;
     }
+    // A pipe, a terminal or /dev/stdout is written into; only a regular file is replaced.
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     const FileResult written =
-        WriteFileAtomically(output, std::span<const std::uint8_t>(bytes, text.size()));
+        WriteOutputBytes(output, std::span<const std::uint8_t>(bytes, text.size()));
     if (!written.ok()) {
         std::fprintf(stderr, "qarlo-cli: %s\n", DescribeFileError(written).c_str());
         return EXIT_FAILED;
     }
     return EXIT_OK;
-}
-
-// The whole of `path` ("-": standard input); false with the reason when it cannot be read.
-bool readText(const std::string& path, std::string& text, std::string& reason) {
-    std::FILE* file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        reason = std::strerror(errno);
-        return false;
-    }
-    char buffer[65536];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        text.append(buffer, got);
-    const bool failed = std::ferror(file) != 0;
-    if (failed) reason = std::strerror(errno);
-    if (file != stdin) std::fclose(file);
-    return !failed;
 }
 
 int runImport(const Args& args) {
@@ -85,12 +70,16 @@ int runImport(const Args& args) {
     const std::string& target = args[1];
     const std::string inputName = input == "-" ? "<stdin>" : input;
 
-    std::string text, reason;
-    if (!readText(input, text, reason)) {
-        std::fprintf(stderr, "qarlo-cli: %s: cannot be read (%s)\n", inputName.c_str(),
-                     reason.c_str());
+    // A regular file or standard input, never more than a CSV of channels can need.
+    const FileBytes read = input == "-"
+                               ? ReadDescriptorBytes(0, inputName, CSV_MAX_BYTES, ReadMode::Whole)
+                               : ReadFileBytes(input, CSV_MAX_BYTES, ReadMode::Whole);
+    if (!read.result.ok()) {
+        std::fprintf(stderr, "qarlo-cli: %s\n", DescribeFileError(read.result).c_str());
         return EXIT_USAGE;
     }
+    const std::string_view text(reinterpret_cast<const char*>(read.bytes.data()),
+                                read.bytes.size());
 
     CQarloDoc doc;
     std::error_code ec;
@@ -110,6 +99,12 @@ int runImport(const Args& args) {
         std::fprintf(stderr, "qarlo-cli: %s left unchanged\n", target.c_str());
         return EXIT_FAILED;
     }
+    if (result.channelsSet.empty()) {
+        std::fprintf(stderr,
+                     "%s: no channel rows, nothing to import\nqarlo-cli: %s left unchanged\n",
+                     inputName.c_str(), target.c_str());
+        return EXIT_FAILED;
+    }
     const FileResult stored = StoreChannelFile(doc, target);
     if (!stored.ok()) {
         std::fprintf(stderr, "qarlo-cli: %s\n", DescribeFileError(stored).c_str());
@@ -125,9 +120,12 @@ int runImport(const Args& args) {
      "usage: qarlo-cli export FILE [-o OUT.csv]\n\n"
      "Writes one CSV row for every channel of FILE whose receive frequency is set, in the\n"
      "generic CSV that radio programming tools exchange (Location, Frequency, Duplex, Offset,\n"
-     "Tone, ..., Mode). Without -o the CSV goes to standard output. A channel holding a byte the\n"
-     "CSV cannot describe (a negative frequency, a code byte naming no tone or code) is still\n"
-     "written, with a warning: importing that row will fail rather than change the channel.\n\n"
+     "Tone, ..., Mode). Without -o, or with -o -, the CSV goes to standard output. An existing\n"
+     "pipe, terminal or /dev/stdout given to -o is written into as it stands; a regular file is\n"
+     "replaced keeping its owner and mode; a directory or a read-only file is refused.\n"
+     "A channel holding a byte the CSV cannot describe (a negative frequency, a code byte\n"
+     "naming no tone or code) is still written, with a warning: importing that row will fail\n"
+     "rather than change the channel.\n\n"
      "exit status: 0 written, 1 the output could not be written, 2 bad usage or FILE unreadable\n",
      runExport});
 
@@ -137,11 +135,14 @@ int runImport(const Args& args) {
      "Sets, for every row of IN.csv (\"-\": standard input), the channel at its Location (1..16):\n"
      "receive and transmit frequency, the signalling of both directions and the bandwidth.\n"
      "Squelch, the radio-wide settings and what the CSV does not describe stay as they were.\n"
-     "Columns are found by their header; quotes, a byte-order mark, blank lines and lines\n"
-     "starting with # are accepted. FILE is created from a new document when it does not exist.\n"
-     "Any error (each printed as IN.csv:LINE: column COL: message) leaves FILE untouched.\n\n"
-     "exit status: 0 stored, 1 the CSV has errors or FILE could not be written,\n"
-     "2 bad usage, IN.csv unreadable or FILE not a channel file\n",
+     "Columns are found by their header; quotes, a byte-order mark, UTF-16 with a byte-order\n"
+     "mark, CR, LF or CR LF line ends, blank lines and lines starting with # are accepted.\n"
+     "IN.csv must be a regular file (or -) of at most 4 MiB. FILE is created from a new document\n"
+     "when it does not exist. Any error (each printed as IN.csv:LINE: column COL: message), and a\n"
+     "CSV without any channel row, leave FILE untouched.\n\n"
+     "exit status: 0 stored, 1 the CSV has errors or no channel rows, or FILE could not be\n"
+     "written, 2 bad usage, IN.csv unreadable, too large or not a regular file, or FILE not a\n"
+     "channel file\n",
      runImport});
 
 } // namespace

@@ -2,7 +2,10 @@
 #include "Command.h"
 #include "common.h"
 
+#include "app/BackupKeeper.h"
+#include "app/FileNames.h"
 #include "memory/ChannelFile.h"
+#include "memory/SaveFile.h"
 #include "radio/Messages.h"
 #include "radio/RadioLink.h"
 #include "radio/SerialPort.h"
@@ -167,12 +170,26 @@ private:
 int runRead(const Args& args) {
     const auto parsed = parseTransferArgs("read", args);
     if (!parsed) return EXIT_USAGE;
+    // Found out before the radio is touched, not after its image has arrived.
+    const FileResult target = CheckSaveTarget(parsed->file);
+    if (!target.ok()) {
+        std::fprintf(stderr, "qarlo-cli: %s\n", DescribeFileError(target).c_str());
+        return EXIT_USAGE;
+    }
     CQarloDoc doc;
     doc.OnNewDocument();
     if (!TransferRun(doc, *parsed).run(true)) return EXIT_FAILED;
     const FileResult stored = StoreChannelFile(doc, parsed->file);
     if (!stored.ok()) {
         std::fprintf(stderr, "qarlo-cli: %s\n", DescribeFileError(stored).c_str());
+        // The image is not lost with the file: it goes where the window keeps its backups.
+        BackupKeeper backups(BackupKeeper::DefaultFolder());
+        const QString problem = backups.Keep(doc, BackupKeeper::Direction::Read);
+        if (problem.isEmpty())
+            std::fprintf(stderr, "qarlo-cli: the image read from the radio is kept in %s\n",
+                         FileNameBytes(backups.lastKept()).constData());
+        else
+            std::fprintf(stderr, "qarlo-cli: %s\n", problem.toUtf8().constData());
         return EXIT_FAILED;
     }
     return EXIT_OK;
@@ -196,6 +213,9 @@ const bool registeredRead = RegisterCommand(
      "\n"
      "Reads the radio's 256-byte memory and saves it as the channel file FILE (*.q02).\n"
      "FILE is written only when the whole memory arrived; otherwise it is left as it was.\n"
+     "Before anything is sent, FILE must be a regular file you may write or a new name in a\n"
+     "folder you may write. Should the save still fail after the read, the image is kept as a\n"
+     "channel file among the window's backups and its path printed.\n"
      "\n"
      "  --port PORT  COM1 (default), COM2 or a device such as /dev/ttyUSB0 (`qarlo-cli ports`\n"
      "               lists those present). COM1 and COM2 are the devices named by $QARLO_COM1\n"
@@ -203,7 +223,8 @@ const bool registeredRead = RegisterCommand(
      "               holds is not used; the line after the message names that program.\n"
      "  --trace      print every byte on the line, with the time, on standard error\n"
      "\n"
-     "Exit status: 0 read and saved, 1 the transfer or the save failed, 2 bad usage.\n",
+     "Exit status: 0 read and saved, 1 the transfer or the save failed, 2 bad usage or FILE\n"
+     "cannot be saved.\n",
      runRead});
 
 const bool registeredWrite = RegisterCommand(

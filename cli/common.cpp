@@ -15,6 +15,13 @@ std::string DescribeFileError(const FileResult& result) {
     case FileError::CannotWrite:
         text += "cannot be written";
         break;
+    case FileError::NotRegularFile:
+        return text + "not a regular file (" + result.reason + ")";
+    case FileError::TooLarge:
+        return text + "too large (" + result.reason + ")";
+    case FileError::ReadOnly:
+        text += "read-only, not saved";
+        break;
     }
     if (!result.reason.empty()) text += " (" + result.reason + ")";
     return text;

@@ -26,9 +26,10 @@
 // fails naming the line and column, and CsvExportProblems lists these cells beforehand.
 //
 // Reading: columns are found by header name in any order (case-insensitive; unknown ones ignored);
-// double quotes with "" escapes, a UTF-8 byte-order mark and CR LF or LF are accepted; blank
-// lines, lines starting with '#' and rows of empty cells are skipped; cells are trimmed. Location
-// and Frequency are required columns.
+// double quotes with "" escapes, a UTF-8 byte-order mark, UTF-16 with a byte-order mark, and CR
+// LF, LF or CR alone as line ends are accepted; blank lines, lines starting with '#' and rows of
+// empty cells are skipped; cells are trimmed. Location and Frequency are required columns. A
+// message shows a cell cut to a line, with its control bytes visible.
 // A missing Duplex, Tone, Mode, DtcsPolarity or CrossMode column means "", "", FM, NN, Tone->Tone;
 // a row that needs Offset or a tone or code column the header lacks, or whose needed cell is empty,
 // is an error, since guessing a tone would put a wrong one on the air. Cells a row does not use are
@@ -301,6 +302,13 @@ std::string lower(std::string_view s) {
     return out;
 }
 
+// The length of the line end at `pos`: CR LF, LF, or CR alone as old Mac programs write; 0 when
+// there is none.
+std::size_t lineBreakAt(std::string_view text, std::size_t pos) {
+    if (pos >= text.size() || (text[pos] != '\r' && text[pos] != '\n')) return 0;
+    return text.compare(pos, 2, "\r\n") == 0 ? 2 : 1;
+}
+
 // Splits the text into records, skipping blank and '#' lines between them.
 std::vector<Record> splitRecords(std::string_view text, std::vector<CsvError>& errors) {
     std::vector<Record> records;
@@ -309,10 +317,10 @@ std::vector<Record> splitRecords(std::string_view text, std::vector<CsvError>& e
     int line = 1;
     const std::size_t n = text.size();
     while (pos < n) {
-        const std::size_t eol = std::min(text.find('\n', pos), n);
+        const std::size_t eol = std::min(text.find_first_of("\r\n", pos), n);
         const std::string_view physical = trim(text.substr(pos, eol - pos));
         if (physical.empty() || physical.front() == '#') {
-            pos = eol + 1;
+            pos = eol + lineBreakAt(text, eol);
             ++line;
             continue;
         }
@@ -330,6 +338,7 @@ std::vector<Record> splitRecords(std::string_view text, std::vector<CsvError>& e
                 break;
             }
             const char ch = text[pos];
+            const std::size_t lineBreak = lineBreakAt(text, pos);
             if (inQuotes) {
                 if (ch == '"') {
                     if (pos + 1 < n && text[pos + 1] == '"') {
@@ -338,15 +347,19 @@ std::vector<Record> splitRecords(std::string_view text, std::vector<CsvError>& e
                         continue;
                     }
                     inQuotes = false;
+                } else if (lineBreak > 0) {
+                    field.append(text.substr(pos, lineBreak));
+                    pos += lineBreak;
+                    ++line;
+                    continue;
                 } else {
-                    if (ch == '\n') ++line;
                     field += ch;
                 }
                 ++pos;
                 continue;
             }
-            if (ch == '\n') {
-                ++pos;
+            if (lineBreak > 0) {
+                pos += lineBreak;
                 ++line;
                 break;
             }
@@ -355,7 +368,7 @@ std::vector<Record> splitRecords(std::string_view text, std::vector<CsvError>& e
             } else if (ch == ',') {
                 record.fields.push_back(std::move(field));
                 field.clear();
-            } else if (ch != '\r') {
+            } else {
                 field += ch;
             }
             ++pos;
@@ -369,6 +382,74 @@ std::vector<Record> splitRecords(std::string_view text, std::vector<CsvError>& e
         records.push_back(std::move(record));
     }
     return records;
+}
+
+// UTF-16 with a byte-order mark (as spreadsheets save "Unicode text") as UTF-8; a broken pair or
+// an odd last byte becomes U+FFFD.
+std::string utf16ToUtf8(std::string_view text, bool bigEndian) {
+    std::string out;
+    auto unit = [&](std::size_t i) {
+        const auto a = static_cast<unsigned char>(text[i]);
+        const auto b = static_cast<unsigned char>(text[i + 1]);
+        return bigEndian ? (a << 8 | b) : (b << 8 | a);
+    };
+    auto append = [&out](unsigned cp) {
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | cp >> 6);
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += static_cast<char>(0xE0 | cp >> 12);
+            out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | cp >> 18);
+            out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
+            out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    };
+    std::size_t i = 2; // after the byte-order mark
+    for (; i + 1 < text.size(); i += 2) {
+        const unsigned u = static_cast<unsigned>(unit(i));
+        if (u >= 0xD800 && u < 0xDC00 && i + 3 < text.size()) {
+            const unsigned low = static_cast<unsigned>(unit(i + 2));
+            if (low >= 0xDC00 && low < 0xE000) {
+                append(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        append(u >= 0xD800 && u < 0xE000 ? 0xFFFD : u);
+    }
+    if (i < text.size()) append(0xFFFD);
+    return out;
+}
+
+// A cell as a message shows it: quoted, a NUL as \0 and other control bytes as \xNN, and no
+// longer than a line (a cell can be megabytes long).
+std::string shown(std::string_view cell) {
+    constexpr std::size_t SHOWN_BYTES = 40;
+    std::size_t cut = std::min(cell.size(), SHOWN_BYTES);
+    while (cut > 0 && cut < cell.size() && (static_cast<unsigned char>(cell[cut]) & 0xC0) == 0x80)
+        --cut; // not inside a UTF-8 character
+    std::string out = "\"";
+    for (const char ch : cell.substr(0, cut)) {
+        const auto u = static_cast<unsigned char>(ch);
+        if (u == 0) {
+            out += "\\0";
+        } else if (u < 0x20 || u == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", u);
+            out += escaped;
+        } else {
+            out += ch;
+        }
+    }
+    out += '"';
+    if (cut < cell.size()) out += "... (" + std::to_string(cell.size()) + " bytes)";
+    return out;
 }
 
 std::optional<double> parseNumber(std::string_view s) {
@@ -411,11 +492,11 @@ struct RowReader {
         if (!text) return std::nullopt;
         const auto mhz = parseNumber(*text);
         if (!mhz) {
-            error(c, "\"" + std::string(*text) + "\" is not a number");
+            error(c, shown(*text) + " is not a number");
             return std::nullopt;
         }
         if (*mhz < 0 || std::round(*mhz * 1000.0 * 100.0) > static_cast<double>(MAX_UNITS)) {
-            error(c, "\"" + std::string(*text) + "\" is outside 0 to 21474.836470 MHz");
+            error(c, shown(*text) + " is outside 0 to 21474.836470 MHz");
             return std::nullopt;
         }
         return FrequencyUnitsFromMHz(*mhz);
@@ -430,7 +511,7 @@ struct RowReader {
                     return encodeCtcssRow(static_cast<int>(row));
             }
         }
-        error(c, "\"" + std::string(*text) + "\" is not one of the 38 tones the radio knows");
+        error(c, shown(*text) + " is not one of the 38 tones the radio knows");
         return std::nullopt;
     }
     // A DCS code with its polarity letter ('N' or 'R').
@@ -448,7 +529,7 @@ struct RowReader {
                 return encodeDcsRow(*polarity == 'R' ? row + DCS_NORMAL_COUNT : row);
             }
         }
-        error(c, "\"" + std::string(*text) + "\" is not one of the 83 DCS codes the radio knows");
+        error(c, shown(*text) + " is not one of the 83 DCS codes the radio knows");
         return std::nullopt;
     }
 };
@@ -515,6 +596,11 @@ std::vector<CsvError> CsvExportProblems(const CQarloDoc& doc) {
 
 CsvImportResult ImportCsv(CQarloDoc& doc, std::string_view text) {
     CsvImportResult result;
+    std::string converted;
+    if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
+        converted = utf16ToUtf8(text, text[0] == '\xFE');
+        text = converted;
+    }
     auto& errors = result.errors;
     const std::vector<Record> records = splitRecords(text, errors);
     if (records.empty()) {
@@ -561,8 +647,7 @@ CsvImportResult ImportCsv(CQarloDoc& doc, std::string_view text) {
         const std::string_view locationText = row.cell(COL_LOCATION);
         const auto location = parseLocation(locationText);
         if (!location) {
-            row.error(COL_LOCATION,
-                      "\"" + std::string(locationText) + "\" is not a channel number");
+            row.error(COL_LOCATION, shown(locationText) + " is not a channel number");
         } else if (*location < 1 || *location > CHANNEL_COUNT) {
             row.error(COL_LOCATION, "channel " + std::to_string(*location) + " is outside 1..16");
         } else if (const auto seen = lineOfLocation.find(*location); seen != lineOfLocation.end()) {
@@ -594,8 +679,8 @@ CsvImportResult ImportCsv(CQarloDoc& doc, std::string_view text) {
                 }
             }
         } else {
-            row.error(COL_DUPLEX, "\"" + std::string(row.cell(COL_DUPLEX)) +
-                                      "\" is not one of \"\", +, -, split, off");
+            row.error(COL_DUPLEX,
+                      shown(row.cell(COL_DUPLEX)) + " is not one of \"\", +, -, split, off");
         }
 
         // DtcsPolarity: two letters N or R, transmit first; only read when a DCS code is used.
@@ -611,8 +696,8 @@ CsvImportResult ImportCsv(CQarloDoc& doc, std::string_view text) {
                     polarity = std::array<char, 2>{letters[0] == 'r' ? 'R' : 'N',
                                                    letters[1] == 'r' ? 'R' : 'N'};
                 } else {
-                    row.error(COL_POLARITY, "\"" + std::string(row.cell(COL_POLARITY)) +
-                                                "\" is not two letters N or R (transmit first)");
+                    row.error(COL_POLARITY, shown(row.cell(COL_POLARITY)) +
+                                                " is not two letters N or R (transmit first)");
                 }
             }
             if (!polarity) return std::nullopt;
@@ -654,8 +739,8 @@ CsvImportResult ImportCsv(CQarloDoc& doc, std::string_view text) {
                 return s.empty() || s == "tone" || s == "dtcs";
             };
             if (!known(left) || !known(right) || (left.empty() && right.empty())) {
-                row.error(COL_CROSS, "\"" + std::string(row.cell(COL_CROSS)) +
-                                         "\" is not a cross mode the radio can hold");
+                row.error(COL_CROSS,
+                          shown(row.cell(COL_CROSS)) + " is not a cross mode the radio can hold");
             } else {
                 if (left == "tone") txSignal = toneSignal(COL_RTONE, "a transmit tone");
                 if (left == "dtcs") txSignal = codeSignal(COL_DTCS, "a transmit DCS code", 0);
@@ -663,11 +748,11 @@ CsvImportResult ImportCsv(CQarloDoc& doc, std::string_view text) {
                 if (right == "dtcs") rxSignal = codeSignal(COL_RXDTCS, "a receive DCS code", 1);
             }
         } else if (tone == "tsql-r" || tone == "dtcs-r") {
-            row.error(COL_TONE, "\"" + std::string(row.cell(COL_TONE)) +
-                                    "\" (reverse squelch) is not something the radio can do");
+            row.error(COL_TONE, shown(row.cell(COL_TONE)) +
+                                    " (reverse squelch) is not something the radio can do");
         } else {
-            row.error(COL_TONE, "\"" + std::string(row.cell(COL_TONE)) +
-                                    "\" is not one of \"\", Tone, TSQL, DTCS, Cross");
+            row.error(COL_TONE,
+                      shown(row.cell(COL_TONE)) + " is not one of \"\", Tone, TSQL, DTCS, Cross");
         }
 
         std::optional<bool> narrow;
@@ -677,8 +762,8 @@ CsvImportResult ImportCsv(CQarloDoc& doc, std::string_view text) {
         else if (mode == "nfm")
             narrow = true;
         else
-            row.error(COL_MODE, "\"" + std::string(row.cell(COL_MODE)) +
-                                    "\" is neither FM (25 kHz) nor NFM (12.5 kHz)");
+            row.error(COL_MODE,
+                      shown(row.cell(COL_MODE)) + " is neither FM (25 kHz) nor NFM (12.5 kHz)");
 
         if (errors.size() != errorsBefore || !channel || !rx || !tx || !txSignal || !rxSignal ||
             !narrow)

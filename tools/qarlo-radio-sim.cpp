@@ -6,6 +6,8 @@
 #include "memory/CQarloDoc.h"
 #include "memory/ChannelFile.h"
 #include "memory/CodeTables.h"
+#include "memory/ReadFile.h"
+#include "memory/SaveFile.h"
 #include "radio/PortHolders.h"
 #include "radio/RadioImage.h"
 
@@ -24,8 +26,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <thread>
@@ -186,12 +186,17 @@ bool Sim::loadMemory() {
         memory = builtInImage();
         return true;
     }
-    std::ifstream in(opt.imageFile, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "qarlo-radio-sim: %s: cannot be opened\n", opt.imageFile.c_str());
+    // Only a regular file, and only as much as a channel file holds: /dev/zero or a FIFO named
+    // here is refused at once.
+    const FileBytes read = ReadFileBytes(opt.imageFile, CHANNEL_FILE_SIZE, ReadMode::Head);
+    if (!read.result.ok()) {
+        const char* what = read.result.error == FileError::NotRegularFile ? "is not a regular file"
+                                                                          : "cannot be opened";
+        std::fprintf(stderr, "qarlo-radio-sim: %s: %s (%s)\n", opt.imageFile.c_str(), what,
+                     read.result.reason.c_str());
         return false;
     }
-    const Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const Bytes& bytes = read.bytes;
     if (bytes.size() == RADIO_IMAGE_SIZE) {
         std::copy(bytes.begin(), bytes.end(), memory.begin());
         log("%s: raw 256-byte radio image", opt.imageFile.c_str());
@@ -344,7 +349,7 @@ void Sim::takeImage(const Bytes& image) {
         DecodeRadioImage(doc, buffer);
         result = StoreChannelFile(doc, opt.saveFile);
     } else {
-        result = WriteFileAtomically(opt.saveFile, std::span(image.data(), RADIO_IMAGE_SIZE));
+        result = SaveFileBytes(opt.saveFile, std::span(image.data(), RADIO_IMAGE_SIZE));
     }
     if (result.ok())
         log("saved to %s", opt.saveFile.c_str());

@@ -4,6 +4,8 @@
 
 #include "app/BackupKeeper.h"
 
+#include <sys/stat.h>
+
 namespace qarlo::test {
 namespace {
 
@@ -23,7 +25,13 @@ TEST(BackupKeeper, KeepsChannelFilesNamedByTimeAndDirectionTwoInOneSecondInOrder
     EXPECT_EQ(names[1], QStringLiteral("2026-12-06_222959_write.q02"));
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(ReadAll(keeper.folder() + QLatin1Char('/') + names[i]), FileBytes(docs[i])) << i;
-    EXPECT_TRUE(BackupKeeper::DefaultFolder().endsWith(QStringLiteral("/backups")));
+    EXPECT_TRUE(BackupKeeper::DefaultFolder().endsWith(
+        QStringLiteral("/Local AppWizard-Generated Applications/qarlo/backups")));
+    EXPECT_EQ(keeper.lastKept(), keeper.folder() + QLatin1Char('/') + names[2]);
+    // The channels are the user's own business: the folder is closed to everyone else.
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(keeper.folder()).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
 }
 
 TEST(BackupKeeper, KeepsOnlyTheNewestAndLeavesOtherFilesAlone) {

@@ -2,10 +2,19 @@
 // across a restart, and CSV import and export from the File menu.
 #include "AppFixture.h"
 
+#include "app/FileNames.h"
 #include "memory/Csv.h"
 
+#include <QFileInfo>
 #include <QMenu>
 #include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
 
 namespace qarlo::test {
 namespace {
@@ -120,6 +129,45 @@ TEST_F(DocumentCommandsTest, SaveAsNamesTheDocumentAndSaveWritesTheSameFile) {
     ASSERT_TRUE(frame().OnFileSave()); // named: no dialog, the same file
     EXPECT_EQ(suggestedNames.size(), 1u);
     EXPECT_EQ(ReadAll(saved), FileBytes(doc()));
+
+    // Onto a FIFO: refused, and the FIFO stays one; the document keeps its name and its edit.
+    nextSave = dir.filePath(QStringLiteral("fifo.q02"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(nextSave).constData(), 0600), 0);
+    QTest::keyClicks(view().totEdit, QStringLiteral("0"));
+    EXPECT_FALSE(frame().OnFileSaveAs());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("不是普通文件"))) << messages[0].toStdString();
+    EXPECT_EQ(frame().displayedCaption(), Caption("saved.q02*"));
+    EXPECT_TRUE(QFileInfo(nextSave).exists() && !QFileInfo(nextSave).isFile());
+}
+
+// A name that is not UTF-8 keeps its bytes: opened from the command line, shown readably, saved
+// into the same file, and opened again from the recent-file list of the next run.
+TEST_F(DocumentCommandsTest, ANameThatIsNotUtf8KeepsItsBytes) {
+    QByteArray name = QFile::encodeName(dir.path()) + "/bad\xFF.q02";
+    std::ofstream(name.constData(), std::ios::binary)
+        << FileBytes(ProgrammedDoc({3})).toStdString();
+    char program[] = "qarlo";
+    char* argv[] = {program, name.data()};
+    ASSERT_TRUE(Start(ArgumentsFromArgv(2, argv)));
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(frame().displayedCaption(), Caption("bad\\xFF.q02"));
+    EXPECT_EQ(ListedChannels(), std::vector<int>{3});
+    QTest::keyClicks(view().totEdit, QStringLiteral("0"));
+    ASSERT_TRUE(frame().OnFileSave());
+    const QByteArray saved = FileBytes(doc());
+    std::ifstream in(name.constData(), std::ios::binary);
+    EXPECT_EQ(QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}}), saved);
+
+    ASSERT_TRUE(Start());
+    const QAction* entry = frame().fileMenu()->actions()[7];
+    EXPECT_TRUE(entry->text().endsWith(QStringLiteral("/bad\\xFF.q02")))
+        << entry->text().toStdString();
+    frame().OnOpenRecentFile(0);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(frame().displayedCaption(), Caption("bad\\xFF.q02"));
+    EXPECT_EQ(FileBytes(doc()), saved);
+    ::unlink(name.constData()); // QTemporaryDir cannot name it to remove it
 }
 
 // Saving rebuilds the programmed list and leaves its list box to the next channel shown, so the
@@ -172,8 +220,26 @@ TEST_F(DocumentCommandsTest, CsvExportAndImportFromTheFileMenu) {
     EXPECT_EQ(FileBytes(doc()), fresh);
     EXPECT_EQ(frame().displayedCaption(), Caption("无标题"));
 
+    // A FIFO: exported into as it stands (a reader is there); as a CSV to import, refused at once.
+    const QString fifo = dir.filePath(QStringLiteral("fifo.csv"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDWR | O_NONBLOCK);
+    nextSave = nextOpen = fifo;
+    frame().action(ID_FILE_EXPORT_CSV)->trigger();
+    char got[64] = {};
+    EXPECT_EQ(::read(reader, got, sizeof got), static_cast<ssize_t>(sizeof got));
+    EXPECT_TRUE(header.startsWith(QByteArray(got, sizeof got)));
+    ::close(reader);
+    ::alarm(60); // a FIFO that blocks ends the run instead of hanging it
+    frame().action(ID_FILE_IMPORT_CSV)->trigger();
+    ::alarm(0);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(messages[1].contains(QStringLiteral("不是普通文件"))) << messages[1].toStdString();
+    EXPECT_FALSE(QFileInfo(fifo).isFile());
+    messages.pop_back();
+
     view().channelList->SetCurSel(6);
-    nextOpen = nextSave;
+    nextOpen = dir.filePath(QStringLiteral("out.csv"));
     frame().action(ID_FILE_IMPORT_CSV)->trigger();
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_EQ(frame().displayedCaption(), Caption("无标题*"));

@@ -24,6 +24,11 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+
 namespace qarlo::test {
 namespace {
 
@@ -393,6 +398,10 @@ TEST_F(ShellTest, TheProgramAnswersItsCommandLine) {
     const QString good = WriteDoc(QStringLiteral("good.q02"), ProgrammedDoc({1}));
     WriteDoc(QStringLiteral("-dash.q02"), ProgrammedDoc({2}));
     const QString none = dir.filePath(QStringLiteral("none.q02"));
+    const QString fifo = dir.filePath(QStringLiteral("fifo.q02"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const std::string bad = QFile::encodeName(dir.path()).toStdString() + "/bad\xFF.q02";
+    std::ofstream(bad, std::ios::binary) << FileBytes(ProgrammedDoc({1})).toStdString();
     const QString version = QStringLiteral("qarlo " QARLO_PROJECT_VERSION "\n");
     struct Case {
         QStringList arguments;
@@ -414,6 +423,11 @@ TEST_F(ShellTest, TheProgramAnswersItsCommandLine) {
         {{"-dash.q02"}, true, 2, "qarlo -- -name.q02", ""},
         {{"--bogus"}, true, 2, "'bogus'", ""},
         {{good, good}, true, 2, "only one FILE", ""},
+        {{fifo}, true, 1, QStringLiteral("无法打开文件 %1：它不是普通文件。").arg(fifo), ""},
+        // Names as printf %b writes them, so a byte that is no UTF-8 reaches the program as it is.
+        {{dir.filePath(QStringLiteral("bad\\0377.q02"))}, true, 0, "", "shown "},
+        {{dir.filePath(QStringLiteral("bad\\0376.q02"))}, true, 1,
+         QStringLiteral("无法打开文件 %1。").arg(dir.filePath(QStringLiteral("bad\\xFE.q02"))), ""},
     };
     for (const auto& [arguments, display, status, err, out] : cases) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -423,7 +437,12 @@ TEST_F(ShellTest, TheProgramAnswersItsCommandLine) {
         QProcess qarlo;
         qarlo.setProcessEnvironment(env);
         qarlo.setWorkingDirectory(dir.path());
-        qarlo.start(QStringLiteral(QARLO_APP), arguments);
+        qarlo.start(QStringLiteral("/bin/sh"),
+                    QStringList{"-c",
+                                R"sh(n=$#; for a; do set -- "$@" "$(printf %b "$a")"; done
+                                     shift "$n"; exec "$0" "$@")sh",
+                                QStringLiteral(QARLO_APP)} +
+                        arguments);
         const std::string row = arguments.join(' ').toStdString();
         ASSERT_TRUE(qarlo.waitForFinished(30000)) << row;
         EXPECT_EQ(qarlo.exitStatus(), QProcess::NormalExit) << row;
@@ -433,6 +452,7 @@ TEST_F(ShellTest, TheProgramAnswersItsCommandLine) {
         const QString stdOut = QString::fromUtf8(qarlo.readAllStandardOutput());
         EXPECT_TRUE(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out)) << row;
     }
+    ::unlink(bad.c_str()); // QTemporaryDir cannot name it to remove it
 }
 #endif
 

@@ -2,6 +2,8 @@
 #include "memory/ChannelFile.h"
 
 #include <QByteArray>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -10,6 +12,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h> // mkfifo
 
 #include <fstream>
 #include <iterator>
@@ -48,14 +52,15 @@ const auto NewFileBytes = [] {
 class OfflineCommands : public ::testing::Test {
 protected:
     QString path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
-    // Runs qarlo-cli in the test's own folder, so relative names land there.
-    CliRun runCli(const QStringList& args) const {
+    // Runs qarlo-cli (or another program) in the test's own folder, so relative names land there.
+    CliRun runCli(const QStringList& args,
+                  const QString& program = QStringLiteral(QARLO_CLI_PATH)) const {
         QProcess process;
         process.setWorkingDirectory(dir.path());
-        process.start(QStringLiteral(QARLO_CLI_PATH), args);
+        process.start(program, args);
         CliRun run;
         if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
-            ADD_FAILURE() << "qarlo-cli did not finish normally";
+            ADD_FAILURE() << program.toStdString() << " did not finish normally";
             return run;
         }
         run.exitCode = process.exitCode();
@@ -159,11 +164,13 @@ TEST_F(OfflineCommands, CheckReportsTheFirstFailureAsOneLine) {
     }
 }
 
+// Each within runCli's time limit: a FIFO is refused at once, /dev/zero is not read for ever.
 TEST_F(OfflineCommands, UnreadableFilesExitWith2) {
     writeAll(path("ten.q02"), std::vector<std::uint8_t>(10, 0));
     writeAll(path("empty.q02"), {});
-    for (const QString& file :
-         {path("ten.q02"), path("empty.q02"), path("missing.q02"), dir.path()}) {
+    ASSERT_EQ(::mkfifo(path("fifo.q02").toUtf8().constData(), 0600), 0);
+    for (const QString& file : {path("ten.q02"), path("empty.q02"), path("missing.q02"), dir.path(),
+                                path("fifo.q02"), QStringLiteral("/dev/zero")}) {
         for (const QStringList& args : {QStringList{"check", file}, QStringList{"show", file},
                                         QStringList{"show", "--json", file}}) {
             const CliRun run = runCli(args);
@@ -172,6 +179,69 @@ TEST_F(OfflineCommands, UnreadableFilesExitWith2) {
             EXPECT_TRUE(run.out.isEmpty());
         }
     }
+}
+
+// Before anything goes to the radio, read makes sure FILE can be saved: exit 2 with the reason, and
+// the port (a missing one here) is never tried. The simulator takes only a regular file as image.
+TEST_F(OfflineCommands, FilesAreCheckedBeforeTheRadioIsTouched) {
+    ASSERT_EQ(::mkfifo(path("fifo.q02").toUtf8().constData(), 0600), 0);
+    QDir(dir.path()).mkdir("folder.q02");
+    const QString cli = QStringLiteral(QARLO_CLI_PATH), sim = QStringLiteral(QARLO_SIM_PATH);
+    const QStringList noPort = {"--port", "/dev/qarlo-missing"};
+    const struct {
+        QString program;
+        QStringList args;
+        const char* reason;
+    } cases[] = {
+        {cli, QStringList{"read", path("gone/x.q02")} + noPort,
+         "gone/x.q02: cannot be written (No such"},
+        {cli, QStringList{"read", path("fifo.q02")} + noPort,
+         "fifo.q02: not a regular file (a FIFO)"},
+        {cli, QStringList{"read", path("folder.q02")} + noPort,
+         "folder.q02: not a regular file (a directory)"},
+        {sim, {"--image", "/dev/zero"}, "/dev/zero: is not a regular file (a character device)"},
+        {sim, {"--image", path("fifo.q02")}, "fifo.q02: is not a regular file (a FIFO)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const CliRun run = runCli(c.args, c.program);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.err.contains(c.reason)) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    }
+}
+
+// A read whose save still fails (the folder went away during the transfer) keeps the image as a
+// channel file among the window's backups and names it.
+TEST_F(OfflineCommands, AReadWhoseSaveFailsKeepsTheImageAmongTheBackups) {
+    QProcess sim;
+    sim.start(QStringLiteral(QARLO_SIM_PATH), {"--no-pace"});
+    ASSERT_TRUE(sim.waitForReadyRead(5000));
+    const QString device = QString::fromUtf8(sim.readLine()).trimmed();
+    QDir(dir.path()).mkdir("gone");
+    QProcess cli;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_DATA_HOME", path("data"));
+    cli.setProcessEnvironment(env);
+    cli.start(QStringLiteral(QARLO_CLI_PATH), {"read", path("gone/radio.q02"), "--port", device});
+    // The image is on its way once the radio has its read request; the save comes 2 s later.
+    QByteArray log;
+    QElapsedTimer clock;
+    clock.start();
+    while (!log.contains("read request") && clock.elapsed() < 10000) {
+        sim.waitForReadyRead(100);
+        log += sim.readAllStandardError();
+    }
+    ASSERT_TRUE(QDir(path("gone")).removeRecursively());
+    ASSERT_TRUE(cli.waitForFinished(20000));
+    EXPECT_EQ(cli.exitCode(), 1);
+    const QString err = QString::fromUtf8(cli.readAllStandardError());
+    const QString folder = path("data/Local AppWizard-Generated Applications/qarlo/backups");
+    const QString kept = err.section(QStringLiteral("is kept in "), 1).trimmed();
+    EXPECT_TRUE(kept.startsWith(folder + "/")) << err.toStdString();
+    EXPECT_EQ(readAll(kept).size(), 1041u) << err.toStdString();
+    sim.terminate();
+    sim.waitForFinished(5000);
 }
 
 // A document with one channel of every kind the JSON must describe.

@@ -3,9 +3,11 @@
 
 #include "memory/ChannelFile.h"
 #include "memory/Csv.h"
+#include "memory/ReadFile.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -96,22 +98,95 @@ TEST_F(CsvCli, ExportPipedIntoImportKeepsEveryDescribableByte) {
     }
 }
 
-TEST_F(CsvCli, ExportWritesTheFileOrStandardOutput) {
-    std::mt19937 rng(5);
+// Standard output, a new or a regular file, or what -o names as it stands: a pipe, a FIFO,
+// /dev/stdout (appended where the shell appends). A directory, a FIFO no program reads, a missing
+// folder are refused at once, as are wrong arguments.
+TEST_F(CsvCli, ExportWritesFilesAndStreamsAndNeverReplacesAStream) {
+    std::mt19937 rng(6);
     const CQarloDoc doc = csvtest::RandomDocument(rng);
     store(doc, "a.q02");
-    ASSERT_EQ(cli("export a.q02 -o out.csv"), 0);
-    EXPECT_EQ(read(path("out.csv")), ExportCsv(doc));
-    ASSERT_EQ(cli("export a.q02 > stdout.csv"), 0);
-    EXPECT_EQ(read(path("stdout.csv")), ExportCsv(doc));
-
-    EXPECT_EQ(cli("export missing.q02 -o x.csv 2> err.txt"), 2);
-    EXPECT_NE(read(path("err.txt")).find("missing.q02"), std::string::npos);
+    const std::string csv = ExportCsv(doc);
+    write(path("log.txt"), "old\n");
+    ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(path("lonely").c_str(), 0600), 0);
+    fs::create_directory(path("folder"));
+    const std::string x = "'" + CLI + "' export ", wrong = "qarlo-cli: wrong arguments; see "
+                                                           "qarlo-cli export --help\n";
+    const struct {
+        std::string line;
+        int exit;
+        const char* file;
+        std::string content;
+    } cases[] = {
+        {x + "a.q02 -o out.csv", 0, "out.csv", csv},
+        {x + "a.q02 > stdout.csv", 0, "stdout.csv", csv},
+        {x + "a.q02 -o - > dash.txt", 0, "dash.txt", csv},
+        {x + "a.q02 -o /dev/stdout >> log.txt", 0, "log.txt", "old\n" + csv},
+        {x + "a.q02 -o /dev/stdout | cat > piped.txt", 0, "piped.txt", csv},
+        {"exec 3<>fifo && " + x + "a.q02 -o fifo && timeout 10 head -c " +
+             std::to_string(csv.size()) + " <&3 > fromfifo.txt",
+         0, "fromfifo.txt", csv},
+        {"timeout 10 " + x + "a.q02 -o lonely 2> err.txt", 1, "err.txt",
+         "qarlo-cli: lonely: cannot be written (no program is reading it)\n"},
+        {x + "a.q02 -o folder 2> err.txt", 1, "err.txt",
+         "qarlo-cli: folder: not a regular file (a directory)\n"},
+        {x + "a.q02 -o nodir/x.csv 2> err.txt", 1, "err.txt",
+         "qarlo-cli: nodir/x.csv: cannot be written (No such file or directory)\n"},
+        {x + "missing.q02 -o x.csv 2> err.txt", 2, "err.txt",
+         "qarlo-cli: missing.q02: cannot be opened (No such file or directory)\n"},
+        {x + "2> err.txt", 2, "err.txt", wrong},
+        {x + "a.q02 -o 2> err.txt", 2, "err.txt", wrong},
+        {x + "a.q02 b.q02 2> err.txt", 2, "err.txt", wrong},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(run(c.line), c.exit);
+        EXPECT_EQ(read(path(c.file)), c.content);
+    }
     EXPECT_FALSE(fs::exists(path("x.csv")));
-    EXPECT_EQ(cli("export 2> /dev/null"), 2);
-    EXPECT_EQ(cli("export a.q02 -o 2> /dev/null"), 2);
-    EXPECT_EQ(cli("export a.q02 b.q02 2> /dev/null"), 2);
-    EXPECT_EQ(cli("export a.q02 -o nodir/x.csv 2> /dev/null"), 1);
+    struct stat st {};
+    for (const char* fifo : {"fifo", "lonely"})
+        EXPECT_TRUE(::stat(path(fifo).c_str(), &st) == 0 && S_ISFIFO(st.st_mode)) << fifo;
+}
+
+// What is no CSV of channels is refused, at once and with the reason, and FILE is neither changed
+// nor made: no file, a file without rows, a FIFO, a device, more than a CSV can need (a file or a
+// stream).
+TEST_F(CsvCli, ImportRefusesWhatIsNoCsvAndLeavesTheFile) {
+    write(path("header.csv"), "Location,Frequency\r# nothing yet\r");
+    ASSERT_EQ(::mkfifo(path("fifo.csv").c_str(), 0600), 0);
+    for (const auto& [name, size] :
+         {std::pair{"cap.csv", CSV_MAX_BYTES}, {"big.csv", CSV_MAX_BYTES + 1}}) {
+        write(path(name), "");
+        fs::resize_file(path(name), size);
+    }
+    std::mt19937 rng(12);
+    store(csvtest::RandomDocument(rng), "b.q02");
+    const std::string before = read(path("b.q02"));
+    const std::string x = "timeout 20 '" + CLI + "' import ";
+    const struct {
+        std::string line; // the target's name follows
+        int exit;
+        const char* message;
+    } cases[] = {{x + "nothere.csv", 2, "nothere.csv: cannot be opened (No such file"},
+                 {x + "header.csv", 1, "header.csv: no channel rows"},
+                 {x + "fifo.csv", 2, "fifo.csv: not a regular file (a FIFO)"},
+                 {x + "/dev/zero", 2, "/dev/zero: not a regular file (a character device)"},
+                 {x + "- < .", 2, "<stdin>: cannot be opened (Is a directory)"},
+                 {x + "cap.csv", 1, "cap.csv:1: column Location"}, // at the cap: read
+                 {x + "big.csv", 2, "big.csv: too large"},
+                 {"yes | " + x + "-", 2, "<stdin>: too large"}};
+    for (const auto& c : cases) {
+        for (const char* target : {"b.q02", "new.q02"}) {
+            SCOPED_TRACE(c.line + " " + target);
+            EXPECT_EQ(run(c.line + " " + target + " > out.txt 2> err.txt"), c.exit);
+            EXPECT_NE(read(path("err.txt")).find(c.message), std::string::npos)
+                << read(path("err.txt"));
+            EXPECT_EQ(read(path("out.txt")), "");
+        }
+        EXPECT_EQ(read(path("b.q02")), before);
+        EXPECT_FALSE(fs::exists(path("new.q02")));
+    }
 }
 
 TEST_F(CsvCli, ExportWarnsAboutBytesTheCsvCannotHold) {
@@ -168,9 +243,6 @@ TEST_F(CsvCli, ImportCreatesAMissingFileAndRefusesABadOne) {
     EXPECT_EQ(cli("import in.csv short.q02 2> err.txt"), 2);
     EXPECT_EQ(read(path("short.q02")), "too short");
     EXPECT_NE(read(path("err.txt")).find("short.q02"), std::string::npos);
-
-    EXPECT_EQ(cli("import nothere.csv new.q02 2> err.txt"), 2);
-    EXPECT_NE(read(path("err.txt")).find("nothere.csv: cannot be read"), std::string::npos);
     EXPECT_EQ(cli("import in.csv 2> /dev/null"), 2);
 }
 

@@ -95,6 +95,64 @@ TEST(CsvImport, LenientLayout) {
     EXPECT_EQ(bad.errors[0].column, "Location");
 }
 
+// Line ends as any program writes them (CR alone: old Mac), and UTF-16 with a byte-order mark as
+// spreadsheets save "Unicode text", read alike and count lines alike. The last row's bad Mode,
+// characters of two, three and four UTF-8 bytes, comes back in the message as the same UTF-8.
+TEST(CsvImport, LineEndsAndUtf16) {
+    const std::u16string all = u"Location,Name,Frequency,Mode\n# \u9891\n2,\u9891,438.5,NFM\n\n"
+                               u"7,x,439,FM\n8,x,439,\u8C03\u00E9\U0001F4FB\n";
+    // byteOrder 0: UTF-8 (ASCII here), 1: UTF-16 LE, 2: UTF-16 BE.
+    auto encode = [](const std::u16string& text, const char16_t* eol, int byteOrder) {
+        std::string out = byteOrder == 1 ? "\xFF\xFE" : byteOrder == 2 ? "\xFE\xFF" : "";
+        for (const char16_t c : text) {
+            for (const char16_t u : c == u'\n' ? std::u16string(eol) : std::u16string(1, c)) {
+                const char low = static_cast<char>(u & 0xFF), high = static_cast<char>(u >> 8);
+                out += byteOrder == 0   ? std::string(1, u < 0x80 ? low : '?')
+                       : byteOrder == 1 ? std::string{low, high}
+                                        : std::string{high, low};
+            }
+        }
+        return out;
+    };
+    for (const auto& [eol, byteOrder] : std::initializer_list<std::pair<const char16_t*, int>>{
+             {u"\n", 0}, {u"\r\n", 0}, {u"\r", 0}, {u"\r\n", 1}, {u"\r", 2}, {u"\n", 1}}) {
+        const std::string csv = encode(all, eol, byteOrder);
+        SCOPED_TRACE(csv);
+        CQarloDoc doc;
+        const auto result = ImportCsv(doc, csv);
+        ASSERT_EQ(result.errors.size(), 1u) << Errors(result);
+        EXPECT_EQ(result.errors[0].line, 6);
+        if (byteOrder != 0) {
+            EXPECT_EQ(result.errors[0].message.substr(0, 11),
+                      "\"\xE8\xB0\x83\xC3\xA9\xF0\x9F\x93\xBB\"");
+        }
+        const auto good = ImportCsv(doc, encode(all.substr(0, all.rfind(u"8,")), eol, byteOrder));
+        ASSERT_TRUE(good.ok()) << Errors(good);
+        EXPECT_EQ(good.channelsSet, (std::vector<int>{1, 6}));
+        EXPECT_EQ(doc.rxFreq(1), 43850000);
+        EXPECT_EQ(doc.flags(1), FLAG_NARROW);
+        EXPECT_EQ(doc.rxFreq(6), 43900000);
+    }
+}
+
+// A refused cell keeps its message one readable line: quoted, a NUL as \0, other control bytes as
+// \xNN, and a long cell cut, never inside a character, with its length given.
+TEST(CsvImport, MessagesShowACellReadably) {
+    std::string chinese;
+    for (int i = 0; i < 30; ++i)
+        chinese += "\xE9\xA2\x91"; // 频
+    const std::pair<std::string, std::string> cases[] = {
+        {std::string("43\0x\x01\x7F", 6), "\"43\\0x\\x01\\x7F\" is not a number"},
+        {std::string(1 << 20, '9') + "x", "\"" + std::string(40, '9') + "\"... (1048577 bytes) "},
+        {chinese, "\"" + chinese.substr(0, 39) + "\"... (90 bytes) "}};
+    for (const auto& [cell, start] : cases) {
+        CQarloDoc doc;
+        const auto result = ImportCsv(doc, "Location,Frequency\n1," + cell + "\n");
+        ASSERT_EQ(result.errors.size(), 1u);
+        EXPECT_EQ(result.errors[0].message.substr(0, start.size()), start);
+    }
+}
+
 TEST(CsvImport, MinimalFileAndDefaults) {
     CQarloDoc doc;
     doc.setFlags(0, FLAG_NARROW | FLAG_TX_CODED | FLAG_RX_CODED);
