@@ -2,6 +2,7 @@
 // The radio's 256-byte image: sixteen channel records with the radio-wide settings folded into
 // bytes the document's records leave unused. Standard C++ only: no port, no window.
 #include "memory/CQarloDoc.h"
+#include "radio/Protocol.h"
 
 #include <array>
 #include <cstdint>
@@ -10,7 +11,6 @@
 
 namespace qarlo {
 
-inline constexpr int RADIO_IMAGE_SIZE = 256;
 inline constexpr int IO_BUFFER_SIZE = 512;
 inline constexpr int IO_INCOMING = 256; // every read lands at IoBuffer[256..511]
 

@@ -1,6 +1,7 @@
 #include "RadioLink.h"
 
 #include "radio/Messages.h"
+#include "radio/Protocol.h"
 #include "radio/SerialPort.h"
 
 #include <QTimer>
@@ -11,9 +12,8 @@ namespace qarlo {
 
 namespace {
 
-constexpr std::array<std::uint8_t, 4> HandshakePacket{0xFF, 0x11, 0x22, 0x33};
-constexpr std::array<std::uint8_t, 4> ReadRequest{0xFF, 0x00, 0xFF, 0x00};
-constexpr int TIMER_INTERVAL_MS[4] = {0, 2000, 2000, 500}; // by timer id
+constexpr int TIMER_INTERVAL_MS[4] = {0, IMAGE_READ_WAIT_MS, IMAGE_WRITE_WAIT_MS,
+                                      HANDSHAKE_WAIT_MS}; // by timer id
 
 const QString& msgHandshakeOpenFailed() {
     static const QString text = QString::fromUtf8("建立通信失败");
@@ -161,7 +161,8 @@ void RadioLink::OnTimer(int id) {
     switch (id) {
     case TIMER_HANDSHAKE:
         timers[TIMER_HANDSHAKE]->stop();
-        if (IoBuffer[IO_INCOMING] == 0xFF && IoBuffer[IO_INCOMING + 1] == 0x11) {
+        if (std::equal(HandshakeReplyStart.begin(), HandshakeReplyStart.end(),
+                       IoBuffer.begin() + IO_INCOMING)) {
             if (mode == MODE_WRITE) SendRadioImage();
             if (mode == MODE_READ) SendReadRequest();
         } else {

@@ -2,6 +2,7 @@
 // The serial line to the radio: an exclusive open at 2400 8N1, an asynchronous read of up to 256
 // bytes into a fixed buffer, asynchronous writes nobody waits for, and a close that ends both.
 #include "radio/PortHolders.h"
+#include "radio/Protocol.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -16,8 +17,7 @@ class QTimer;
 
 namespace qarlo {
 
-inline constexpr int PORT_BAUD_RATE = 2400;
-inline constexpr int RECEIVE_MAX = 256;
+inline constexpr int RECEIVE_MAX = RADIO_IMAGE_SIZE;
 inline constexpr int RECEIVE_INTERVAL_MS = 100;                  // silence after a byte
 inline constexpr int RECEIVE_TOTAL_MS = 2100 + 25 * RECEIVE_MAX; // the whole read at most
 

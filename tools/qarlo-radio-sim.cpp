@@ -9,6 +9,7 @@
 #include "memory/ReadFile.h"
 #include "memory/SaveFile.h"
 #include "radio/PortHolders.h"
+#include "radio/Protocol.h"
 #include "radio/RadioImage.h"
 
 #include <fcntl.h>
@@ -37,11 +38,10 @@ using namespace qarlo;
 using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr std::uint8_t HANDSHAKE[4] = {0xFF, 0x11, 0x22, 0x33};
-constexpr std::uint8_t READ_REQUEST[4] = {0xFF, 0x00, 0xFF, 0x00};
-constexpr std::uint8_t HANDSHAKE_REPLY[4] = {0xFF, 0x11, 0x51, 0x02}; // FF 11, model, version
-constexpr std::uint8_t WRONG_REPLY[4] = {0xFF, 0x10, 0x51, 0x02};
-constexpr auto BYTE_TIME = std::chrono::nanoseconds(1'000'000'000LL * 10 / 2400); // 8N1
+// FF 11, then the radio's model and version.
+constexpr std::array<std::uint8_t, 4> HANDSHAKE_REPLY{HandshakeReplyStart[0],
+                                                      HandshakeReplyStart[1], 0x51, 0x02};
+constexpr std::array<std::uint8_t, 4> WRONG_REPLY{0xFF, 0x10, 0x51, 0x02};
 constexpr auto COMMAND_QUIET = std::chrono::milliseconds(60);  // a packet is complete
 constexpr auto COMMAND_WAIT = std::chrono::milliseconds(3000); // after a handshake
 constexpr auto IDLE_LOOK = std::chrono::milliseconds(500);     // for a client gone exclusive
@@ -295,11 +295,11 @@ void Sim::answerHandshake() {
         return;
     case Fault::BadHandshake:
         log("handshake: answering FF 10");
-        send(WRONG_REPLY, 4);
+        send(WRONG_REPLY.data(), static_cast<int>(WRONG_REPLY.size()));
         return;
     default:
         log("handshake: answering FF 11");
-        send(HANDSHAKE_REPLY, 4);
+        send(HANDSHAKE_REPLY.data(), static_cast<int>(HANDSHAKE_REPLY.size()));
         state = State::Command;
         commandSince = Clock::now();
         return;
@@ -364,7 +364,8 @@ void Sim::handle(const std::uint8_t* data, int size) {
     if (state == State::Idle) {
         // Look for a handshake anywhere; everything before it is line noise.
         for (std::size_t i = 0; i + 4 <= input.size(); ++i) {
-            if (std::equal(HANDSHAKE, HANDSHAKE + 4, input.begin() + static_cast<long>(i))) {
+            if (std::equal(HandshakePacket.begin(), HandshakePacket.end(),
+                           input.begin() + static_cast<long>(i))) {
                 input.erase(input.begin(), input.begin() + static_cast<long>(i) + 4);
                 answerHandshake();
                 break;
@@ -402,11 +403,12 @@ void Sim::releaseAbandonedLine() {
 // The line has gone quiet: a 4-byte packet is complete.
 void Sim::onQuiet() {
     if (state != State::Command) return;
-    if (input.size() == 4 && std::equal(READ_REQUEST, READ_REQUEST + 4, input.begin())) {
+    if (input.size() == 4 && std::equal(ReadRequest.begin(), ReadRequest.end(), input.begin())) {
         input.clear();
         state = State::Idle;
         sendImage();
-    } else if (input.size() == 4 && std::equal(HANDSHAKE, HANDSHAKE + 4, input.begin())) {
+    } else if (input.size() == 4 &&
+               std::equal(HandshakePacket.begin(), HandshakePacket.end(), input.begin())) {
         input.clear();
         state = State::Idle;
         answerHandshake();
