@@ -1,17 +1,16 @@
 // qarlo-cli read / write: the window's transfer code on an event loop without a window.
 #include "Command.h"
+#include "TransferReport.h"
 #include "common.h"
 
 #include "app/BackupKeeper.h"
 #include "app/FileNames.h"
 #include "memory/ChannelFile.h"
 #include "memory/SaveFile.h"
-#include "radio/Messages.h"
 #include "radio/RadioLink.h"
 #include "radio/SerialPort.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QElapsedTimer>
 
 #include <cstdio>
@@ -67,105 +66,78 @@ std::optional<TransferArgs> parseTransferArgs(const char* command, const Args& a
     return parsed;
 }
 
-// Runs one transfer on its own event loop. Messages go to stdout when the transfer succeeded and
-// to stderr when it failed; the reason a port could not be opened follows on the next line.
-class TransferRun {
+// Every byte on the line, one line per direction change or 16 bytes, stamped with the time of
+// its first byte since the transfer began.
+class ByteTrace {
 public:
-    TransferRun(CQarloDoc& doc, const TransferArgs& args) : document(doc), options(args) {}
+    ByteTrace() { clock.start(); }
 
-    bool run(bool reading) {
-        static int argc = 1;
-        static char name[] = "qarlo-cli";
-        static char* argv[] = {name, nullptr};
-        std::optional<QCoreApplication> ownApp;
-        if (QCoreApplication::instance() == nullptr) ownApp.emplace(argc, argv);
-
-        document.portName = options.port;
-        RadioLink link(document);
-        std::vector<QString> messages;
-        MessageHandler previous =
-            SetMessageHandler([&messages](const QString& text) { messages.push_back(text); });
-        TraceHandler previousTrace;
-        QElapsedTimer clock;
-        clock.start();
-        if (options.trace) {
-            std::fprintf(
-                stderr, "trace: port %s = %s\n", options.port.c_str(),
-                ResolvePortName(QString::fromStdString(options.port)).toLocal8Bit().constData());
-            previousTrace =
-                SetTraceHandler([this, &clock](bool outgoing, const std::uint8_t* data, int size) {
-                    traceBytes(clock, outgoing, data, size);
-                });
+    void add(bool outgoing, const std::uint8_t* data, int size) {
+        for (int i = 0; i < size; ++i) {
+            if (count > 0 && (lineOutgoing != outgoing || count == 16)) flush();
+            if (count == 0) {
+                lineOutgoing = outgoing;
+                lineStart = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+            }
+            char byte[4];
+            std::snprintf(byte, sizeof byte, count == 0 ? "%02X" : " %02X", data[i]);
+            line += byte;
+            ++count;
         }
+        // Outgoing packets are whole; incoming bytes wait for the rest of their line.
+        if (outgoing) flush();
+    }
 
-        bool success = false;
-        bool finished = false;
-        QObject::connect(&link, &RadioLink::transferFinished, [&](bool ok) {
-            success = ok;
-            finished = true;
-            QCoreApplication::exit(0);
-        });
-        if (reading)
-            link.OnRadioRead();
-        else
-            link.OnRadioWrite();
-        if (!finished) QCoreApplication::exec();
-
-        if (options.trace) {
-            flushTrace();
-            SetTraceHandler(std::move(previousTrace));
-        }
-        SetMessageHandler(std::move(previous));
-        std::FILE* out = success ? stdout : stderr;
-        for (const QString& text : messages)
-            std::fprintf(out, "%s\n", text.toUtf8().constData());
-        if (!success && !link.isBusy() && openFailed(messages))
-            std::fprintf(stderr, "%s\n", LastOpenFailureReason().toUtf8().constData());
-        return success;
+    void flush() {
+        if (count == 0) return;
+        std::fprintf(stderr, "trace: %8.3f %s %s\n", lineStart, lineOutgoing ? "->" : "<-",
+                     line.c_str());
+        line.clear();
+        count = 0;
     }
 
 private:
-    // One line per direction change or 16 bytes, stamped with the time of its first byte.
-    void traceBytes(const QElapsedTimer& clock, bool outgoing, const std::uint8_t* data, int size) {
-        for (int i = 0; i < size; ++i) {
-            if (traceCount > 0 && (traceOutgoing != outgoing || traceCount == 16)) flushTrace();
-            if (traceCount == 0) {
-                traceOutgoing = outgoing;
-                traceStart = static_cast<double>(clock.nsecsElapsed()) / 1e9;
-            }
-            char byte[4];
-            std::snprintf(byte, sizeof byte, traceCount == 0 ? "%02X" : " %02X", data[i]);
-            traceLine += byte;
-            ++traceCount;
-        }
-        // Outgoing packets are whole; incoming bytes wait for the rest of their line.
-        if (outgoing) flushTrace();
-    }
-    void flushTrace() {
-        if (traceCount == 0) return;
-        std::fprintf(stderr, "trace: %8.3f %s %s\n", traceStart, traceOutgoing ? "->" : "<-",
-                     traceLine.c_str());
-        traceLine.clear();
-        traceCount = 0;
-    }
-
-    static bool openFailed(const std::vector<QString>& messages) {
-        static const QString opens[] = {QString::fromUtf8("建立通信失败"),
-                                        QString::fromUtf8("创建通信失败"),
-                                        QString::fromUtf8("建立通信文件失败")};
-        for (const QString& text : messages)
-            for (const QString& open : opens)
-                if (text == open) return true;
-        return false;
-    }
-
-    CQarloDoc& document;
-    const TransferArgs& options;
-    std::string traceLine;
-    int traceCount = 0;
-    bool traceOutgoing = false;
-    double traceStart = 0;
+    QElapsedTimer clock;
+    std::string line;
+    int count = 0;
+    bool lineOutgoing = false;
+    double lineStart = 0;
 };
+
+// Runs one transfer on its own event loop and prints how it ended; its exit status.
+int runTransfer(CQarloDoc& doc, const TransferArgs& options, bool reading) {
+    static int argc = 1;
+    static char name[] = "qarlo-cli";
+    static char* argv[] = {name, nullptr};
+    std::optional<QCoreApplication> ownApp;
+    if (QCoreApplication::instance() == nullptr) ownApp.emplace(argc, argv);
+
+    doc.portName = options.port;
+    std::optional<ByteTrace> trace; // outlives the link that feeds it
+    RadioLink link(doc);
+    if (options.trace) {
+        const QString device = ResolvePortName(QString::fromStdString(options.port));
+        std::fprintf(stderr, "trace: port %s = %s\n", options.port.c_str(),
+                     device.toLocal8Bit().constData());
+        trace.emplace();
+        link.setTrace([&trace](bool outgoing, const std::uint8_t* data, int size) {
+            trace->add(outgoing, data, size);
+        });
+    }
+    std::optional<TransferOutcome> outcome;
+    QObject::connect(&link, &RadioLink::transferFinished, [&](const TransferOutcome& ended) {
+        outcome = ended;
+        QCoreApplication::exit(0);
+    });
+    reading ? link.OnRadioRead() : link.OnRadioWrite();
+    if (!outcome) QCoreApplication::exec();
+    if (trace) trace->flush();
+
+    const TransferReport report = ReportOf(*outcome);
+    std::fputs(report.out.c_str(), stdout);
+    std::fputs(report.err.c_str(), stderr);
+    return report.exitStatus;
+}
 
 int runRead(const Args& args) {
     const auto parsed = parseTransferArgs("read", args);
@@ -178,7 +150,8 @@ int runRead(const Args& args) {
     }
     CQarloDoc doc;
     doc.OnNewDocument();
-    if (!TransferRun(doc, *parsed).run(true)) return EXIT_FAILED;
+    const int transferred = runTransfer(doc, *parsed, true);
+    if (transferred != EXIT_OK) return transferred;
     const FileResult stored = StoreChannelFile(doc, parsed->file);
     if (!stored.ok()) {
         std::fprintf(stderr, "qarlo-cli: %s\n", DescribeFileError(stored).c_str());
@@ -204,7 +177,7 @@ int runWrite(const Args& args) {
         PrintCheckFailure(*failure);
         return EXIT_FAILED;
     }
-    return TransferRun(doc, *parsed).run(false) ? EXIT_OK : EXIT_FAILED;
+    return runTransfer(doc, *parsed, false);
 }
 
 const bool registeredRead = RegisterCommand(

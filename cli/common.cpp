@@ -1,5 +1,7 @@
 #include "common.h"
 
+#include "radio/TransferOutcome.h"
+
 namespace qarlo::cli {
 
 std::string DescribeFileError(const FileResult& result) {
@@ -34,10 +36,12 @@ bool LoadOrReport(CQarloDoc& doc, const std::string& path) {
     return false;
 }
 
+std::string CheckFailureLine(const CheckFailure& failure) {
+    return std::string(ChannelName(failure.channel)) + ": " + std::string(CheckMessage(failure));
+}
+
 void PrintCheckFailure(const CheckFailure& failure) {
-    const std::string name(ChannelName(failure.channel));
-    const std::string message(failure.message);
-    std::fprintf(stderr, "%s: %s\n", name.c_str(), message.c_str());
+    std::fprintf(stderr, "%s\n", CheckFailureLine(failure).c_str());
 }
 
 } // namespace qarlo::cli

@@ -15,7 +15,9 @@ bool LoadOrReport(CQarloDoc& doc, const std::string& path);
 // Human-readable reason of a file failure, naming the file.
 std::string DescribeFileError(const FileResult& result);
 
-// "01频道: 频段值必须在100MHz－480MHz内" on stderr.
+// "01频道: 频段值必须在100MHz－480MHz内"
+std::string CheckFailureLine(const CheckFailure& failure);
+// The same line on stderr.
 void PrintCheckFailure(const CheckFailure& failure);
 
 } // namespace qarlo::cli

@@ -5,6 +5,7 @@
 #include "memory/CodeTables.h"
 #include "memory/Signalling.h"
 #include "memory/Units.h"
+#include "radio/Messages.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -257,12 +258,8 @@ void CQarloView::connectHandlers() {
 
     connect(&radioLink, &RadioLink::imageDecoded, this, &CQarloView::OnReadComplete,
             Qt::DirectConnection);
-    connect(&radioLink, &RadioLink::writeCheckFailed, this, &CQarloView::OnWriteCheckFailed,
+    connect(&radioLink, &RadioLink::transferFinished, this, &CQarloView::OnTransferFinished,
             Qt::DirectConnection);
-    // A read that failed gives the form back as well.
-    connect(
-        &radioLink, &RadioLink::transferFinished, this, [this] { holdForm(false); },
-        Qt::DirectConnection);
 }
 
 bool CQarloView::UpdateData(bool saveAndValidate) {
@@ -658,6 +655,15 @@ void CQarloView::OnReadComplete() {
     RefillProgrammedList();
     // The link has already marked the document; the frame still needs to hear of it.
     emit documentModified();
+}
+
+void CQarloView::OnTransferFinished(const TransferOutcome& outcome) {
+    const std::string_view text = OutcomeMessage(outcome);
+    ShowMessage(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    if (outcome.kind == TransferOutcome::Kind::CheckFailed)
+        OnWriteCheckFailed(outcome.check.channel);
+    // A read that failed gives the form back as well.
+    holdForm(false);
 }
 
 void CQarloView::OnWriteCheckFailed(int channel) {

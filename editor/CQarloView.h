@@ -125,6 +125,8 @@ private:
     void createControls();
     void connectHandlers();
     void OnReadComplete();
+    // Tells the user how the transfer ended; a failed check then brings its channel into view.
+    void OnTransferFinished(const TransferOutcome& outcome);
     void OnWriteCheckFailed(int channel);
     // While a read runs the form takes no input; the focus returns where it was afterwards.
     void holdForm(bool hold);

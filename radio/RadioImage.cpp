@@ -23,23 +23,21 @@ std::optional<CheckFailure> CheckDocument(const CQarloDoc& doc) {
     for (int r = 0; r < CHANNEL_COUNT; ++r) {
         const std::int64_t rx = doc.rxFreq(r);
         const std::int64_t tx = doc.txFreq(r);
-        auto fail = [r](int check, std::string_view message) {
-            return CheckFailure{check, r, message};
-        };
-        if (rx - tx > 1000000 || tx - rx > 1000000) return fail(1, MSG_FREQ_DIFFERENCE);
+        auto fail = [r](int check) { return CheckFailure{check, r}; };
+        if (rx - tx > 1000000 || tx - rx > 1000000) return fail(1);
         if (r == 0) {
             // The settings are checked inside the loop, so their failures land on channel 0.
-            if (L < 2500000 || L > 12000000) return fail(2, MSG_BAND_RANGE);
-            if (L % 25000 != 0) return fail(3, MSG_BAND_STEP);
+            if (L < 2500000 || L > 12000000) return fail(2);
+            if (L % 25000 != 0) return fail(3);
             const std::int64_t span = 4 * H - 4 * L;
-            if (span > 4000000 || span < 1000000) return fail(4, MSG_BAND_SPAN);
-            if ((4 * H) % 100000 != 0) return fail(5, MSG_BAND_STEP);
+            if (span > 4000000 || span < 1000000) return fail(4);
+            if ((4 * H) % 100000 != 0) return fail(5);
         }
-        if (rx != 0 && (rx > 4 * H || rx < 4 * L)) return fail(6, MSG_RX_OUT_OF_BAND);
-        if (tx != 0 && (tx > 4 * H || tx < 4 * L)) return fail(7, MSG_TX_OUT_OF_BAND);
-        if (rx % 500 != 0 && rx % 625 != 0) return fail(8, MSG_RX_STEP);
-        if (tx % 625 != 0 && tx % 500 != 0) return fail(9, MSG_TX_STEP);
-        if (r == 0 && (T == 0 || T > 100)) return fail(10, MSG_TOT_RANGE);
+        if (rx != 0 && (rx > 4 * H || rx < 4 * L)) return fail(6);
+        if (tx != 0 && (tx > 4 * H || tx < 4 * L)) return fail(7);
+        if (rx % 500 != 0 && rx % 625 != 0) return fail(8);
+        if (tx % 625 != 0 && tx % 500 != 0) return fail(9);
+        if (r == 0 && (T == 0 || T > 100)) return fail(10);
     }
     return std::nullopt;
 }
@@ -49,7 +47,8 @@ RadioImage BuildRadioImage(const CQarloDoc& doc) {
     std::copy_n(doc.ChannelMemory.begin(), RADIO_IMAGE_SIZE, image.begin());
     image[IMG_TOT_TENTHS] = doc.totTenths();
     std::copy_n(doc.ChannelMemory.begin() + MEM_BAND_LOW, 3, image.begin() + IMG_BAND_LOW);
-    image[IMG_BAND_SPAN] = static_cast<std::uint8_t>(bandSpan(doc.bandLow(), doc.bandHigh()) & 0xFF);
+    image[IMG_BAND_SPAN] =
+        static_cast<std::uint8_t>(bandSpan(doc.bandLow(), doc.bandHigh()) & 0xFF);
     for (int r = 0; r < CHANNEL_COUNT; ++r) {
         image[r * RECORD_SIZE + REC_SQUELCH] = SquelchByte(doc.squelch(r));
     }
@@ -71,9 +70,11 @@ void DecodeRadioImage(CQarloDoc& doc, IoBufferBytes& ioBuffer) {
     const std::uint8_t* incoming = ioBuffer.data() + IO_INCOMING;
     doc.setTotTenths(incoming[IMG_TOT_TENTHS]);
     std::copy_n(incoming + IMG_BAND_LOW, 3, doc.ChannelMemory.begin() + MEM_BAND_LOW);
-    const std::uint32_t high = readBE24(incoming + IMG_BAND_LOW) + incoming[IMG_BAND_SPAN] * 250000u;
+    const std::uint32_t high =
+        readBE24(incoming + IMG_BAND_LOW) + incoming[IMG_BAND_SPAN] * 250000u;
     writeBE24(doc.ChannelMemory.data() + MEM_BAND_HIGH, high & 0xFFFFFF);
-    for (int k : {IMG_TOT_TENTHS, IMG_BAND_LOW, IMG_BAND_LOW + 1, IMG_BAND_LOW + 2, IMG_BAND_SPAN}) {
+    for (int k :
+         {IMG_TOT_TENTHS, IMG_BAND_LOW, IMG_BAND_LOW + 1, IMG_BAND_LOW + 2, IMG_BAND_SPAN}) {
         doc.ChannelMemory[k] = 0;
     }
     for (int r = 0; r < CHANNEL_COUNT; ++r) {

@@ -7,7 +7,6 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <string_view>
 
 namespace qarlo {
 
@@ -21,25 +20,14 @@ inline constexpr std::array<std::uint8_t, 10> SquelchCodeTable{249, 233, 216, 20
                                                                167, 151, 135, 118, 102};
 
 // Where the settings travel inside the image.
-inline constexpr int IMG_TOT_TENTHS = 11;  // record 0 byte 11
-inline constexpr int IMG_BAND_LOW = 13;    // record 0 bytes 13..15
-inline constexpr int IMG_BAND_SPAN = 30;   // record 1 byte 14
+inline constexpr int IMG_TOT_TENTHS = 11; // record 0 byte 11
+inline constexpr int IMG_BAND_LOW = 13;   // record 0 bytes 13..15
+inline constexpr int IMG_BAND_SPAN = 30;  // record 1 byte 14
 
-// The messages of the checks made before a write, in check order (1..10).
-inline constexpr std::string_view MSG_FREQ_DIFFERENCE = "接收频率与发射频率的差值必须小于等于10MHz";
-inline constexpr std::string_view MSG_BAND_RANGE = "频段值必须在100MHz－480MHz内";
-inline constexpr std::string_view MSG_BAND_STEP = "频段值必须以1MHz递增";
-inline constexpr std::string_view MSG_BAND_SPAN = "频段范围必须在10MHz－40MHz内";
-inline constexpr std::string_view MSG_RX_OUT_OF_BAND = "接收频率值超出频段范围";
-inline constexpr std::string_view MSG_TX_OUT_OF_BAND = "发射频率值超出频段范围";
-inline constexpr std::string_view MSG_RX_STEP = "接收频率值必须是6.25KHz或5KHz的整数倍";
-inline constexpr std::string_view MSG_TX_STEP = "发射频率值必须是6.25KHz或5KHz的整数倍";
-inline constexpr std::string_view MSG_TOT_RANGE = "发射限时必须大于等于0.1，小于等于10";
-
+// CheckMessage() in radio/TransferOutcome.h gives the check's text.
 struct CheckFailure {
-    int check;                // 1..10
-    int channel;              // the channel at which the check failed
-    std::string_view message; // its fixed text
+    int check;   // 1..10
+    int channel; // the channel at which the check failed
 };
 
 // The checks made before a write, channel by channel; the first failure, or none.

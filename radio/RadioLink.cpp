@@ -1,9 +1,5 @@
 #include "RadioLink.h"
 
-#include "radio/Messages.h"
-#include "radio/Protocol.h"
-#include "radio/SerialPort.h"
-
 #include <QTimer>
 
 #include <algorithm>
@@ -15,30 +11,7 @@ namespace {
 constexpr int TIMER_INTERVAL_MS[4] = {0, IMAGE_READ_WAIT_MS, IMAGE_WRITE_WAIT_MS,
                                       HANDSHAKE_WAIT_MS}; // by timer id
 
-const QString& msgHandshakeOpenFailed() {
-    static const QString text = QString::fromUtf8("建立通信失败");
-    return text;
-}
-const QString& msgReadOpenFailed() {
-    static const QString text = QString::fromUtf8("创建通信失败");
-    return text;
-}
-const QString& msgImageOpenFailed() {
-    static const QString text = QString::fromUtf8("建立通信文件失败");
-    return text;
-}
-const QString& msgCheckConnection() {
-    static const QString text = QString::fromUtf8("请检查COM口至对讲机的连接及其设置");
-    return text;
-}
-const QString& msgReadDone() {
-    static const QString text = QString::fromUtf8("数据已从对讲机中读出");
-    return text;
-}
-const QString& msgWriteDone() {
-    static const QString text = QString::fromUtf8("数据已写入对讲机");
-    return text;
-}
+using Kind = TransferOutcome::Kind;
 
 } // namespace
 
@@ -77,14 +50,7 @@ void RadioLink::OnRadioWrite() {
     mode = MODE_WRITE;
     const EncodeResult result = EncodeRadioImage(doc, IoBuffer);
     if (!result.ok()) {
-        // The message first; only then does the editor move to the failing channel.
-        const CheckFailure& failure = *result.failure;
-        ShowMessage(QString::fromUtf8(failure.message.data(),
-                                      static_cast<qsizetype>(failure.message.size())));
-        doc.selectedChannel = failure.channel;
-        emit writeCheckFailed(failure.channel);
-        mode = MODE_IDLE;
-        emit transferFinished(false);
+        finish(TransferOutcome::CheckFailedAt(*result.failure));
         return;
     }
     transferPortName = QString::fromStdString(doc.portName);
@@ -112,21 +78,28 @@ void RadioLink::setTimeScale(double scale) {
     port->setTimeScale(scale);
 }
 
-// Every failure ends the same way: nothing open, no timer, idle, the owner told.
-void RadioLink::fail(const QString& message) {
+void RadioLink::setTrace(TraceHandler handler) {
+    port->setTrace(std::move(handler));
+}
+
+// Every transfer ends the same way: nothing open, no timer, idle, the owner told once.
+void RadioLink::finish(const TransferOutcome& outcome) {
     killTimers();
     port->Close();
-    ShowMessage(message);
     mode = MODE_IDLE;
-    emit transferFinished(false);
+    emit transferFinished(outcome);
+}
+
+bool RadioLink::openFor(TransferStep step) {
+    OpenResult opened = port->OpenPort(transferPortName);
+    if (opened.ok()) return true;
+    finish(TransferOutcome::OpenFailedAt(step, std::move(*opened.failure)));
+    return false;
 }
 
 void RadioLink::SendHandshake() {
     packet = HandshakePacket;
-    if (!port->OpenPort(transferPortName)) {
-        fail(msgHandshakeOpenFailed());
-        return;
-    }
+    if (!openFor(TransferStep::Handshake)) return;
     port->Write(packet.data(), static_cast<int>(packet.size()));
     std::fill_n(IoBuffer.begin() + IO_INCOMING, 4, std::uint8_t{0});
     port->StartReceive(IoBuffer.data() + IO_INCOMING);
@@ -135,10 +108,7 @@ void RadioLink::SendHandshake() {
 
 void RadioLink::SendReadRequest() {
     packet = ReadRequest;
-    if (!port->OpenPort(transferPortName)) {
-        fail(msgReadOpenFailed());
-        return;
-    }
+    if (!openFor(TransferStep::ImageRequest)) return;
     port->Write(packet.data(), static_cast<int>(packet.size()));
     // The tail of a late handshake reply, or a radio that never stops talking, must not pass
     // for the image: only a stream that starts after the request has gone out is kept.
@@ -147,10 +117,7 @@ void RadioLink::SendReadRequest() {
 }
 
 void RadioLink::SendRadioImage() {
-    if (!port->OpenPort(transferPortName)) {
-        fail(msgImageOpenFailed());
-        return;
-    }
+    if (!openFor(TransferStep::Image)) return;
     port->Write(IoBuffer.data(), RADIO_IMAGE_SIZE);
     armTimer(TIMER_IMAGE_WRITE);
 }
@@ -166,10 +133,7 @@ void RadioLink::OnTimer(int id) {
             if (mode == MODE_WRITE) SendRadioImage();
             if (mode == MODE_READ) SendReadRequest();
         } else {
-            // The transfer is over before the user is told why.
-            mode = MODE_IDLE;
-            ShowMessage(msgCheckConnection());
-            emit transferFinished(false);
+            finish(TransferOutcome::Of(Kind::NoHandshake));
         }
         break;
     case TIMER_IMAGE_READ:
@@ -194,27 +158,19 @@ void RadioLink::OnReadComplete() {
     // Only a whole image from a device that stayed with us goes into the document; anything
     // less would overwrite good channels with leftovers of the handshake.
     if (port->received() < RADIO_IMAGE_SIZE || port->lost()) {
-        fail(msgCheckConnection());
+        finish(TransferOutcome::Of(Kind::IncompleteImage));
         return;
     }
     DecodeRadioImage(doc, IoBuffer);
     doc.SetModifiedFlag(true);
     emit imageDecoded();
-    ShowMessage(msgReadDone());
-    mode = MODE_IDLE;
-    emit transferFinished(true);
+    finish(TransferOutcome::Of(Kind::ReadDone));
 }
 
 void RadioLink::OnWriteComplete() {
     if (mode != MODE_WRITE) return;
     // An image the device never took is not "written".
-    if (port->writeFailed()) {
-        fail(msgCheckConnection());
-        return;
-    }
-    ShowMessage(msgWriteDone());
-    mode = MODE_IDLE;
-    emit transferFinished(true);
+    finish(TransferOutcome::Of(port->writeFailed() ? Kind::ImageNotTaken : Kind::WriteDone));
 }
 
 } // namespace qarlo

@@ -4,6 +4,8 @@
 // arrived. QtCore only: the window and the command line both drive it.
 #include "memory/CQarloDoc.h"
 #include "radio/RadioImage.h"
+#include "radio/SerialPort.h"
+#include "radio/TransferOutcome.h"
 
 #include <QObject>
 #include <QString>
@@ -15,8 +17,6 @@
 class QTimer;
 
 namespace qarlo {
-
-class SerialPort;
 
 class RadioLink : public QObject {
     Q_OBJECT
@@ -36,28 +36,30 @@ public:
     // For soak tests against a fast virtual radio: multiplies the three timers and the port's
     // read timeouts. 1.0, the default, is the radio's own timing.
     void setTimeScale(double scale);
+    // Every byte on the line goes to `handler` as well (qarlo-cli --trace); empty: to nobody.
+    void setTrace(TraceHandler handler);
 
 signals:
     // A complete 256-byte image has been decoded into the document (DecodeRadioImage done,
-    // document marked modified). The owner makes channel 0 current, shows it, rebuilds the
-    // programmed list and refills its list, synchronously inside the slot (direct connection).
-    // The link then shows "数据已从对讲机中读出" and returns to idle.
+    // document marked modified), before the transfer ends. The owner makes channel 0 current,
+    // shows it, rebuilds the programmed list and refills its list, synchronously inside the slot
+    // (direct connection).
     void imageDecoded();
-    // EncodeRadioImage failed: the message has been shown and doc.selectedChannel == channel.
-    void writeCheckFailed(int channel);
-    // Once at the end of every transfer, after its last message, with TransferMode already idle:
-    // true only for "数据已从对讲机中读出" / "数据已写入对讲机".
-    void transferFinished(bool success);
+    // Once at the end of every transfer, with TransferMode already idle. The link shows nothing:
+    // the owner tells the user what OutcomeMessage() says, a failed check's text before it
+    // brings the failing channel into the editor.
+    void transferFinished(const qarlo::TransferOutcome& outcome);
 
 private:
     void SendHandshake();
     void SendReadRequest();
     void SendRadioImage();
+    bool openFor(TransferStep step);
     void OnTimer(int id);
     void OnReadComplete();
     void OnWriteComplete();
     void killTimers();
-    void fail(const QString& message);
+    void finish(const TransferOutcome& outcome);
     void armTimer(int id);
 
     CQarloDoc& doc;

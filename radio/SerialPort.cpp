@@ -21,53 +21,52 @@ namespace qarlo {
 
 namespace {
 
-QString& lastOpenFailure() {
-    static QString reason;
-    return reason;
+std::string fromLocal(const char* text) {
+    return QString::fromLocal8Bit(text).toStdString();
 }
 
-TraceHandler& traceSlot() {
-    static TraceHandler handler;
-    return handler;
-}
-
-void trace(bool outgoing, const std::uint8_t* data, int size) {
-    if (traceSlot() && size > 0) traceSlot()(outgoing, data, size);
-}
-
-// Joining a group helps only when the group may read and write the device; joining root's
-// group is no advice to give.
-QString whoMayUse(const struct stat& info) {
+// Who may use a device this user may not: a group, when it may read and write the device and
+// is not root's (joining root's group is no advice to give), else its owner.
+void whoMayUse(const struct stat& info, OpenFailure& failure) {
     const bool groupMay = (info.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
     if (groupMay && info.st_gid != 0) {
         if (const ::group* g = ::getgrgid(info.st_gid)) {
-            return QStringLiteral("members of the group \"%1\" may use it (sudo usermod -aG %1 "
-                                  "$USER, then log in again)")
-                .arg(QString::fromLocal8Bit(g->gr_name));
+            failure.group = fromLocal(g->gr_name);
+            return;
         }
     }
-    if (info.st_uid == 0) return QStringLiteral("only root may use it");
-    const ::passwd* owner = ::getpwuid(info.st_uid);
-    return QStringLiteral("only its owner %1 may use it")
-        .arg(owner ? QString::fromLocal8Bit(owner->pw_name) : QString::number(info.st_uid));
+    failure.ownerUid = info.st_uid;
+    if (info.st_uid == 0) return;
+    if (const ::passwd* owner = ::getpwuid(info.st_uid))
+        failure.ownerName = fromLocal(owner->pw_name);
 }
 
-// Tells the user what stands between them and the device, in the system's own terms.
-QString describeOpenFailure(const QString& path, QSerialPort::SerialPortError error,
-                            const QString& qtReason) {
+// What stands between the user and the device, in the system's own terms.
+OpenFailure openFailure(const QString& path, QSerialPort::SerialPortError error,
+                        const QString& qtReason) {
+    OpenFailure failure;
+    failure.device = path.toStdString();
     const QByteArray native = QFile::encodeName(path);
     struct stat info {};
     if (::stat(native.constData(), &info) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return QStringLiteral("%1: no such device").arg(path);
-        return QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        if (errno == ENOENT || errno == ENOTDIR) {
+            failure.why = OpenFailure::Why::NoSuchDevice;
+        } else {
+            failure.detail = fromLocal(std::strerror(errno));
+        }
+        return failure;
     }
-    if (::access(native.constData(), R_OK | W_OK) != 0 && errno == EACCES)
-        return QStringLiteral("%1: permission denied; %2").arg(path, whoMayUse(info));
-    if (error == QSerialPort::PermissionError)
-        return QStringLiteral("%1: held by another program").arg(path);
-    if (!S_ISCHR(info.st_mode)) return QStringLiteral("%1: not a serial device").arg(path);
-    return QStringLiteral("%1: %2").arg(path, qtReason);
+    if (::access(native.constData(), R_OK | W_OK) != 0 && errno == EACCES) {
+        failure.why = OpenFailure::Why::Permission;
+        whoMayUse(info, failure);
+    } else if (error == QSerialPort::PermissionError) {
+        failure.why = OpenFailure::Why::HeldBy;
+    } else if (!S_ISCHR(info.st_mode)) {
+        failure.why = OpenFailure::Why::NotSerialDevice;
+    } else {
+        failure.detail = qtReason.toStdString();
+    }
+    return failure;
 }
 
 } // namespace
@@ -93,14 +92,6 @@ int ScaledInterval(int ms, double scale) {
     return std::max(1, static_cast<int>(scaled));
 }
 
-QString LastOpenFailureReason() {
-    return lastOpenFailure();
-}
-
-TraceHandler SetTraceHandler(TraceHandler handler) {
-    return std::exchange(traceSlot(), std::move(handler));
-}
-
 SerialPort::SerialPort(QObject* parent)
     : QObject(parent), serial(new QSerialPort(this)), intervalTimer(new QTimer(this)),
       totalTimer(new QTimer(this)) {
@@ -120,7 +111,7 @@ SerialPort::~SerialPort() {
     Close();
 }
 
-bool SerialPort::OpenPort(const QString& name) {
+OpenResult SerialPort::OpenPort(const QString& name) {
     Close();
     writeFault = false;
     portLost = false;
@@ -129,16 +120,18 @@ bool SerialPort::OpenPort(const QString& name) {
     // Qt locks the name it opens: open the node itself so two names of one device share a lock.
     const QString node = QFileInfo(path).canonicalFilePath();
     if (const auto holder = FindPortHolder(QFile::encodeName(node).toStdString(), holderRoots)) {
-        lastOpenFailure() =
-            QStringLiteral("%1: %2").arg(path, QString::fromStdString(DescribeHolder(*holder)));
-        return false;
+        OpenFailure failure;
+        failure.why = OpenFailure::Why::HeldBy;
+        failure.device = path.toStdString();
+        failure.holder = holder;
+        return {std::move(failure)};
     }
     serial->clearError();
     serial->setPortName(node.isEmpty() ? path : node);
     if (!serial->open(QIODevice::ReadWrite)) {
-        lastOpenFailure() = describeOpenFailure(path, serial->error(), serial->errorString());
+        OpenFailure failure = openFailure(path, serial->error(), serial->errorString());
         serial->clearError();
-        return false;
+        return {std::move(failure)};
     }
     // A freshly opened port has heard nothing yet: bytes that reached the line while it was
     // closed (a late answer to an earlier step) must not pass for this step's answer; they
@@ -153,7 +146,7 @@ bool SerialPort::OpenPort(const QString& name) {
     serial->setParity(QSerialPort::NoParity);
     serial->setStopBits(QSerialPort::OneStop);
     ++generation;
-    return true;
+    return {};
 }
 
 bool SerialPort::isOpen() const {
@@ -193,14 +186,14 @@ void SerialPort::onReadyRead() {
     if (target == nullptr || stale) {
         // Nobody's answer: read and dropped, so they can never fill a later read.
         const QByteArray dropped = serial->readAll();
-        trace(false, reinterpret_cast<const std::uint8_t*>(dropped.constData()),
-              static_cast<int>(dropped.size()));
+        traceBytes(false, reinterpret_cast<const std::uint8_t*>(dropped.constData()),
+                   dropped.size());
         return;
     }
     const qint64 wanted = RECEIVE_MAX - receivedCount;
     const qint64 got = serial->read(reinterpret_cast<char*>(target + receivedCount), wanted);
     if (got <= 0) return;
-    trace(false, target + receivedCount, static_cast<int>(got));
+    traceBytes(false, target + receivedCount, got);
     receivedCount += static_cast<int>(got);
     if (receivedCount >= RECEIVE_MAX)
         endReceive();
@@ -219,9 +212,13 @@ void SerialPort::Write(const std::uint8_t* data, int size) {
         writeFault = true;
         return;
     }
-    trace(true, data, size);
+    traceBytes(true, data, size);
     const qint64 written = serial->write(reinterpret_cast<const char*>(data), size);
     if (written != size) writeFault = true;
+}
+
+void SerialPort::traceBytes(bool outgoing, const std::uint8_t* data, qint64 size) const {
+    if (trace && size > 0) trace(outgoing, data, static_cast<int>(size));
 }
 
 void SerialPort::onError(int error) {

@@ -3,6 +3,7 @@
 // bytes into a fixed buffer, asynchronous writes nobody waits for, and a close that ends both.
 #include "radio/PortHolders.h"
 #include "radio/Protocol.h"
+#include "radio/TransferOutcome.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -10,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <utility>
 
 class QSerialPort;
@@ -28,14 +30,13 @@ int ScaledInterval(int ms, double scale);
 // any other name (a device path) is used as it is.
 QString ResolvePortName(const QString& name);
 
-// Why the most recent failed OpenPort in this process failed, in a line for the user: no such
-// device, held by another program (named when it is known), or permission denied (naming the
-// group that grants access, or that only the owner may use the device).
-QString LastOpenFailureReason();
-
 // Every byte that goes over the line, for bug reports: `outgoing` true for bytes sent.
 using TraceHandler = std::function<void(bool outgoing, const std::uint8_t* data, int size)>;
-TraceHandler SetTraceHandler(TraceHandler handler);
+
+struct OpenResult {
+    std::optional<OpenFailure> failure; // set: the port stayed closed, and this is why
+    bool ok() const { return !failure; }
+};
 
 class SerialPort : public QObject {
     Q_OBJECT
@@ -44,9 +45,10 @@ public:
     ~SerialPort() override;
 
     // Opens `name` (resolved as above, then by its device node, so every name of one device
-    // shares one lock) exclusively and sets 2400 8N1. False when it cannot be opened or another
-    // process holds the device; LastOpenFailureReason() then says why.
-    bool OpenPort(const QString& name);
+    // shares one lock) exclusively and sets 2400 8N1. Fails when it cannot be opened or another
+    // process holds the device: no such device, held by another program (named when it is
+    // known), permission denied (with who may use the device), not a serial device, or other.
+    OpenResult OpenPort(const QString& name);
     bool isOpen() const;
 
     // What a read keeps. AnswerOnly: nothing that arrived before the last Write had left the
@@ -72,6 +74,8 @@ public:
     // Since the last OpenPort: the device reported an error or went away.
     bool lost() const { return portLost; }
 
+    // `handler` receives every byte sent and received from now on; an empty one, none.
+    void setTrace(TraceHandler handler) { trace = std::move(handler); }
     // Multiplies the read's silence and total timeouts (tests against a fast virtual radio).
     void setTimeScale(double scale) { timeScale = scale; }
     // Where the search for other holders of a device looks (tests stage their own tree).
@@ -82,6 +86,7 @@ private:
     bool sentAllWritten() const;
     void onError(int error);
     void endReceive();
+    void traceBytes(bool outgoing, const std::uint8_t* data, qint64 size) const;
 
     QSerialPort* serial = nullptr;
     QTimer* intervalTimer = nullptr;
@@ -93,6 +98,7 @@ private:
     QElapsedTimer clock;         // runs for the object's life
     qint64 lastByteMs = -100000; // on `clock`, over every open and close of the line
     HolderSearchRoots holderRoots;
+    TraceHandler trace;
     bool writeFault = false;
     bool portLost = false;
     double timeScale = 1.0;

@@ -11,6 +11,7 @@
 #include "radio/PortHolders.h"
 #include "radio/Protocol.h"
 #include "radio/RadioImage.h"
+#include "radio/TransferOutcome.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -210,7 +211,7 @@ bool Sim::loadMemory() {
         const EncodeResult result = EncodeRadioImage(doc, buffer);
         if (!result.ok()) {
             // A radio can hold what Qarlo would refuse to write; keep it, but say so.
-            const std::string message(result.failure->message);
+            const std::string message(CheckMessage(*result.failure));
             log("%s: channel %d fails a check (%s); using it anyway", opt.imageFile.c_str(),
                 result.failure->channel + 1, message.c_str());
             const RadioImage built = BuildRadioImage(doc);

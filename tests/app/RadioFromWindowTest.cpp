@@ -38,7 +38,7 @@ protected:
         QSignalSpy finished(&frame().link(), &RadioLink::transferFinished);
         frame().action(command)->trigger();
         if (finished.isEmpty() && !finished.wait(15000)) return false;
-        return finished.first().first().toBool();
+        return finished.first().first().value<TransferOutcome>().succeeded();
     }
 
     QStringList Backups() {

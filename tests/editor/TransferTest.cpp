@@ -2,6 +2,7 @@
 #include "EditorFixture.h"
 
 #include "radio/RadioImage.h"
+#include "radio/TransferOutcome.h"
 
 #include <QApplication>
 
@@ -21,7 +22,8 @@ void makeValid(CQarloDoc& doc) {
     }
 }
 
-// The check stops the write at a channel: the form, both lists and every later edit follow it.
+// The check stops the write at a channel: its message first, then the form, both lists and every
+// later edit follow the channel.
 TEST_F(EditorTest, FailedCheckBringsTheFailingChannelIntoTheForm) {
     const struct {
         int channel;
@@ -29,12 +31,16 @@ TEST_F(EditorTest, FailedCheckBringsTheFailingChannelIntoTheForm) {
         int pos;              // in the programmed list; -1 when not listed
         const char* selected; // programmed list row then selected, "" none
         const char* shown;    // the failing channel's receive frequency
-        std::string_view message;
+        int check;
     } cases[] = {
-        // a step of neither 5 nor 6.25 kHz
-        {11, 43000000, 43000100, 11, "12频道", "430", MSG_TX_STEP},
-        {4, 5000000, 5000000, -1, "", "50", MSG_RX_OUT_OF_BAND}, // unprogrammed, outside the band
+        {11, 43000000, 43000100, 11, "12频道", "430", 9}, // a step of neither 5 nor 6.25 kHz
+        {4, 5000000, 5000000, -1, "", "50", 6},           // unprogrammed, outside the band
     };
+    int currentWhenShown = -1;
+    SetMessageHandler([&](const QString& text) {
+        currentWhenShown = view->currentChannel;
+        messages.push_back(text);
+    });
     for (const auto& c : cases) {
         makeValid(doc);
         setFrequencies(c.channel, c.rx, c.tx);
@@ -43,8 +49,10 @@ TEST_F(EditorTest, FailedCheckBringsTheFailingChannelIntoTheForm) {
 
         view->OnRadioWrite();
         SCOPED_TRACE(c.channel);
+        const std::string_view message = CheckMessage({c.check, c.channel});
         EXPECT_EQ(messages, std::vector<QString>{
-                                QString::fromUtf8(c.message.data(), qsizetype(c.message.size()))});
+                                QString::fromUtf8(message.data(), qsizetype(message.size()))});
+        EXPECT_EQ(currentWhenShown, 2);
         EXPECT_EQ(view->currentChannel, c.channel);
         EXPECT_EQ(doc.selectedChannel, c.channel);
         EXPECT_EQ(view->channelList->GetCurSel(), c.channel);

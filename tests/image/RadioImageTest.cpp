@@ -1,5 +1,6 @@
 #include "radio/RadioImage.h"
 #include "memory/Bytes.h"
+#include "radio/TransferOutcome.h"
 
 #include <gtest/gtest.h>
 
@@ -135,14 +136,14 @@ TEST(Checks, EveryCheckWithItsMessageOrderAndChannel) {
         ASSERT_FALSE(result.ok());
         EXPECT_EQ(result.failure->check, c.check);
         EXPECT_EQ(result.failure->channel, c.channel);
-        EXPECT_EQ(result.failure->message, Messages[c.check]);
+        EXPECT_EQ(CheckMessage(*result.failure), Messages[c.check]);
         for (auto b : buffer) // a failed check leaves the buffer as it was
             ASSERT_EQ(b, 0xA5);
     }
     // A new document: band edges 0, channel 0 current.
     const auto failure = CheckDocument(CQarloDoc{});
     ASSERT_TRUE(failure.has_value());
-    EXPECT_EQ(failure->message, Messages[2]);
+    EXPECT_EQ(CheckMessage(*failure), Messages[2]);
     EXPECT_EQ(failure->channel, 0);
 }
 

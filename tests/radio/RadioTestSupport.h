@@ -2,9 +2,9 @@
 // Shared by the radio tests: a valid document, a recorder of what the link tells its owner, and
 // a wait for the end of a transfer.
 #include "memory/CQarloDoc.h"
-#include "radio/Messages.h"
 #include "radio/RadioImage.h"
 #include "radio/RadioLink.h"
+#include "radio/TransferOutcome.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -67,27 +67,23 @@ inline void spin(int ms) {
     spinUntil([] { return false; }, ms);
 }
 
-// Everything the link tells its owner, in order. A message shown while the link is already idle
-// is recorded as "message(idle):TEXT", otherwise as "message:TEXT".
+// Everything the link tells its owner, in order, with the outcome's text as "message:TEXT".
 class LinkRecorder {
 public:
     explicit LinkRecorder(RadioLink& link) {
-        previous = SetMessageHandler([this, &link](const QString& text) {
-            events << (link.isBusy() ? "message:" : "message(idle):") + text;
-        });
         QObject::connect(&link, &RadioLink::imageDecoded, [this] { events << "imageDecoded"; });
-        QObject::connect(&link, &RadioLink::writeCheckFailed, [this](int channel) {
-            events << QStringLiteral("checkFailed:%1").arg(channel);
-        });
-        QObject::connect(&link, &RadioLink::transferFinished, [this, &link](bool success) {
-            ++finishedCount;
-            idleAtFinish = !link.isBusy();
-            events << (success ? "finished:ok" : "finished:failed");
-        });
+        QObject::connect(
+            &link, &RadioLink::transferFinished, [this, &link](const TransferOutcome& outcome) {
+                ++finishedCount;
+                idleAtFinish = !link.isBusy();
+                last = outcome;
+                const std::string_view text = OutcomeMessage(outcome);
+                events << "message:" + QString::fromUtf8(text.data(), text.size());
+                if (outcome.kind == TransferOutcome::Kind::CheckFailed)
+                    events << QStringLiteral("checkFailed:%1").arg(outcome.check.channel);
+                events << (outcome.succeeded() ? "finished:ok" : "finished:failed");
+            });
     }
-    ~LinkRecorder() { SetMessageHandler(std::move(previous)); }
-    LinkRecorder(const LinkRecorder&) = delete;
-    LinkRecorder& operator=(const LinkRecorder&) = delete;
 
     // Runs the event loop until `count` transfers have finished in all, or `ms` have passed.
     bool waitFinished(int count = 1, int ms = 8000) {
@@ -99,9 +95,7 @@ public:
     QStringList events;
     int finishedCount = 0;
     bool idleAtFinish = false;
-
-private:
-    MessageHandler previous;
+    TransferOutcome last;
 };
 
 } // namespace qarlo::test

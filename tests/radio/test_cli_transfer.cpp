@@ -205,8 +205,9 @@ TEST(CliTransfer, FailuresBeforeTheLineAndTheirExitStatus) {
     invalid.setTxFreq(2, 47000000); // above the 440 MHz band edge
     const auto failure = CheckDocument(invalid);
     ASSERT_TRUE(failure);
-    const QString checkFailed = QString::fromUtf8(std::string(ChannelName(failure->channel)) +
-                                                  ": " + std::string(failure->message) + "\n");
+    const QString checkFailed =
+        QString::fromUtf8(std::string(ChannelName(failure->channel)) + ": " +
+                          std::string(CheckMessage(*failure)) + "\n");
     const QString noDevice = MSG_OPEN_HANDSHAKE + "\n/dev/qarlo-missing: no such device\n";
     const struct {
         QStringList args;

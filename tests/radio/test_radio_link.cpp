@@ -19,6 +19,7 @@ namespace {
 const QByteArray HANDSHAKE = bytes({0xFF, 0x11, 0x22, 0x33});
 const QByteArray READ_REQUEST = bytes({0xFF, 0x00, 0xFF, 0x00});
 const QByteArray FF11 = bytes({0xFF, 0x11});
+using Kind = TransferOutcome::Kind;
 
 // A document the user has been editing, which no failed read may touch.
 CQarloDoc editedDoc() {
@@ -45,7 +46,7 @@ struct LinkTest : ::testing::Test {
 
 // One read after another on the same link, each against a radio answering its own way: every
 // transfer starts normally after the one before failed, and a failed read leaves the document
-// exactly as it was. A missing or wrong handshake reply ends the transfer before its message.
+// exactly as it was.
 TEST_F(LinkTest, ReadOutcomeFollowsTheRadiosAnswer) {
     const struct {
         const char* name;
@@ -108,8 +109,8 @@ TEST_F(LinkTest, ReadOutcomeFollowsTheRadiosAnswer) {
                       QStringList({"imageDecoded", "message:" + MSG_READ_DONE, "finished:ok"}));
             EXPECT_EQ(imageOf(doc), r.image);
         } else {
-            const QString shown = answered ? "message:" : "message(idle):";
-            EXPECT_EQ(rec.take(), QStringList({shown + MSG_CHECK_LINK, "finished:failed"}));
+            EXPECT_EQ(rec.last.kind, answered ? Kind::IncompleteImage : Kind::NoHandshake);
+            EXPECT_EQ(rec.take(), QStringList({"message:" + MSG_CHECK_LINK, "finished:failed"}));
             EXPECT_EQ(ChannelFileBytes(doc), before);
         }
         if (c.imageBytes == 0) { // the read request does not clear what the handshake received
@@ -170,13 +171,13 @@ TEST_F(LinkTest, WriteOutcomeFollowsTheRadiosAnswer) {
         QByteArray reply;
         int hangUpAfterReceived;
         bool staleReply; // an earlier FF 11 waits in the incoming half
-        QString event;
+        TransferOutcome::Kind kind;
     } cases[] = {
-        {"good radio", FF11, -1, false, "message:" + MSG_WRITE_DONE},
-        {"silent", {}, -1, true, "message(idle):" + MSG_CHECK_LINK},
-        {"wrong reply", bytes({0xFF, 0x10}), -1, false, "message(idle):" + MSG_CHECK_LINK},
-        {"device gone while taking the image", FF11, 64, false, "message:" + MSG_CHECK_LINK},
-        {"good radio after all that", FF11, -1, false, "message:" + MSG_WRITE_DONE},
+        {"good radio", FF11, -1, false, Kind::WriteDone},
+        {"silent", {}, -1, true, Kind::NoHandshake},
+        {"wrong reply", bytes({0xFF, 0x10}), -1, false, Kind::NoHandshake},
+        {"device gone while taking the image", FF11, 64, false, Kind::ImageNotTaken},
+        {"good radio after all that", FF11, -1, false, Kind::WriteDone},
     };
     RadioLink link(out);
     LinkRecorder rec(link);
@@ -192,8 +193,10 @@ TEST_F(LinkTest, WriteOutcomeFollowsTheRadiosAnswer) {
         link.OnRadioWrite();
         EXPECT_EQ(link.TransferMode(), RadioLink::MODE_WRITE);
         ASSERT_TRUE(rec.waitFinished(rec.finishedCount + 1));
-        const bool ok = c.event.endsWith(MSG_WRITE_DONE);
-        EXPECT_EQ(rec.take(), QStringList({c.event, ok ? "finished:ok" : "finished:failed"}));
+        const bool ok = c.kind == Kind::WriteDone;
+        EXPECT_EQ(rec.last.kind, c.kind);
+        EXPECT_EQ(rec.take(), QStringList({"message:" + (ok ? MSG_WRITE_DONE : MSG_CHECK_LINK),
+                                           ok ? "finished:ok" : "finished:failed"}));
         EXPECT_TRUE(rec.idleAtFinish);
         EXPECT_FALSE(out.IsModified());
         if (ok) {
@@ -205,30 +208,21 @@ TEST_F(LinkTest, WriteOutcomeFollowsTheRadiosAnswer) {
     }
 }
 
-// The message comes first; then the failing channel is selected and the owner moves the editor
-// while the link is still busy; the port is never opened.
-TEST_F(LinkTest, FailedCheckShowsItsMessageThenMovesTheEditor) {
+// A failed check ends the write with its number and channel; the port is never opened, and the
+// editor's selection is left to the owner, who shows the message before it moves there.
+TEST_F(LinkTest, FailedCheckEndsTheWriteBeforeThePortIsOpened) {
     out.setRxFreq(4, 43000000);
     out.setTxFreq(4, 45000000); // more than 10 MHz apart
     out.selectedChannel = 9;
     RadioLink link(out);
     LinkRecorder rec(link);
-    QStringList seen;
-    const MessageHandler recorder = SetMessageHandler({});
-    SetMessageHandler([&](const QString& text) {
-        seen << QStringLiteral("message, selected %1").arg(out.selectedChannel);
-        recorder(text);
-    });
-    QObject::connect(&link, &RadioLink::writeCheckFailed, [&] {
-        seen << QStringLiteral("moved, selected %1, busy %2")
-                    .arg(out.selectedChannel)
-                    .arg(link.isBusy());
-    });
     link.OnRadioWrite();
-    EXPECT_EQ(seen, QStringList({"message, selected 9", "moved, selected 4, busy 1"}));
-    EXPECT_EQ(rec.events, QStringList({"message:" + QString::fromUtf8(MSG_FREQ_DIFFERENCE.data(),
-                                                                      MSG_FREQ_DIFFERENCE.size()),
-                                       "checkFailed:4", "finished:failed"}));
+    EXPECT_EQ(
+        rec.events,
+        QStringList({"message:" + QString::fromUtf8("接收频率与发射频率的差值必须小于等于10MHz"),
+                     "checkFailed:4", "finished:failed"}));
+    EXPECT_EQ(rec.last.check.check, 1);
+    EXPECT_EQ(out.selectedChannel, 9);
     EXPECT_TRUE(rec.idleAtFinish);
     spin(700);
     EXPECT_TRUE(radio.received().isEmpty());
@@ -293,6 +287,8 @@ TEST_F(LinkTest, StepThatCannotOpenThePortShowsItsOwnMessage) {
         }
         ASSERT_TRUE(rec.waitFinished());
         EXPECT_EQ(rec.events, QStringList({"message:" + c.message, "finished:failed"}));
+        EXPECT_EQ(rec.last.open.why,
+                  c.obstacle == Held ? OpenFailure::Why::HeldBy : OpenFailure::Why::NoSuchDevice);
         EXPECT_TRUE(rec.idleAtFinish);
         EXPECT_EQ(ChannelFileBytes(doc), before);
     }

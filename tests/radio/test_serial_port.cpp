@@ -136,9 +136,10 @@ TEST(PortOpen, FailureReasonSaysWhatStandsInTheWay) {
         SCOPED_TRACE(c.path.toStdString());
         SerialPort port;
         port.setHolderSearchRoots(staged.roots());
-        EXPECT_FALSE(port.OpenPort(c.path));
+        const OpenResult opened = port.OpenPort(c.path);
         EXPECT_FALSE(port.isOpen());
-        EXPECT_EQ(LastOpenFailureReason(), c.reason);
+        ASSERT_FALSE(opened.ok());
+        EXPECT_EQ(OpenFailureReason(*opened.failure), c.reason.toStdString());
     }
 }
 
@@ -173,7 +174,7 @@ struct PortTest : ::testing::Test {
         ASSERT_TRUE(radio.ok());
         radio.handshakeReply.clear(); // the fake sends only what the test tells it to
         buffer.fill(0xAA);
-        ASSERT_TRUE(port.OpenPort(radio.path));
+        ASSERT_TRUE(port.OpenPort(radio.path).ok());
         port.StartReceive(buffer.data() + IO_INCOMING);
     }
     QByteArray incoming(int n) const {
@@ -210,7 +211,7 @@ TEST_F(PortTest, CloseEndsThePendingReadAndLaterBytesGoNowhere) {
     EXPECT_EQ(port.received(), 0);
     EXPECT_EQ(buffer[IO_INCOMING], 0xAA);
     // Nor do they pass for an answer once the port is opened again.
-    ASSERT_TRUE(port.OpenPort(radio.path));
+    ASSERT_TRUE(port.OpenPort(radio.path).ok());
     port.StartReceive(buffer.data() + IO_INCOMING);
     spin(150);
     EXPECT_EQ(port.received(), 0);

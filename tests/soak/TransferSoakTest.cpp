@@ -4,10 +4,9 @@
 // and the whole run must not leak file descriptors, running timers or memory.
 #include "memory/CQarloDoc.h"
 #include "memory/CodeTables.h"
-#include "radio/Messages.h"
 #include "radio/RadioImage.h"
 #include "radio/RadioLink.h"
-#include "radio/SerialPort.h"
+#include "radio/TransferOutcome.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -297,16 +296,16 @@ TEST(TransferSoak, HundredsOfTransfersUnderRandomFaults) {
     link.setTimeScale(TIME_SCALE);
     QStringList messages;
     int finished = 0;
-    bool lastSuccess = false;
+    TransferOutcome last;
     bool idleAtFinish = false;
-    const MessageHandler previous =
-        SetMessageHandler([&messages](const QString& text) { messages << text; });
     // What the window does with a decoded image: the list follows the new channels.
     QObject::connect(&link, &RadioLink::imageDecoded, [&doc] { doc.RebuildProgrammedList(); });
-    QObject::connect(&link, &RadioLink::transferFinished, [&](bool success) {
+    QObject::connect(&link, &RadioLink::transferFinished, [&](const TransferOutcome& outcome) {
         ++finished;
-        lastSuccess = success;
+        last = outcome;
         idleAtFinish = !link.isBusy();
+        const std::string_view text = OutcomeMessage(outcome);
+        messages << QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     });
     auto linkTimersIdle = [&link] {
         const auto timers = link.findChildren<QTimer*>();
@@ -366,15 +365,16 @@ TEST(TransferSoak, HundredsOfTransfersUnderRandomFaults) {
 
         const Outcome want = expectedOutcome(fault, read);
         check(finished == 1, "finished " + std::to_string(finished) + " times");
-        check(lastSuccess == want.success, "reported the wrong outcome");
+        check(last.succeeded() == want.success, "reported the wrong outcome");
         check(idleAtFinish && link.TransferMode() == RadioLink::MODE_IDLE, "not idle at the end");
         check(messages == QStringList{want.message},
               "messages: " + messages.join(" | ").toStdString());
         check(openTerminals() == 0, "the port is still open");
         check(linkTimersIdle(), "a transfer timer still runs");
         if (fault == Fault::Held) {
-            check(LastOpenFailureReason().contains("held by another program"),
-                  "open failure: " + LastOpenFailureReason().toStdString());
+            const std::string reason = OpenFailureReason(last.open);
+            check(reason.find("held by another program") != std::string::npos,
+                  "open failure: " + reason);
         }
 
         if (read && want.success) {
@@ -401,7 +401,7 @@ TEST(TransferSoak, HundredsOfTransfersUnderRandomFaults) {
 
         Tally& t = tally[static_cast<std::size_t>(fault)];
         (read ? t.reads : t.writes) += 1;
-        if (finished == 1 && lastSuccess) (read ? t.readsOk : t.writesOk) += 1;
+        if (finished == 1 && last.succeeded()) (read ? t.readsOk : t.writesOk) += 1;
         if (!ok) ++badTransfers;
         return ok;
     };
@@ -437,7 +437,6 @@ TEST(TransferSoak, HundredsOfTransfersUnderRandomFaults) {
     EXPECT_EQ(link.children().size(), childrenBefore) << "objects (timers) left under the link";
     EXPECT_LT(rssAfter - rssBefore, RSS_GROWTH_LIMIT_KB) << "resident memory grew";
     QCoreApplication::instance()->removeEventFilter(&timerEvents);
-    SetMessageHandler(previous);
 
     std::cout << "transfer soak: " << number << " transfers (" << transfers
               << " random after a first round of each kind), seed " << SEED << ", time scale "

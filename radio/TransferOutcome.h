@@ -1,0 +1,58 @@
+#pragma once
+// How a transfer with the radio ended, as one value, and the fixed text the user is shown for
+// it. Standard C++ only: the window, qarlo-cli and qarlo-radio-sim read the same table.
+#include "radio/PortHolders.h"
+#include "radio/RadioImage.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qarlo {
+
+// The steps of a transfer that open the port.
+enum class TransferStep { Handshake, ImageRequest, Image };
+
+// What stood between the user and the device when the port would not open.
+struct OpenFailure {
+    enum class Why { NoSuchDevice, HeldBy, Permission, NotSerialDevice, Other };
+    Why why = Why::Other;
+    std::string device;               // the path opened, COM1/COM2 already resolved
+    std::optional<PortHolder> holder; // HeldBy: the program, when it could be found
+    // Permission: the group whose members may use the device, when joining it would help;
+    // otherwise the owner who alone may (uid 0: root).
+    std::string group;
+    unsigned ownerUid = 0;
+    std::string ownerName; // empty when the uid has no name
+    std::string detail;    // Other: the system's or Qt's own words
+};
+
+// "/dev/ttyUSB0: held by ModemManager (pid 812)": the line qarlo-cli prints under the message.
+std::string OpenFailureReason(const OpenFailure& failure);
+
+struct TransferOutcome {
+    enum class Kind {
+        ReadDone,        // the radio's whole image is in the document
+        WriteDone,       // the image went out and the device stayed until the end
+        OpenFailed,      // `step` could not open the port, for the reason in `open`
+        NoHandshake,     // no reply to the handshake, or one that does not start FF 11
+        IncompleteImage, // fewer than 256 bytes arrived, or the device went away meanwhile
+        ImageNotTaken,   // the image was not handed to the device in full
+        CheckFailed,     // `check` stopped the write before the port was opened
+    };
+    Kind kind = Kind::ReadDone;
+    TransferStep step = TransferStep::Handshake;
+    OpenFailure open;
+    CheckFailure check{};
+
+    static TransferOutcome Of(Kind kind);
+    static TransferOutcome OpenFailedAt(TransferStep step, OpenFailure why);
+    static TransferOutcome CheckFailedAt(const CheckFailure& failure);
+    bool succeeded() const { return kind == Kind::ReadDone || kind == Kind::WriteDone; }
+};
+
+// The fixed text shown when a transfer ends this way; for a failed check, the check's text.
+std::string_view OutcomeMessage(const TransferOutcome& outcome);
+std::string_view CheckMessage(const CheckFailure& failure);
+
+} // namespace qarlo
