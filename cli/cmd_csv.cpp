@@ -16,24 +16,9 @@
 namespace qarlo::cli {
 namespace {
 
-int usage(const char* command) {
-    std::fprintf(stderr, "qarlo-cli: wrong arguments; see qarlo-cli %s --help\n", command);
-    return EXIT_USAGE;
-}
-
-int runExport(const Args& args) {
-    std::string input, output;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" || args[i] == "--output") {
-            if (i + 1 >= args.size() || !output.empty()) return usage("export");
-            output = args[++i];
-        } else if (input.empty() && args[i].rfind('-', 0) != 0) {
-            input = args[i];
-        } else {
-            return usage("export");
-        }
-    }
-    if (input.empty()) return usage("export");
+int runExport(const Invocation& invocation) {
+    const std::string& input = invocation.operands[0];
+    std::string output = invocation.value("output");
     if (output == "-") output.clear();
 
     CQarloDoc doc;
@@ -64,10 +49,9 @@ int runExport(const Args& args) {
     return EXIT_OK;
 }
 
-int runImport(const Args& args) {
-    if (args.size() != 2) return usage("import");
-    const std::string& input = args[0];
-    const std::string& target = args[1];
+int runImport(const Invocation& invocation) {
+    const std::string& input = invocation.operands[0];
+    const std::string& target = invocation.operands[1];
     const std::string inputName = input == "-" ? "<stdin>" : input;
 
     // A regular file or standard input, never more than a CSV of channels can need.
@@ -115,35 +99,44 @@ int runImport(const Args& args) {
     return EXIT_OK;
 }
 
-[[maybe_unused]] const bool exportRegistered = RegisterCommand(
-    {"export", "write the channels of a channel file as CSV",
-     "usage: qarlo-cli export FILE [-o OUT.csv]\n\n"
-     "Writes one CSV row for every channel of FILE whose receive frequency is set, in the\n"
-     "generic CSV that radio programming tools exchange (Location, Frequency, Duplex, Offset,\n"
-     "Tone, ..., Mode). Without -o, or with -o -, the CSV goes to standard output. An existing\n"
-     "pipe, terminal or /dev/stdout given to -o is written into as it stands; a regular file is\n"
-     "replaced keeping its owner and mode; a directory or a read-only file is refused.\n"
-     "A channel holding a byte the CSV cannot describe (a negative frequency, a code byte\n"
-     "naming no tone or code) is still written, with a warning: importing that row will fail\n"
-     "rather than change the channel.\n\n"
-     "exit status: 0 written, 1 the output could not be written, 2 bad usage or FILE unreadable\n",
-     runExport});
-
-[[maybe_unused]] const bool importRegistered = RegisterCommand(
-    {"import", "set channels of a channel file from CSV",
-     "usage: qarlo-cli import IN.csv FILE\n\n"
-     "Sets, for every row of IN.csv (\"-\": standard input), the channel at its Location (1..16):\n"
-     "receive and transmit frequency, the signalling of both directions and the bandwidth.\n"
-     "Squelch, the radio-wide settings and what the CSV does not describe stay as they were.\n"
-     "Columns are found by their header; quotes, a byte-order mark, UTF-16 with a byte-order\n"
-     "mark, CR, LF or CR LF line ends, blank lines and lines starting with # are accepted.\n"
-     "IN.csv must be a regular file (or -) of at most 4 MiB. FILE is created from a new document\n"
-     "when it does not exist. Any error (each printed as IN.csv:LINE: column COL: message), and a\n"
-     "CSV without any channel row, leave FILE untouched.\n\n"
-     "exit status: 0 stored, 1 the CSV has errors or no channel rows, or FILE could not be\n"
-     "written, 2 bad usage, IN.csv unreadable, too large or not a regular file, or FILE not a\n"
-     "channel file\n",
-     runImport});
+constexpr Option ExportOptions[] = {{"o,output", "OUT.csv"}};
 
 } // namespace
+
+const Command ExportCommand{
+    "export",
+    "write the channels of a channel file as CSV",
+    "usage: qarlo-cli export FILE [-o OUT.csv]\n\n"
+    "Writes one CSV row for every channel of FILE whose receive frequency is set, in the\n"
+    "generic CSV that radio programming tools exchange (Location, Frequency, Duplex, Offset,\n"
+    "Tone, ..., Mode). Without -o, or with -o -, the CSV goes to standard output. An existing\n"
+    "pipe, terminal or /dev/stdout given to -o is written into as it stands; a regular file is\n"
+    "replaced keeping its owner and mode; a directory or a read-only file is refused.\n"
+    "A channel holding a byte the CSV cannot describe (a negative frequency, a code byte\n"
+    "naming no tone or code) is still written, with a warning: importing that row will fail\n"
+    "rather than change the channel.\n\n"
+    "exit status: 0 written, 1 the output could not be written, 2 bad usage or FILE unreadable\n",
+    "FILE",
+    ExportOptions,
+    runExport};
+
+const Command ImportCommand{
+    "import",
+    "set channels of a channel file from CSV",
+    "usage: qarlo-cli import IN.csv FILE\n\n"
+    "Sets, for every row of IN.csv (\"-\": standard input), the channel at its Location (1..16):\n"
+    "receive and transmit frequency, the signalling of both directions and the bandwidth.\n"
+    "Squelch, the radio-wide settings and what the CSV does not describe stay as they were.\n"
+    "Columns are found by their header; quotes, a byte-order mark, UTF-16 with a byte-order\n"
+    "mark, CR, LF or CR LF line ends, blank lines and lines starting with # are accepted.\n"
+    "IN.csv must be a regular file (or -) of at most 4 MiB. FILE is created from a new document\n"
+    "when it does not exist. Any error (each printed as IN.csv:LINE: column COL: message), and a\n"
+    "CSV without any channel row, leave FILE untouched.\n\n"
+    "exit status: 0 stored, 1 the CSV has errors or no channel rows, or FILE could not be\n"
+    "written, 2 bad usage, IN.csv unreadable, too large or not a regular file, or FILE not a\n"
+    "channel file\n",
+    "IN.csv FILE",
+    {},
+    runImport};
+
 } // namespace qarlo::cli

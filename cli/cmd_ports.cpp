@@ -72,15 +72,8 @@ QByteArray portsAsTable(const QList<PortInfo>& ports) {
     return text.toUtf8();
 }
 
-int runPorts(const Args& args) {
-    bool json = false;
-    for (const std::string& arg : args) {
-        if (arg != "--json") {
-            std::fprintf(stderr, "qarlo-cli ports: unexpected argument '%s'\n", arg.c_str());
-            return EXIT_USAGE;
-        }
-        json = true;
-    }
+int runPorts(const Invocation& invocation) {
+    const bool json = invocation.isSet("json");
     const QList<PortInfo> ports = ListPorts();
     if (!json && ports.isEmpty()) {
         std::fprintf(stderr, "qarlo-cli ports: no serial device found\n");
@@ -91,21 +84,24 @@ int runPorts(const Args& args) {
     return EXIT_OK;
 }
 
-const bool registered = RegisterCommand(
-    {"ports", "list the serial devices present, to find the radio's cable",
-     "usage: qarlo-cli ports [--json]\n"
-     "\n"
-     "Lists the serial devices present: USB serial adapters (/dev/ttyUSB*, /dev/ttyACM*) and\n"
-     "built-in ports with hardware behind them. For each: the device to give to --port, its\n"
-     "description, maker, USB vendor:product, serial number, and the program that holds it\n"
-     "when another one does (a device held elsewhere cannot be used for a transfer).\n"
-     "\n"
-     "  --json  one JSON array of objects with the keys device, description, manufacturer,\n"
-     "          vendorProduct, serialNumber and holder ({pid, command}); null when unknown\n"
-     "\n"
-     "Exit status: 0 listed (also when there is no device), 2 bad usage.\n",
-     runPorts});
-
 } // namespace
+
+const Command PortsCommand{
+    "ports",
+    "list the serial devices present, to find the radio's cable",
+    "usage: qarlo-cli ports [--json]\n"
+    "\n"
+    "Lists the serial devices present: USB serial adapters (/dev/ttyUSB*, /dev/ttyACM*) and\n"
+    "built-in ports with hardware behind them. For each: the device to give to --port, its\n"
+    "description, maker, USB vendor:product, serial number, and the program that holds it\n"
+    "when another one does (a device held elsewhere cannot be used for a transfer).\n"
+    "\n"
+    "  --json  one JSON array of objects with the keys device, description, manufacturer,\n"
+    "          vendorProduct, serialNumber and holder ({pid, command}); null when unknown\n"
+    "\n"
+    "Exit status: 0 listed (also when there is no device), 2 bad usage.\n",
+    "",
+    JsonOptions,
+    runPorts};
 
 } // namespace qarlo::cli

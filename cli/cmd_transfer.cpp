@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include <clocale>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -21,49 +22,15 @@ namespace qarlo::cli {
 
 namespace {
 
-struct TransferArgs {
+struct TransferOptions {
     std::string file;
-    std::string port = "COM1";
-    bool trace = false;
+    std::string port;
+    bool trace;
 };
 
-std::optional<TransferArgs> parseTransferArgs(const char* command, const Args& args) {
-    TransferArgs parsed;
-    bool haveFile = false;
-    bool optionsEnded = false; // after "--" a name starting with a dash is the file
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
-            if (haveFile) {
-                std::fprintf(stderr, "qarlo-cli %s: unexpected argument '%s'\n", command,
-                             arg.c_str());
-                return std::nullopt;
-            }
-            parsed.file = arg;
-            haveFile = true;
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--port") {
-            if (i + 1 >= args.size() || args[i + 1].empty()) {
-                std::fprintf(stderr, "qarlo-cli %s: --port needs COM1, COM2 or a device path\n",
-                             command);
-                return std::nullopt;
-            }
-            parsed.port = args[++i];
-        } else if (arg.rfind("--port=", 0) == 0 && arg.size() > 7) {
-            parsed.port = arg.substr(7);
-        } else if (arg == "--trace") {
-            parsed.trace = true;
-        } else {
-            std::fprintf(stderr, "qarlo-cli %s: unexpected argument '%s'\n", command, arg.c_str());
-            return std::nullopt;
-        }
-    }
-    if (!haveFile) {
-        std::fprintf(stderr, "usage: qarlo-cli %s FILE [--port PORT] [--trace]\n", command);
-        return std::nullopt;
-    }
-    return parsed;
+TransferOptions transferOptions(const Invocation& invocation) {
+    const std::string port = invocation.value("port");
+    return {invocation.operands[0], port.empty() ? "COM1" : port, invocation.isSet("trace")};
 }
 
 // Every byte on the line, one line per direction change or 16 bytes, stamped with the time of
@@ -104,14 +71,11 @@ private:
     double lineStart = 0;
 };
 
-// Runs one transfer on its own event loop and prints how it ended; its exit status.
-int runTransfer(CQarloDoc& doc, const TransferArgs& options, bool reading) {
-    static int argc = 1;
-    static char name[] = "qarlo-cli";
-    static char* argv[] = {name, nullptr};
-    std::optional<QCoreApplication> ownApp;
-    if (QCoreApplication::instance() == nullptr) ownApp.emplace(argc, argv);
-
+// Runs one transfer on the application's event loop and prints how it ended; its exit status.
+int runTransfer(QCoreApplication& app, CQarloDoc& doc, const TransferOptions& options,
+                bool reading) {
+    // A transfer speaks the user's locale in the system's and Qt's messages, as the window does.
+    std::setlocale(LC_ALL, "");
     doc.portName = options.port;
     std::optional<ByteTrace> trace; // outlives the link that feeds it
     RadioLink link(doc);
@@ -130,7 +94,7 @@ int runTransfer(CQarloDoc& doc, const TransferArgs& options, bool reading) {
         QCoreApplication::exit(0);
     });
     reading ? link.OnRadioRead() : link.OnRadioWrite();
-    if (!outcome) QCoreApplication::exec();
+    if (!outcome) app.exec();
     if (trace) trace->flush();
 
     const TransferReport report = ReportOf(*outcome);
@@ -139,85 +103,92 @@ int runTransfer(CQarloDoc& doc, const TransferArgs& options, bool reading) {
     return report.exitStatus;
 }
 
-int runRead(const Args& args) {
-    const auto parsed = parseTransferArgs("read", args);
-    if (!parsed) return EXIT_USAGE;
+// The image is not lost with the file: it goes where the window keeps its backups.
+void keepAmongBackups(const CQarloDoc& doc) {
+    BackupKeeper backups(BackupKeeper::DefaultFolder());
+    const QString problem = backups.Keep(doc, BackupKeeper::Direction::Read);
+    if (problem.isEmpty())
+        std::fprintf(stderr, "qarlo-cli: the image read from the radio is kept in %s\n",
+                     FileNameBytes(backups.lastKept()).constData());
+    else
+        std::fprintf(stderr, "qarlo-cli: %s\n", problem.toUtf8().constData());
+}
+
+int runRead(const Invocation& invocation) {
+    const TransferOptions options = transferOptions(invocation);
     // Found out before the radio is touched, not after its image has arrived.
-    const FileResult target = CheckSaveTarget(parsed->file);
+    const FileResult target = CheckSaveTarget(options.file);
     if (!target.ok()) {
         std::fprintf(stderr, "qarlo-cli: %s\n", DescribeFileError(target).c_str());
         return EXIT_USAGE;
     }
     CQarloDoc doc;
     doc.OnNewDocument();
-    const int transferred = runTransfer(doc, *parsed, true);
+    const int transferred = runTransfer(invocation.app, doc, options, true);
     if (transferred != EXIT_OK) return transferred;
-    const FileResult stored = StoreChannelFile(doc, parsed->file);
+    const FileResult stored = StoreChannelFile(doc, options.file);
     if (!stored.ok()) {
         std::fprintf(stderr, "qarlo-cli: %s\n", DescribeFileError(stored).c_str());
-        // The image is not lost with the file: it goes where the window keeps its backups.
-        BackupKeeper backups(BackupKeeper::DefaultFolder());
-        const QString problem = backups.Keep(doc, BackupKeeper::Direction::Read);
-        if (problem.isEmpty())
-            std::fprintf(stderr, "qarlo-cli: the image read from the radio is kept in %s\n",
-                         FileNameBytes(backups.lastKept()).constData());
-        else
-            std::fprintf(stderr, "qarlo-cli: %s\n", problem.toUtf8().constData());
+        keepAmongBackups(doc);
         return EXIT_FAILED;
     }
     return EXIT_OK;
 }
 
-int runWrite(const Args& args) {
-    const auto parsed = parseTransferArgs("write", args);
-    if (!parsed) return EXIT_USAGE;
+int runWrite(const Invocation& invocation) {
+    const TransferOptions options = transferOptions(invocation);
     CQarloDoc doc;
-    if (!LoadOrReport(doc, parsed->file)) return EXIT_USAGE;
+    if (!LoadOrReport(doc, options.file)) return EXIT_USAGE;
     if (const auto failure = CheckDocument(doc)) {
         PrintCheckFailure(*failure);
         return EXIT_FAILED;
     }
-    return runTransfer(doc, *parsed, false);
+    return runTransfer(invocation.app, doc, options, false);
 }
 
-const bool registeredRead = RegisterCommand(
-    {"read", "read the radio's memory into a channel file",
-     "usage: qarlo-cli read FILE [--port PORT] [--trace]\n"
-     "\n"
-     "Reads the radio's 256-byte memory and saves it as the channel file FILE (*.q02).\n"
-     "FILE is written only when the whole memory arrived; otherwise it is left as it was.\n"
-     "Before anything is sent, FILE must be a regular file you may write or a new name in a\n"
-     "folder you may write. Should the save still fail after the read, the image is kept as a\n"
-     "channel file among the window's backups and its path printed.\n"
-     "\n"
-     "  --port PORT  COM1 (default), COM2 or a device such as /dev/ttyUSB0 (`qarlo-cli ports`\n"
-     "               lists those present). COM1 and COM2 are the devices named by $QARLO_COM1\n"
-     "               and $QARLO_COM2, else /dev/ttyS0 and /dev/ttyS1. A device another program\n"
-     "               holds is not used; the line after the message names that program.\n"
-     "  --trace      print every byte on the line, with the time, on standard error\n"
-     "\n"
-     "Exit status: 0 read and saved, 1 the transfer or the save failed, 2 bad usage or FILE\n"
-     "cannot be saved.\n",
-     runRead});
+constexpr Option TransferOptionList[] = {{"port", "PORT"}, {"trace", nullptr}};
 
-const bool registeredWrite = RegisterCommand(
-    {"write", "check a channel file and write it into the radio",
-     "usage: qarlo-cli write FILE [--port PORT] [--trace]\n"
-     "\n"
-     "Loads the channel file FILE, checks every channel and the settings as `check` does, and\n"
-     "writes the memory into the radio. A failed check is printed as NAME: MESSAGE and nothing\n"
-     "is sent.\n"
-     "\n"
-     "  --port PORT  COM1 (default), COM2 or a device such as /dev/ttyUSB0 (`qarlo-cli ports`\n"
-     "               lists those present). COM1 and COM2 are the devices named by $QARLO_COM1\n"
-     "               and $QARLO_COM2, else /dev/ttyS0 and /dev/ttyS1. A device another program\n"
-     "               holds is not used; the line after the message names that program.\n"
-     "  --trace      print every byte on the line, with the time, on standard error\n"
-     "\n"
-     "Exit status: 0 written, 1 a check or the transfer failed, 2 FILE cannot be read or is no\n"
-     "channel file, or bad usage.\n",
-     runWrite});
+#define TRANSFER_OPTIONS_HELP                                                                      \
+    "  --port PORT  COM1 (default), COM2 or a device such as /dev/ttyUSB0 (`qarlo-cli ports`\n"    \
+    "               lists those present). COM1 and COM2 are the devices named by $QARLO_COM1\n"    \
+    "               and $QARLO_COM2, else /dev/ttyS0 and /dev/ttyS1. A device another program\n"   \
+    "               holds is not used; the line after the message names that program.\n"           \
+    "  --trace      print every byte on the line, with the time, on standard error\n"
 
 } // namespace
+
+const Command ReadCommand{
+    "read",
+    "read the radio's memory into a channel file",
+    "usage: qarlo-cli read FILE [--port PORT] [--trace]\n"
+    "\n"
+    "Reads the radio's 256-byte memory and saves it as the channel file FILE (*.q02).\n"
+    "FILE is written only when the whole memory arrived; otherwise it is left as it was.\n"
+    "Before anything is sent, FILE must be a regular file you may write or a new name in a\n"
+    "folder you may write. Should the save still fail after the read, the image is kept as a\n"
+    "channel file among the window's backups and its path printed.\n"
+    "\n" TRANSFER_OPTIONS_HELP "\n"
+    "Exit status: 0 read and saved, 1 the transfer or the save failed, 2 bad usage or FILE\n"
+    "cannot be saved.\n",
+    "FILE",
+    TransferOptionList,
+    runRead};
+
+const Command WriteCommand{
+    "write",
+    "check a channel file and write it into the radio",
+    "usage: qarlo-cli write FILE [--port PORT] [--trace]\n"
+    "\n"
+    "Loads the channel file FILE, checks every channel and the settings as `check` does, and\n"
+    "writes the memory into the radio. A failed check is printed as NAME: MESSAGE and nothing\n"
+    "is sent.\n"
+    "\n" TRANSFER_OPTIONS_HELP "\n"
+    "Exit status: 0 written, 1 a check or the transfer failed, 2 FILE cannot be read or is no\n"
+    "channel file, or bad usage.\n",
+    "FILE",
+    TransferOptionList,
+    runWrite};
+
+#undef TRANSFER_OPTIONS_HELP
 
 } // namespace qarlo::cli

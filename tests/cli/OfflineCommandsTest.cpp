@@ -104,20 +104,73 @@ TEST_F(OfflineCommands, NewWritesANewDocumentsFileButReplacesOnlyWithForce) {
     EXPECT_TRUE(unwritable.err.contains("x.q02"));
 }
 
-TEST_F(OfflineCommands, UsageErrors) {
-    const QStringList cases[] = {
-        {"new"},   {"new", "a.q02", "b.q02"},   {"new", "--frce", "a.q02"},
-        {"check"}, {"check", "a.q02", "b.q02"}, {"check", "--json", "a.q02"},
-        {"show"},  {"show", "--json"},          {"show", "--xml", "a.q02"},
+// One convention for every command: `--opt value`, `--opt=value`, "--" before a name with a dash,
+// --help and --version whatever else is wrong, and one usage error with exit status 2.
+TEST_F(OfflineCommands, CommandLineConvention) {
+    writeDoc(path("-v.q02"), validDocument());
+    const QByteArray newUsage = "usage: qarlo-cli new FILE [--force]\n";
+    const QByteArray readUsage = "usage: qarlo-cli read FILE [--port PORT] [--trace]\n";
+    const struct {
+        QStringList args;
+        int exitCode;
+        QByteArray out, err; // out: its start
+    } cases[] = {
+        {{"new"}, 2, "", "qarlo-cli new: Missing FILE.\n" + newUsage},
+        {{"new", "a.q02", "b.q02"},
+         2,
+         "",
+         "qarlo-cli new: Unexpected argument 'b.q02'.\n" + newUsage},
+        {{"new", "--frce", "a.q02"}, 2, "", "qarlo-cli new: Unknown option 'frce'.\n" + newUsage},
+        {{"check", "-v.q02"},
+         2,
+         "",
+         "qarlo-cli check: Unknown option 'v.q02'.\nusage: qarlo-cli check FILE\n"},
+        {{"check", "--json", "a.q02"},
+         2,
+         "",
+         "qarlo-cli check: Unknown option 'json'.\nusage: qarlo-cli check FILE\n"},
+        {{"show", "--json"},
+         2,
+         "",
+         "qarlo-cli show: Missing FILE.\nusage: qarlo-cli show [--json] FILE\n"},
+        {{"show", "--json=yes", "a.q02"},
+         2,
+         "",
+         "qarlo-cli show: Unexpected value after '--json'.\nusage: qarlo-cli show [--json] FILE\n"},
+        {{"import", "a.csv"},
+         2,
+         "",
+         "qarlo-cli import: Missing FILE.\nusage: qarlo-cli import IN.csv FILE\n"},
+        {{"ports", "--verbose"},
+         2,
+         "",
+         "qarlo-cli ports: Unknown option 'verbose'.\nusage: qarlo-cli ports [--json]\n"},
+        {{"read", "a.q02", "--port"},
+         2,
+         "",
+         "qarlo-cli read: Missing value after '--port'.\n" + readUsage},
+        {{"read", "a.q02", "--port="},
+         2,
+         "",
+         "qarlo-cli read: Empty value after '--port'.\n" + readUsage},
+        {{"export", "a.q02", "-o", "x.csv", "--output=y.csv"},
+         2,
+         "",
+         "qarlo-cli export: More than one '-o'.\nusage: qarlo-cli export FILE [-o OUT.csv]\n"},
+        {{"check", "--", "-v.q02"}, 0, "ok\n", ""},
+        {{"export", "--output=-", "--", "-v.q02"}, 0, "Location,", ""},
+        {{"new", "--bogus", "--help"}, 0, newUsage, ""},
+        {{"import", "--version", "--", "--help"}, 0, "qarlo-cli ", ""},
     };
-    for (const auto& args : cases) {
-        const CliRun run = runCli(args);
-        EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
-        EXPECT_TRUE(run.err.contains("usage: qarlo-cli " + args[0].toUtf8()))
-            << run.err.toStdString();
-        EXPECT_TRUE(run.out.isEmpty());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CliRun run = runCli(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_TRUE(run.out.startsWith(c.out)) << run.out.toStdString();
+        EXPECT_EQ(run.err, c.err);
     }
     EXPECT_FALSE(QFile::exists(path("a.q02")));
+    EXPECT_FALSE(QFile::exists(path("--help")));
 }
 
 TEST_F(OfflineCommands, EveryCommandHasHelp) {

@@ -110,8 +110,10 @@ TEST_F(CsvCli, ExportWritesFilesAndStreamsAndNeverReplacesAStream) {
     ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
     ASSERT_EQ(::mkfifo(path("lonely").c_str(), 0600), 0);
     fs::create_directory(path("folder"));
-    const std::string x = "'" + CLI + "' export ", wrong = "qarlo-cli: wrong arguments; see "
-                                                           "qarlo-cli export --help\n";
+    const std::string x = "'" + CLI + "' export ";
+    auto wrong = [](const std::string& problem) {
+        return "qarlo-cli export: " + problem + "\nusage: qarlo-cli export FILE [-o OUT.csv]\n";
+    };
     const struct {
         std::string line;
         int exit;
@@ -134,9 +136,9 @@ TEST_F(CsvCli, ExportWritesFilesAndStreamsAndNeverReplacesAStream) {
          "qarlo-cli: nodir/x.csv: cannot be written (No such file or directory)\n"},
         {x + "missing.q02 -o x.csv 2> err.txt", 2, "err.txt",
          "qarlo-cli: missing.q02: cannot be opened (No such file or directory)\n"},
-        {x + "2> err.txt", 2, "err.txt", wrong},
-        {x + "a.q02 -o 2> err.txt", 2, "err.txt", wrong},
-        {x + "a.q02 b.q02 2> err.txt", 2, "err.txt", wrong},
+        {x + "2> err.txt", 2, "err.txt", wrong("Missing FILE.")},
+        {x + "a.q02 -o 2> err.txt", 2, "err.txt", wrong("Missing value after '-o'.")},
+        {x + "a.q02 b.q02 2> err.txt", 2, "err.txt", wrong("Unexpected argument 'b.q02'.")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);

@@ -1,5 +1,6 @@
 // qarlo-cli read / write end to end against qarlo-radio-sim on a pseudo-terminal.
 #include "RadioTestSupport.h"
+#include "cli/TransferReport.h"
 #include "tests/support/Unprivileged.h"
 
 #include "memory/ChannelFile.h"
@@ -239,6 +240,38 @@ TEST(CliTransfer, FailuresBeforeTheLineAndTheirExitStatus) {
             EXPECT_FALSE(run.err.isEmpty());
     }
     EXPECT_FALSE(QFileInfo::exists(missing));
+}
+
+// Where each way a transfer ends is printed, with the port's reason under an open failure, and
+// the exit status it gives.
+TEST(CliTransfer, EachOutcomeHasItsStreamReasonAndExitStatus) {
+    using Kind = TransferOutcome::Kind;
+    OpenFailure held;
+    held.why = OpenFailure::Why::HeldBy;
+    held.device = "/dev/ttyUSB0";
+    held.holder = PortHolder{812, "ModemManager"};
+    const struct {
+        TransferOutcome outcome;
+        QString out, err;
+        int exitStatus;
+    } cases[] = {
+        {TransferOutcome::Of(Kind::ReadDone), MSG_READ_DONE + "\n", "", 0},
+        {TransferOutcome::Of(Kind::WriteDone), MSG_WRITE_DONE + "\n", "", 0},
+        {TransferOutcome::OpenFailedAt(TransferStep::ImageRequest, held), "",
+         MSG_OPEN_READ + "\n/dev/ttyUSB0: held by ModemManager (pid 812)\n", 1},
+        {TransferOutcome::Of(Kind::NoHandshake), "", MSG_CHECK_LINK + "\n", 1},
+        {TransferOutcome::Of(Kind::IncompleteImage), "", MSG_CHECK_LINK + "\n", 1},
+        {TransferOutcome::Of(Kind::ImageNotTaken), "", MSG_CHECK_LINK + "\n", 1},
+        {TransferOutcome::CheckFailedAt({10, 0}), "",
+         QString::fromUtf8("01频道: 发射限时必须大于等于0.1，小于等于10\n"), 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.outcome.kind));
+        const cli::TransferReport report = cli::ReportOf(c.outcome);
+        EXPECT_EQ(QString::fromStdString(report.out), c.out);
+        EXPECT_EQ(QString::fromStdString(report.err), c.err);
+        EXPECT_EQ(report.exitStatus, c.exitStatus);
+    }
 }
 
 // As a user who is not root (root may open what others may not): the reason line says who may
