@@ -76,12 +76,8 @@ QString ResolvePortName(const QString& name) {
         const QByteArray variable = name == QLatin1String("COM1") ? "QARLO_COM1" : "QARLO_COM2";
         const QString configured = qEnvironmentVariable(variable.constData());
         if (!configured.isEmpty()) return configured;
-#ifdef Q_OS_WIN
-        return name;
-#else
         return name == QLatin1String("COM1") ? QStringLiteral("/dev/ttyS0")
                                              : QStringLiteral("/dev/ttyS1");
-#endif
     }
     return name;
 }
