@@ -84,6 +84,8 @@ public:
                 events << (outcome.succeeded() ? "finished:ok" : "finished:failed");
             });
     }
+    LinkRecorder(const LinkRecorder&) = delete; // the connections hold `this`
+    LinkRecorder& operator=(const LinkRecorder&) = delete;
 
     // Runs the event loop until `count` transfers have finished in all, or `ms` have passed.
     bool waitFinished(int count = 1, int ms = 8000) {
