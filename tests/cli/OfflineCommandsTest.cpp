@@ -235,7 +235,8 @@ TEST_F(OfflineCommands, UnreadableFilesExitWith2) {
 }
 
 // Before anything goes to the radio, read makes sure FILE can be saved: exit 2 with the reason, and
-// the port (a missing one here) is never tried. The simulator takes only a regular file as image.
+// the port (a missing one here) is never tried. The simulator takes only a regular file as image,
+// and offers no device whose --link it cannot make (exit 1).
 TEST_F(OfflineCommands, FilesAreCheckedBeforeTheRadioIsTouched) {
     ASSERT_EQ(::mkfifo(path("fifo.q02").toUtf8().constData(), 0600), 0);
     QDir(dir.path()).mkdir("folder.q02");
@@ -245,6 +246,7 @@ TEST_F(OfflineCommands, FilesAreCheckedBeforeTheRadioIsTouched) {
         QString program;
         QStringList args;
         const char* reason;
+        int exitCode = 2;
     } cases[] = {
         {cli, QStringList{"read", path("gone/x.q02")} + noPort,
          "gone/x.q02: cannot be written (No such"},
@@ -254,11 +256,12 @@ TEST_F(OfflineCommands, FilesAreCheckedBeforeTheRadioIsTouched) {
          "folder.q02: not a regular file (a directory)"},
         {sim, {"--image", "/dev/zero"}, "/dev/zero: is not a regular file (a character device)"},
         {sim, {"--image", path("fifo.q02")}, "fifo.q02: is not a regular file (a FIFO)"},
+        {sim, {"--link", path("gone/radio")}, "gone/radio: No such file or directory", 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reason);
         const CliRun run = runCli(c.args, c.program);
-        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_TRUE(run.err.contains(c.reason)) << run.err.toStdString();
         EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
     }
