@@ -1,5 +1,5 @@
 // What ExportCsv writes for each kind of channel, and that those rows read back into the same
-// bytes.
+// bytes; the CSV format's own quoting.
 #include "CsvTestSupport.h"
 
 #include "memory/Bytes.h"
@@ -236,7 +236,29 @@ TEST(CsvExport, UndescribableBytesAreReportedAndRefusedOnImport) {
     }
 }
 
-TEST(CsvExport, DescribeCsvError) {
+// A cell is quoted only when it must be, and reads back as it was written.
+TEST(CsvFormat, CellsQuotedWhenTheyMustBeAndReadBack) {
+    const struct {
+        std::vector<std::string> cells;
+        const char* line;
+    } cases[] = {
+        {{"a", "", "频道"}, "a,,频道\r\n"},
+        {{"a,b", "c"}, "\"a,b\",c\r\n"},
+        {{"say \"hi\""}, "\"say \"\"hi\"\"\"\r\n"},
+        {{"two\r\nlines", "x\ny", "z\rw"}, "\"two\r\nlines\",\"x\ny\",\"z\rw\"\r\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CsvLine(c.cells), c.line);
+        std::vector<CsvError> errors;
+        const auto records = ReadCsvRecords(std::string("# first\n") + c.line, errors);
+        EXPECT_TRUE(errors.empty());
+        ASSERT_EQ(records.size(), 1u) << c.line;
+        EXPECT_EQ(records[0].line, 2);
+        EXPECT_EQ(records[0].fields, c.cells);
+    }
+}
+
+TEST(CsvFormat, DescribeCsvError) {
     EXPECT_EQ(DescribeCsvError({3, "Tone", "bad"}), "line 3, column Tone: bad");
     EXPECT_EQ(DescribeCsvError({7, "", "the row has 2 cells"}), "line 7: the row has 2 cells");
 }
