@@ -15,6 +15,8 @@ namespace qarlo {
 namespace {
 
 using csvtest::Errors;
+using csvtest::RXQ;
+using csvtest::TXQ;
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;
@@ -86,7 +88,6 @@ TEST(CsvExport, HeaderAndOneRowPerChannelWithAReceiveFrequency) {
 
 // The seed's own examples: QT 67 one way and DQT 023I the other, a split channel, 12.5 kHz.
 TEST(CsvExport, SeedExamples) {
-    constexpr std::uint8_t TXQ = FLAG_TX_CODED | FLAG_TX_CTCSS, RXQ = FLAG_RX_CODED | FLAG_RX_CTCSS;
     const struct {
         std::int32_t rx, tx;
         std::uint8_t flags, txCode, rxCode;
@@ -144,7 +145,6 @@ TEST(CsvExport, DuplexOffsetAndStep) {
 }
 
 TEST(CsvExport, SignallingOfBothDirections) {
-    constexpr std::uint8_t TXQ = FLAG_TX_CODED | FLAG_TX_CTCSS, RXQ = FLAG_RX_CODED | FLAG_RX_CTCSS;
     constexpr std::uint8_t TXD = FLAG_TX_CODED, RXD = FLAG_RX_CODED;
     const struct {
         std::uint8_t flags, txCode, rxCode;
@@ -184,7 +184,6 @@ TEST(CsvExport, SignallingOfBothDirections) {
 // A channel holding a byte no CSV cell can describe gets a cell that import refuses, at the line
 // and column CsvExportProblems names, so its round trip fails loudly instead of changing a byte.
 TEST(CsvExport, UndescribableBytesAreReportedAndRefusedOnImport) {
-    constexpr std::uint8_t TXQ = FLAG_TX_CODED | FLAG_TX_CTCSS, RXQ = FLAG_RX_CODED | FLAG_RX_CTCSS;
     struct Case {
         std::int32_t rx, tx;
         std::uint8_t flags, txCode, rxCode;
