@@ -367,9 +367,9 @@ CsvImportResult ImportCsv(CQarloDoc& doc, std::string_view text) {
             continue;
         }
         RowReader row{*record, index, errors};
-        const std::size_t errorsBefore = errors.size();
         const RowValues values = readRow(row, lineOfLocation);
-        if (errors.size() != errorsBefore || !values.complete()) continue;
+        // A value is missing only after its error; any error drops every row below.
+        if (!values.complete()) continue;
         applyRow(work, values);
         result.channelsSet.push_back(*values.channel);
     }
