@@ -4,6 +4,7 @@
 
 #include "memory/ChannelFile.h"
 #include "memory/Signalling.h"
+#include "memory/Units.h"
 #include "radio/RadioImage.h"
 
 #include <QJsonArray>
@@ -48,35 +49,6 @@ int runCheck(const Invocation& invocation) {
     return EXIT_OK;
 }
 
-// 10 Hz units as MHz with the trailing zeros of the five decimals dropped: 14501250 -> 145.0125.
-std::string FormatMHz(std::int64_t units) {
-    const bool negative = units < 0;
-    const std::uint64_t magnitude =
-        negative ? static_cast<std::uint64_t>(-(units + 1)) + 1 : static_cast<std::uint64_t>(units);
-    std::string text = (negative ? "-" : "") + std::to_string(magnitude / 100000);
-    std::string fraction = std::to_string(100000 + magnitude % 100000).substr(1);
-    while (!fraction.empty() && fraction.back() == '0')
-        fraction.pop_back();
-    if (!fraction.empty()) text += "." + fraction;
-    return text;
-}
-
-std::string FormatMinutes(std::uint8_t tenths) {
-    std::string text = std::to_string(tenths / 10);
-    if (tenths % 10 != 0) text += "." + std::to_string(tenths % 10);
-    return text;
-}
-
-// What the editor shows for one direction: "QT 67", "DQT 023I", "无", or the type and "?" when
-// the byte names no row of its table.
-std::string SignallingText(std::uint8_t flags, std::uint8_t code, Direction d) {
-    const int type = codeTypeRow(flags, d);
-    std::string text(CodeTypeTable[static_cast<std::size_t>(type)]);
-    if (type == CODE_TYPE_NONE) return text;
-    const auto name = codeName(flags, code, d);
-    return text + " " + (name ? std::string(*name) : std::string("?"));
-}
-
 // Terminal columns of UTF-8 text: the Chinese characters take two.
 std::size_t DisplayWidth(std::string_view text) {
     std::size_t width = 0;
@@ -98,8 +70,7 @@ std::string Pad(std::string text, std::size_t width) {
 void PrintTable(const CQarloDoc& doc, const std::string& file) {
     std::printf("%s\n", file.c_str());
     std::printf("time-out: %s min   band: %s - %s MHz\n\n", FormatMinutes(doc.totTenths()).c_str(),
-                FormatMHz(std::int64_t{doc.bandLow()} * 4).c_str(),
-                FormatMHz(std::int64_t{doc.bandHigh()} * 4).c_str());
+                FormatBandMHz(doc.bandLow()).c_str(), FormatBandMHz(doc.bandHigh()).c_str());
     const std::size_t widths[] = {10, 14, 14, 11, 9, 15};
     const char* headers[] = {"channel",   "rx MHz",  "tx MHz",
                              "bandwidth", "squelch", "rx signalling"};
@@ -115,12 +86,12 @@ void PrintTable(const CQarloDoc& doc, const std::string& file) {
             FormatMHz(doc.txFreq(ch)),
             (flags & FLAG_NARROW) != 0 ? "12.5KHz" : "25KHz",
             std::to_string(doc.squelch(ch)),
-            SignallingText(flags, doc.rxCode(ch), Direction::Receive),
+            signallingText(flags, doc.rxCode(ch), Direction::Receive),
         };
         line.clear();
         for (std::size_t i = 0; i < std::size(cells); ++i)
             line += Pad(cells[i], widths[i]);
-        line += SignallingText(flags, doc.txCode(ch), Direction::Transmit);
+        line += signallingText(flags, doc.txCode(ch), Direction::Transmit);
         std::printf("%s\n", line.c_str());
     }
 }

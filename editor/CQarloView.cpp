@@ -320,9 +320,8 @@ void CQarloView::ShowChannel(int channel) {
     totMinutes = static_cast<double>(document.totTenths()) * 0.1;
     UpdateData(false);
 
-    // Whole MHz, rounded down: 40 Hz units times 4 over 100000.
-    bandHighMHz = static_cast<double>((document.bandHigh() * 4) / 100000);
-    bandLowMHz = static_cast<double>((document.bandLow() * 4) / 100000);
+    bandHighMHz = BandWholeMHz(document.bandHigh());
+    bandLowMHz = BandWholeMHz(document.bandLow());
 
     bandwidthList->SetCurSel((flags & FLAG_NARROW) ? 1 : 0);
 
@@ -520,8 +519,7 @@ void CQarloView::OnCopyRxToTx() {
     std::uint8_t* rec = document.record(currentChannel);
     std::copy_n(rec + REC_RX_FREQ, 4, rec + REC_TX_FREQ);
     rec[REC_TX_CODE] = rec[REC_RX_CODE];
-    rec[REC_FLAGS] =
-        static_cast<std::uint8_t>((rec[REC_FLAGS] & 0xD7) | ((rec[REC_FLAGS] >> 1) & 0x28));
+    rec[REC_FLAGS] = withSignallingCopied(rec[REC_FLAGS], Direction::Receive);
     ShowChannel(currentChannel);
     UpdateProgrammedList();
 }
@@ -531,8 +529,7 @@ void CQarloView::OnCopyTxToRx() {
     std::uint8_t* rec = document.record(currentChannel);
     std::copy_n(rec + REC_TX_FREQ, 4, rec + REC_RX_FREQ);
     rec[REC_RX_CODE] = rec[REC_TX_CODE];
-    rec[REC_FLAGS] =
-        static_cast<std::uint8_t>((rec[REC_FLAGS] & 0xAF) | ((rec[REC_FLAGS] & 0x28) << 1));
+    rec[REC_FLAGS] = withSignallingCopied(rec[REC_FLAGS], Direction::Transmit);
     ShowChannel(currentChannel);
     UpdateProgrammedList();
 }
@@ -556,8 +553,7 @@ void CQarloView::onCodeTypePicked(Side side) {
         for (int row = 0; row < static_cast<int>(DcsTable.size()); ++row) {
             table->InsertString(row, fromUtf8(DcsTable[static_cast<std::size_t>(row)]));
         }
-        *flags |= codedBit(d);
-        *flags &= static_cast<std::uint8_t>(~ctcssBit(d));
+        *flags = withCodeType(*flags, d, CODE_TYPE_DQT);
     }
     if (text == TEXT_QT) {
         UpdateData(false);
@@ -565,13 +561,12 @@ void CQarloView::onCodeTypePicked(Side side) {
         for (int row = 0; row < static_cast<int>(CtcssTable.size()); ++row) {
             table->InsertString(row, fromUtf8(CtcssTable[static_cast<std::size_t>(row)]));
         }
-        *flags |= codedBit(d);
-        *flags |= ctcssBit(d);
+        *flags = withCodeType(*flags, d, CODE_TYPE_QT);
     }
     if (text == TEXT_NONE) {
         table->ResetContent();
         UpdateData(false);
-        *flags &= static_cast<std::uint8_t>(~codedBit(d));
+        *flags = withCodeType(*flags, d, CODE_TYPE_NONE);
     }
 }
 

@@ -1,8 +1,8 @@
 #include "ChannelSheet.h"
 
-#include "editor/DataExchange.h"
 #include "editor/DialogUnits.h"
 #include "memory/Signalling.h"
+#include "memory/Units.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -20,13 +20,8 @@ QString fromUtf8(std::string_view text) {
 }
 
 QString signalling(const CQarloDoc& doc, int channel, Direction d) {
-    const std::uint8_t flags = doc.flags(channel);
     const std::uint8_t code = d == Direction::Receive ? doc.rxCode(channel) : doc.txCode(channel);
-    const int type = codeTypeRow(flags, d);
-    if (type == CODE_TYPE_NONE) return fromUtf8(CodeTypeTable[CODE_TYPE_NONE]);
-    QString text = fromUtf8(CodeTypeTable[static_cast<std::size_t>(type)]);
-    if (const auto name = codeName(flags, code, d)) text += u' ' + fromUtf8(*name);
-    return text;
+    return fromUtf8(signallingText(doc.flags(channel), code, d));
 }
 
 } // namespace
@@ -45,9 +40,9 @@ QStringList SheetRow(const CQarloDoc& doc, int channel) {
     if (channel < 0 || channel >= CHANNEL_COUNT) return {};
     const bool narrow = (doc.flags(channel) & FLAG_NARROW) != 0;
     return {fromUtf8(ChannelName(channel)),
-            FormatNumber(static_cast<double>(doc.rxFreq(channel)) * 0.00001),
+            fromUtf8(FormatMHz(doc.rxFreq(channel))),
             signalling(doc, channel, Direction::Receive),
-            FormatNumber(static_cast<double>(doc.txFreq(channel)) * 0.00001),
+            fromUtf8(FormatMHz(doc.txFreq(channel))),
             signalling(doc, channel, Direction::Transmit),
             narrow ? QStringLiteral("12.5KHz") : QStringLiteral("25KHz"),
             QString::number(doc.squelch(channel))};
@@ -55,13 +50,12 @@ QStringList SheetRow(const CQarloDoc& doc, int channel) {
 
 QString SheetBandLine(const CQarloDoc& doc) {
     return QStringLiteral("频  段 %1 - %2 MHz")
-        .arg((doc.bandLow() * 4) / 100000)
-        .arg((doc.bandHigh() * 4) / 100000);
+        .arg(BandWholeMHz(doc.bandLow()))
+        .arg(BandWholeMHz(doc.bandHigh()));
 }
 
 QString SheetTotLine(const CQarloDoc& doc) {
-    return QStringLiteral("TOT限时 %1 分")
-        .arg(FormatNumber(static_cast<double>(doc.totTenths()) * 0.1));
+    return QStringLiteral("TOT限时 %1 分").arg(fromUtf8(FormatMinutes(doc.totTenths())));
 }
 
 void PaintChannelSheet(QPainter& painter, const QRect& page, const CQarloDoc& doc,

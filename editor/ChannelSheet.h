@@ -15,7 +15,7 @@ namespace qarlo {
 QStringList SheetHeader();
 // One channel's cells: name, receive MHz, receive signalling, transmit MHz, transmit signalling,
 // bandwidth, squelch. Signalling reads "QT 67", "DQT 023I" or "无"; a code byte that names no
-// row reads as its type alone.
+// row reads as its type and "?".
 QStringList SheetRow(const CQarloDoc& doc, int channel);
 // "频  段 400 - 440 MHz" and "TOT限时 5 分", as the form shows them.
 QString SheetBandLine(const CQarloDoc& doc);

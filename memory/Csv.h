@@ -1,7 +1,9 @@
 #pragma once
 // The channels as CSV in the generic format other radio programming tools exchange (one row per
-// channel: frequency, duplex, signalling, bandwidth). Standard C++ only.
+// channel: frequency, duplex, signalling, bandwidth). Standard C++ only. How each column maps onto
+// a channel record: docs/csv.md.
 #include "CQarloDoc.h"
+#include "CsvFormat.h"
 
 #include <string>
 #include <string_view>
@@ -17,13 +19,6 @@ inline constexpr std::string_view CSV_HEADER =
 // UTF-8 text, lines ended by CR LF: the header and one row per channel (0..15) whose rxFreq != 0.
 std::string ExportCsv(const CQarloDoc& doc);
 
-// line: 1-based line of the text; column: the header name, or empty when the whole row is meant.
-struct CsvError {
-    int line;
-    std::string column;
-    std::string message;
-};
-
 struct CsvImportResult {
     std::vector<CsvError> errors;
     std::vector<int> channelsSet; // channel indices 0..15, ascending
@@ -33,9 +28,6 @@ struct CsvImportResult {
 // Sets the channels the rows name. On any error the document is unchanged; on success with at least
 // one row the programmed list is rebuilt and the document marked modified.
 CsvImportResult ImportCsv(CQarloDoc& doc, std::string_view text);
-
-// "line 3, column Tone: ..." (or "line 3: ..." without a column).
-std::string DescribeCsvError(const CsvError& e);
 
 // What ExportCsv(doc) writes but ImportCsv would refuse, because a byte names no frequency, tone
 // or code the CSV can hold; line and column point into the exported text. Empty: the export reads

@@ -1,5 +1,5 @@
 // What ExportCsv writes for each kind of channel, and that those rows read back into the same
-// bytes.
+// bytes; the CSV format's own quoting.
 #include "CsvTestSupport.h"
 
 #include "memory/Bytes.h"
@@ -15,6 +15,8 @@ namespace qarlo {
 namespace {
 
 using csvtest::Errors;
+using csvtest::RXQ;
+using csvtest::TXQ;
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;
@@ -86,7 +88,6 @@ TEST(CsvExport, HeaderAndOneRowPerChannelWithAReceiveFrequency) {
 
 // The seed's own examples: QT 67 one way and DQT 023I the other, a split channel, 12.5 kHz.
 TEST(CsvExport, SeedExamples) {
-    constexpr std::uint8_t TXQ = FLAG_TX_CODED | FLAG_TX_CTCSS, RXQ = FLAG_RX_CODED | FLAG_RX_CTCSS;
     const struct {
         std::int32_t rx, tx;
         std::uint8_t flags, txCode, rxCode;
@@ -144,7 +145,6 @@ TEST(CsvExport, DuplexOffsetAndStep) {
 }
 
 TEST(CsvExport, SignallingOfBothDirections) {
-    constexpr std::uint8_t TXQ = FLAG_TX_CODED | FLAG_TX_CTCSS, RXQ = FLAG_RX_CODED | FLAG_RX_CTCSS;
     constexpr std::uint8_t TXD = FLAG_TX_CODED, RXD = FLAG_RX_CODED;
     const struct {
         std::uint8_t flags, txCode, rxCode;
@@ -184,7 +184,6 @@ TEST(CsvExport, SignallingOfBothDirections) {
 // A channel holding a byte no CSV cell can describe gets a cell that import refuses, at the line
 // and column CsvExportProblems names, so its round trip fails loudly instead of changing a byte.
 TEST(CsvExport, UndescribableBytesAreReportedAndRefusedOnImport) {
-    constexpr std::uint8_t TXQ = FLAG_TX_CODED | FLAG_TX_CTCSS, RXQ = FLAG_RX_CODED | FLAG_RX_CTCSS;
     struct Case {
         std::int32_t rx, tx;
         std::uint8_t flags, txCode, rxCode;
@@ -236,7 +235,29 @@ TEST(CsvExport, UndescribableBytesAreReportedAndRefusedOnImport) {
     }
 }
 
-TEST(CsvExport, DescribeCsvError) {
+// A cell is quoted only when it must be, and reads back as it was written.
+TEST(CsvFormat, CellsQuotedWhenTheyMustBeAndReadBack) {
+    const struct {
+        std::vector<std::string> cells;
+        const char* line;
+    } cases[] = {
+        {{"a", "", "频道"}, "a,,频道\r\n"},
+        {{"a,b", "c"}, "\"a,b\",c\r\n"},
+        {{"say \"hi\""}, "\"say \"\"hi\"\"\"\r\n"},
+        {{"two\r\nlines", "x\ny", "z\rw"}, "\"two\r\nlines\",\"x\ny\",\"z\rw\"\r\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CsvLine(c.cells), c.line);
+        std::vector<CsvError> errors;
+        const auto records = ReadCsvRecords(std::string("# first\n") + c.line, errors);
+        EXPECT_TRUE(errors.empty());
+        ASSERT_EQ(records.size(), 1u) << c.line;
+        EXPECT_EQ(records[0].line, 2);
+        EXPECT_EQ(records[0].fields, c.cells);
+    }
+}
+
+TEST(CsvFormat, DescribeCsvError) {
     EXPECT_EQ(DescribeCsvError({3, "Tone", "bad"}), "line 3, column Tone: bad");
     EXPECT_EQ(DescribeCsvError({7, "", "the row has 2 cells"}), "line 7: the row has 2 cells");
 }

@@ -14,7 +14,9 @@ namespace qarlo {
 namespace {
 
 using csvtest::Errors;
+using csvtest::RXQ;
 using csvtest::SameMemory;
+using csvtest::TXQ;
 
 const std::string HEADER = std::string(CSV_HEADER) + "\n";
 // The columns this radio reads, in the usual order.
@@ -335,7 +337,6 @@ TEST(CsvImport, ChirpStyleFile) {
     ASSERT_TRUE(result.ok()) << Errors(result);
     EXPECT_EQ(result.channelsSet, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 15}));
     EXPECT_TRUE(doc.IsModified());
-    constexpr std::uint8_t TXQ = FLAG_TX_CODED | FLAG_TX_CTCSS, RXQ = FLAG_RX_CODED | FLAG_RX_CTCSS;
     const struct {
         int ch;
         std::int32_t rx, tx;

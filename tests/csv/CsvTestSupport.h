@@ -14,6 +14,9 @@
 namespace qarlo::csvtest {
 
 inline constexpr std::uint8_t DESCRIBED_FLAGS = FLAG_NARROW | FLAG_RX_CODED | FLAG_TX_CODED;
+// A direction coded with a CTCSS tone.
+inline constexpr std::uint8_t TXQ = FLAG_TX_CODED | FLAG_TX_CTCSS,
+                              RXQ = FLAG_RX_CODED | FLAG_RX_CTCSS;
 
 inline std::int32_t randomUnits(std::mt19937& rng) {
     switch (rng() % 4) {

@@ -114,7 +114,7 @@ TEST(CodeTables, EveryByteThroughBothDecoders) {
     EXPECT_FALSE(decodeDcsByte(0x9C).has_value());
 }
 
-TEST(Signalling, TypeAndNameFromFlagsAndByte) {
+TEST(Signalling, TypeNameAndTextFromFlagsAndByte) {
     const auto rx = Direction::Receive;
     const auto tx = Direction::Transmit;
     const struct {
@@ -122,27 +122,53 @@ TEST(Signalling, TypeAndNameFromFlagsAndByte) {
         Direction direction;
         int typeRow;
         const char* name; // nullptr: no row
+        const char* text;
     } cases[] = {
-        {0x00, 0x00, rx, CODE_TYPE_NONE, nullptr},
-        {0x40, 0x00, rx, CODE_TYPE_NONE, nullptr}, // CTCSS bit without the coded bit
-        {0x50, 0x25, rx, CODE_TYPE_QT, "250.3"},
-        {0x50, 0x26, rx, CODE_TYPE_QT, nullptr},
-        {0x10, 0x87, rx, CODE_TYPE_DQT, "023I"},
-        {0x10, 0x05, rx, CODE_TYPE_DQT, "032N"},
-        {0x10, 0x9C, rx, CODE_TYPE_DQT, nullptr},
-        {0x28, 0x25, tx, CODE_TYPE_QT, "250.3"},
-        {0x20, 0x00, tx, CODE_TYPE_NONE, nullptr},
-        {0x50, 0x00, tx, CODE_TYPE_NONE, nullptr}, // receive bits say nothing about transmit
-        {0x28, 0x00, rx, CODE_TYPE_NONE, nullptr}, // and the reverse
-        {0x48, 0x00, tx, CODE_TYPE_DQT, "023N"},   // receive CTCSS bit does not make tx QT
-        {0xFF, 0x87, tx, CODE_TYPE_QT, nullptr},   // a DCS byte read as a tone is not detected
+        {0x00, 0x00, rx, CODE_TYPE_NONE, nullptr, "无"},
+        {0x40, 0x00, rx, CODE_TYPE_NONE, nullptr, "无"}, // CTCSS bit without the coded bit
+        {0x50, 0x25, rx, CODE_TYPE_QT, "250.3", "QT 250.3"},
+        {0x50, 0x26, rx, CODE_TYPE_QT, nullptr, "QT ?"},
+        {0x10, 0x87, rx, CODE_TYPE_DQT, "023I", "DQT 023I"},
+        {0x10, 0x05, rx, CODE_TYPE_DQT, "032N", "DQT 032N"},
+        {0x10, 0x9C, rx, CODE_TYPE_DQT, nullptr, "DQT ?"},
+        {0x28, 0x25, tx, CODE_TYPE_QT, "250.3", "QT 250.3"},
+        {0x20, 0x00, tx, CODE_TYPE_NONE, nullptr, "无"},
+        {0x50, 0x00, tx, CODE_TYPE_NONE, nullptr, "无"}, // receive bits say nothing about transmit
+        {0x28, 0x00, rx, CODE_TYPE_NONE, nullptr, "无"}, // and the reverse
+        {0x48, 0x00, tx, CODE_TYPE_DQT, "023N", "DQT 023N"}, // receive CTCSS bit: not QT
+        {0xFF, 0x87, tx, CODE_TYPE_QT, nullptr, "QT ?"},     // a DCS byte read as a tone: no row
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << int(c.flags) << " " << int(c.code));
         EXPECT_EQ(codeTypeRow(c.flags, c.direction), c.typeRow);
         const auto name = codeName(c.flags, c.code, c.direction);
         EXPECT_EQ(name, c.name ? std::optional<std::string_view>(c.name) : std::nullopt);
+        EXPECT_EQ(signallingText(c.flags, c.code, c.direction), c.text);
     }
+}
+
+// A type pick and the copy buttons change one direction's two bits and nothing else.
+TEST(Signalling, FlagChangesKeepTheOtherBits) {
+    const auto rx = Direction::Receive;
+    const auto tx = Direction::Transmit;
+    const struct {
+        std::uint8_t got, expected;
+    } cases[] = {
+        {withCodeType(0x00, tx, CODE_TYPE_QT), 0x28},
+        {withCodeType(0x00, rx, CODE_TYPE_QT), 0x50},
+        {withCodeType(0xFF, tx, CODE_TYPE_DQT), 0xDF},
+        {withCodeType(0xFF, rx, CODE_TYPE_DQT), 0xBF},
+        {withCodeType(0xFF, tx, CODE_TYPE_NONE), 0xF7},
+        {withCodeType(0x50, rx, CODE_TYPE_NONE), 0x40},
+        {withSignallingCopied(0xD7, rx), 0xFF},
+        {withSignallingCopied(0x28, rx), 0x00},
+        {withSignallingCopied(0x30, rx), 0x18},
+        {withSignallingCopied(0x48, tx), 0x18},
+        {withSignallingCopied(0xAF, tx), 0xFF},
+        {withSignallingCopied(0x50, tx), 0x00},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(int{cases[i].got}, int{cases[i].expected}) << "row " << i;
 }
 
 } // namespace

@@ -77,5 +77,37 @@ TEST(Units, TimeOutTenthsTruncateAndStayInOneByte) {
         EXPECT_EQ(TotTenthsFromMinutes(c.minutes), c.tenths) << c.minutes;
 }
 
+// The text a listing, a printout and CSV show for a stored number.
+TEST(Units, NumbersAsText) {
+    constexpr std::int64_t MIN64 = std::numeric_limits<std::int64_t>::min();
+    const struct {
+        std::string text, expected;
+    } cases[] = {
+        {FormatMHz(14501250), "145.0125"},
+        {FormatMHz(43000000), "430"},
+        {FormatMHz(1), "0.00001"}, // never "1e-05"
+        {FormatMHz(0), "0"},
+        {FormatMHz(-1), "-0.00001"},
+        {FormatMHz(MIN32), "-21474.83648"},
+        {FormatMHz(MIN64), "-92233720368547.75808"},
+        {FormatMHz(43012500, 6), "430.125000"},
+        {FormatMHz(0, 6), "0.000000"},
+        {FormatMHz(-1, 6), "-0.000010"},
+        {FormatMHz(14501255, 2), "145.01255"},
+        {FormatBandMHz(10012500), "400.5"},
+        {FormatBandMHz(0xFFFFFF), "671.0886"},
+        {std::to_string(BandWholeMHz(10012500)), "400"},
+        {std::to_string(BandWholeMHz(9999999)), "399"},
+        {std::to_string(BandWholeMHz(0xFFFFFF)), "671"},
+        {FormatMinutes(50), "5"},
+        {FormatMinutes(25), "2.5"},
+        {FormatMinutes(1), "0.1"},
+        {FormatMinutes(0), "0"},
+        {FormatMinutes(255), "25.5"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.text, c.expected);
+}
+
 } // namespace
 } // namespace qarlo
