@@ -1,7 +1,9 @@
 #pragma once
-// The main frame: menu, accelerators, toolbar and status bar around the channel editor, and the
-// document commands (New, Open, Save, recent files, CSV, print) with the question that keeps an
-// unsaved edit from being lost.
+// The main frame around the channel editor. Its members live in one file per job: CMainFrame.cpp
+// (the frame itself: caption, size, closing), MainMenus.cpp (menus, toolbar, status bar and the
+// lock-key panes from one table of actions), DefaultDialogs.cpp, DocumentCommands.cpp (New, Open,
+// Save, print, with the question that keeps an unsaved edit from being lost), CsvCommands.cpp and
+// RadioCommands.cpp (transfers from the window, their backups, the port choice).
 #include "app/BackupKeeper.h"
 #include "app/DocumentManager.h"
 #include "app/RecentFileList.h"
@@ -24,7 +26,9 @@ class QToolBar;
 namespace qarlo {
 
 class CQarloView;
+class MessageSink;
 class RadioLink;
+struct TransferOutcome;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -41,7 +45,9 @@ public:
         std::function<bool(QPrinter& printer)> askPrint;
     };
 
-    CMainFrame(CQarloDoc& doc, RecentFileList& recentFiles, QWidget* parent = nullptr);
+    // Every message of the window, the form's included, goes to `messages`.
+    CMainFrame(CQarloDoc& doc, RecentFileList& recentFiles, MessageSink& messages,
+               QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     Dialogs dialogs;
@@ -90,7 +96,7 @@ public:
     // The question before a modified document is dropped: false when the user cancels or the
     // save fails.
     bool SaveModified();
-    // Fits the window around the form, as a form view does for its frame.
+    // Fits the window around the form: shrunk to it, never past the screen.
     void ResizeParentToFit();
 
     // Brings the check marks, the caption and the recent-file entries up to date.
@@ -110,17 +116,23 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QAction* makeAction(int id, const QString& text, const char* objectName);
+    // How long a note (an export, an import, a backup that failed) stays on the status bar.
+    static constexpr int STATUS_NOTE_MS = 10000;
+
     void createMenus();
     void createToolBar();
     void createStatusBar();
     void installDefaultDialogs();
+    // The document just became another one (New, Open, CSV import): the form starts over on it.
+    void ShowNewContents();
     bool DoSave(const QString& file);
     void OnImageDecoded();
+    void OnTransferFinished(const TransferOutcome& outcome);
     void KeepBackup(BackupKeeper::Direction direction);
 
     CQarloDoc& document;
     RecentFileList& recent;
+    MessageSink& messages;
     DocumentManager docManager;
     std::unique_ptr<BackupKeeper> backupKeeper;
     QString backupProblem;

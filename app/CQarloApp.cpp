@@ -10,7 +10,7 @@
 
 namespace qarlo {
 
-CQarloApp::CQarloApp() = default;
+CQarloApp::CQarloApp(MessageSink& messageSink) : messages(messageSink) {}
 
 CQarloApp::~CQarloApp() = default;
 
@@ -35,7 +35,7 @@ bool CQarloApp::InitInstance(const QStringList& arguments) {
     recent.load();
 
     // The one document, frame and view for the whole run.
-    frame = std::make_unique<CMainFrame>(doc, recent);
+    frame = std::make_unique<CMainFrame>(doc, recent, messages);
     connect(frame.get(), &CMainFrame::aboutRequested, this, &CQarloApp::OnAppAbout);
 
     if (arguments.isEmpty()) {

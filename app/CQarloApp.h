@@ -16,11 +16,13 @@ class QTranslator;
 namespace qarlo {
 
 class CMainFrame;
+class MessageSink;
 
 class CQarloApp : public QObject {
     Q_OBJECT
 public:
-    CQarloApp();
+    // The window's messages, from start-up on, go to `messages`.
+    explicit CQarloApp(MessageSink& messages);
     ~CQarloApp() override;
 
     // `arguments` without the program name: none = a new document, one = the file to open.
@@ -37,6 +39,7 @@ private:
     void InstallQtTranslations();
 
     std::vector<std::unique_ptr<QTranslator>> translators; // removed from the run with us
+    MessageSink& messages;
     CQarloDoc doc;
     RecentFileList recent{MAX_RECENT_FILES};
     std::unique_ptr<CMainFrame> frame;

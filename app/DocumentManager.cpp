@@ -21,7 +21,6 @@ QString DocumentManager::title() const {
 
 bool DocumentManager::NewDocument() {
     if (!doc.OnNewDocument()) return false;
-    doc.SetModifiedFlag(false);
     path.clear();
     return true;
 }
@@ -30,12 +29,10 @@ FileResult DocumentManager::OpenDocument(const QString& file) {
     const FileResult result = LoadChannelFile(doc, FileNamePath(file));
     switch (result.error) {
     case FileError::None:
-        doc.SetModifiedFlag(false);
         path = QFileInfo(file).absoluteFilePath();
         break;
     case FileError::InvalidFormat:
         // The loader has already reset the document; it must not keep the bad file's name.
-        doc.SetModifiedFlag(false);
         path.clear();
         break;
     default: // not read at all: the document and its name stay
@@ -46,10 +43,7 @@ FileResult DocumentManager::OpenDocument(const QString& file) {
 
 FileResult DocumentManager::SaveDocument(const QString& file) {
     const FileResult result = StoreChannelFile(doc, FileNamePath(file));
-    if (result.ok()) {
-        doc.SetModifiedFlag(false);
-        path = QFileInfo(file).absoluteFilePath();
-    }
+    if (result.ok()) path = QFileInfo(file).absoluteFilePath();
     return result;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The single document's file side: its path and title, New, Open and Save on the channel file,
-// and the messages a failed open or save shows. Asks nothing and shows nothing itself.
+// and the messages a failed open or save shows. Asks nothing and shows nothing itself; the
+// document marks itself modified or not and rebuilds its programmed list as it is loaded, reset
+// or stored.
 #include "memory/CQarloDoc.h"
 #include "memory/ChannelFile.h"
 

@@ -1,12 +1,13 @@
 #pragma once
 // The window's way of telling the user something: a modal box with only an OK button and the
 // application's title.
-class QString;
+#include "editor/MessageSink.h"
 
 namespace qarlo {
 
-void ShowMessageBox(const QString& text);
-// Routes ShowMessage to ShowMessageBox.
-void InstallMessageBoxHandler();
+class MessageBoxSink : public MessageSink {
+public:
+    void ShowMessage(const QString& text) override;
+};
 
 } // namespace qarlo

@@ -14,7 +14,7 @@ idle_seconds=10
 
 echo "building in $build ..." >&2
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQARLO_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target qarlo qarlo-bench-bare-window qarlo-cli qarlo-radio-sim >/dev/null
+cmake --build "$build" -j2 --target qarlo qarlo-bench-window qarlo-bench-bare-window qarlo-cli qarlo-radio-sim >/dev/null
 
 work="$(mktemp -d)"
 simpid=""

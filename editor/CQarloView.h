@@ -1,13 +1,16 @@
 #pragma once
 // The channel editor: form 101 showing one channel of the document and the radio-wide settings.
 // Every handler writes the bytes of the current channel's record, or the settings, in place at
-// the moment of the change; the view keeps no copy of channel data.
+// the moment of the change; the view keeps no copy of channel data. Its members live in one file
+// per family: ViewForm (controls and layout), ViewDisplay (a channel shown), ViewFieldEdits,
+// ViewCodeSelection, ViewChannelLists, ViewTransfers (how a transfer shows in the form) and
+// ViewPrinting.
 #include "editor/DataExchange.h"
 #include "editor/DialogUnits.h"
 #include "editor/ListBox.h"
 #include "editor/SpinButtonCtrl.h"
 #include "memory/CQarloDoc.h"
-#include "radio/RadioLink.h"
+#include "radio/TransferOutcome.h"
 
 #include <QPointer>
 #include <QSize>
@@ -21,6 +24,8 @@ class QPrinter;
 class QPushButton;
 
 namespace qarlo {
+
+class MessageSink;
 
 // Control ids of form 101.
 inline constexpr int IDD_QARLO_FORM = 101;
@@ -48,14 +53,12 @@ inline constexpr int FORM_HEIGHT_DU = 444;
 class CQarloView : public QWidget {
     Q_OBJECT
 public:
-    CQarloView(CQarloDoc& doc, RadioLink& link, QWidget* parent = nullptr);
+    // Messages (a field that is no number, how a transfer ended) go to `messages`.
+    CQarloView(CQarloDoc& doc, MessageSink& messages, QWidget* parent = nullptr);
     ~CQarloView() override;
 
     CQarloDoc& GetDocument() { return document; }
     void OnInitialUpdate();
-    void OnRadioRead();
-    void OnRadioWrite();
-    void OnClose();
     bool UpdateData(bool saveAndValidate);
     void ShowChannel(int channel);
     QSize formSizeHint() const;
@@ -86,6 +89,16 @@ public:
     void OnSelchangeRxCodeType();
     void OnSelchangeTxCodeTable();
     void OnSelchangeRxCodeTable();
+
+    // A transfer as the form shows it; the frame calls these in this order as the link reports.
+    // A read under way: the form takes no input until it ends, the focus returns afterwards.
+    void OnReadStarted();
+    // The image is in the document: channel 0 becomes current in the form and both lists.
+    void OnReadComplete();
+    // Tells the user how the transfer ended; a failed check then brings its channel into view.
+    void OnTransferFinished(const TransferOutcome& outcome);
+    // The window is closing: the form is given back.
+    void OnClose();
 
     int currentChannel = 0;
     int programmedPos = -1;
@@ -124,13 +137,11 @@ private:
 
     void createControls();
     void connectHandlers();
-    void OnReadComplete();
-    // Tells the user how the transfer ended; a failed check then brings its channel into view.
-    void OnTransferFinished(const TransferOutcome& outcome);
     void OnWriteCheckFailed(int channel);
-    // While a read runs the form takes no input; the focus returns where it was afterwards.
     void holdForm(bool hold);
     void showSignalling(Side side, std::uint8_t flags, std::uint8_t code);
+    // The rows of `codeType`'s table (none for no code), nothing selected.
+    void fillCodeTable(ListBox* table, int codeType);
     void onCodeTypePicked(Side side);
     void onCodeTablePicked(Side side);
     void storeFrequency(Side side);
@@ -140,7 +151,7 @@ private:
     template <typename Handler> void onEditChanged(Handler handler);
 
     CQarloDoc& document;
-    RadioLink& radioLink;
+    MessageSink& messages;
     DataExchange exchange;
     DialogUnits units;
     bool formHeld = false;

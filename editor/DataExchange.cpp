@@ -1,6 +1,6 @@
 #include "DataExchange.h"
 
-#include "radio/Messages.h"
+#include "editor/MessageSink.h"
 
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -87,7 +87,7 @@ bool DataExchange::UpdateData(bool saveAndValidate) {
         if (saveAndValidate) {
             const std::optional<double> number = ParseNumber(b.edit->text());
             if (!number) {
-                ShowMessage(NotANumberPrompt());
+                messages.ShowMessage(NotANumberPrompt());
                 b.edit->setFocus(Qt::OtherFocusReason);
                 b.edit->selectAll();
                 return false;

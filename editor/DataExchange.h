@@ -11,6 +11,8 @@ class QLineEdit;
 
 namespace qarlo {
 
+class MessageSink;
+
 // The number a whole edit text stands for: surrounding blanks allowed, then a plain decimal number
 // in the C locale (sign, digits, point, exponent). Empty text, anything left over, or a value too
 // large for a double is not a number.
@@ -21,6 +23,9 @@ QString FormatNumber(double value);
 
 class DataExchange {
 public:
+    // The "enter a number" prompt goes to `messages`.
+    explicit DataExchange(MessageSink& sink) : messages(sink) {}
+
     void bind(QLineEdit* edit, double* value);
 
     // true: parse every edit into its member in binding order; at the first edit that is not a
@@ -39,6 +44,7 @@ private:
         QLineEdit* edit;
         double* value;
     };
+    MessageSink& messages;
     std::vector<Binding> bindings;
     bool running = false;
 };

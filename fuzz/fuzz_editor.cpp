@@ -6,8 +6,7 @@
 // channel being edited and the settings, and showing any channel changes no byte.
 #include "Invariants.h"
 #include "editor/CQarloView.h"
-#include "radio/Messages.h"
-#include "radio/RadioLink.h"
+#include "editor/MessageSink.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -240,12 +239,18 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     static QApplication* app = new QApplication(argc, argv);
     (void)app;
     tracing = !qEnvironmentVariableIsEmpty("QARLO_FUZZ_TRACE");
-    SetMessageHandler([](const QString& text) {
-        ++prompts;
-        traceStep("message", text);
-    });
     return 0;
 }
+
+namespace {
+// The form's prompts are counted and traced, never shown.
+struct PromptCounter : MessageSink {
+    void ShowMessage(const QString& text) override {
+        ++prompts;
+        traceStep("message", text);
+    }
+};
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     CQarloDoc doc;
@@ -255,8 +260,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     doc.RebuildProgrammedList();
     doc.selectedChannel = NO_CHANNEL;
 
-    RadioLink link(doc); // never started
-    CQarloView view(doc, link);
+    PromptCounter messages;
+    CQarloView view(doc, messages);
     // Never shown: the handlers and the list geometry work the same, and painting a window for
     // every input would only fill Qt's font caches (and slow each input down several times).
     view.OnInitialUpdate();

@@ -26,7 +26,8 @@ struct CsvImportResult {
 };
 
 // Sets the channels the rows name. On any error the document is unchanged; on success with at least
-// one row the programmed list is rebuilt and the document marked modified.
+// one row the programmed list is rebuilt, no channel is selected and the document is marked
+// modified.
 CsvImportResult ImportCsv(CQarloDoc& doc, std::string_view text);
 
 // What ExportCsv(doc) writes but ImportCsv would refuse, because a byte names no frequency, tone

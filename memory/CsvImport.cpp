@@ -380,6 +380,7 @@ CsvImportResult ImportCsv(CQarloDoc& doc, std::string_view text) {
     std::sort(result.channelsSet.begin(), result.channelsSet.end());
     if (!result.channelsSet.empty()) {
         doc.ChannelMemory = work.ChannelMemory;
+        doc.selectedChannel = NO_CHANNEL; // as after a load: the editor starts at channel 0
         doc.RebuildProgrammedList();
         doc.SetModifiedFlag(true);
     }

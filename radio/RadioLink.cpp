@@ -38,23 +38,25 @@ bool RadioLink::isBusy() const {
     return mode != MODE_IDLE;
 }
 
-void RadioLink::OnRadioRead() {
-    if (mode != MODE_IDLE) return;
+bool RadioLink::OnRadioRead() {
+    if (mode != MODE_IDLE) return false;
     mode = MODE_READ;
     transferPortName = QString::fromStdString(doc.portName);
     SendHandshake();
+    return mode == MODE_READ;
 }
 
-void RadioLink::OnRadioWrite() {
-    if (mode != MODE_IDLE) return;
+bool RadioLink::OnRadioWrite() {
+    if (mode != MODE_IDLE) return false;
     mode = MODE_WRITE;
     const EncodeResult result = EncodeRadioImage(doc, IoBuffer);
     if (!result.ok()) {
         finish(TransferOutcome::CheckFailedAt(*result.failure));
-        return;
+        return false;
     }
     transferPortName = QString::fromStdString(doc.portName);
     SendHandshake();
+    return mode == MODE_WRITE;
 }
 
 void RadioLink::OnClose() {

@@ -26,9 +26,12 @@ public:
     explicit RadioLink(CQarloDoc& doc, QObject* parent = nullptr);
     ~RadioLink() override; // closes the port, returns to idle
 
-    void OnRadioRead();  // ignored unless idle; copies doc.portName
-    void OnRadioWrite(); // ignored unless idle; EncodeRadioImage first
-    void OnClose();      // owner going away: kill timers, close port, idle
+    // Each is ignored unless idle (copies doc.portName; a write runs EncodeRadioImage first) and
+    // returns whether the transfer is under way, its handshake out; false when it never started
+    // or already ended (transferFinished has then been emitted).
+    bool OnRadioRead();
+    bool OnRadioWrite();
+    void OnClose(); // owner going away: kill timers, close port, idle
     std::uint8_t TransferMode() const;
     bool isBusy() const;      // TransferMode() != MODE_IDLE
     IoBufferBytes IoBuffer{}; // public for tests: 0..255 out, 256..511 in

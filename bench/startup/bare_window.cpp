@@ -2,6 +2,8 @@
 // and a status bar, whose centre shows the form's Chinese texts in the form's font at the form's
 // size, so loading the CJK font counts on both sides and the ratio is Qarlo's own work. It
 // reports the moment it is painted and its peak memory the same way qarlo does.
+#include "ReportShown.h"
+
 #include "editor/CQarloView.h"
 #include "editor/DialogUnits.h"
 
@@ -14,11 +16,6 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
-
-#include <sys/resource.h>
-
-#include <chrono>
-#include <cstdio>
 
 namespace {
 const char* const MenuTitles[] = {"文件(&F)", "查看(&V)", "串口选择(&S)", "操作选择(&O)",
@@ -50,14 +47,7 @@ int main(int argc, char** argv) {
     window.show();
     window.repaint();
     QTimer::singleShot(0, &window, [] {
-        const auto now = std::chrono::system_clock::now().time_since_epoch();
-        rusage usage{};
-        getrusage(RUSAGE_SELF, &usage);
-        std::printf("shown %lld %ld\n",
-                    static_cast<long long>(
-                        std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()),
-                    usage.ru_maxrss);
-        std::fflush(stdout);
+        ReportShown();
         QApplication::exit(0);
     });
     return app.exec();

@@ -6,8 +6,8 @@
 #include "app/Resources.h"
 #include "editor/CQarloView.h"
 #include "memory/ChannelFile.h"
-#include "radio/Messages.h"
 #include "radio/RadioLink.h"
+#include "tests/support/MessageRecorder.h"
 
 #include <QAction>
 #include <QFile>
@@ -58,19 +58,17 @@ class AppFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        previousHandler = SetMessageHandler([this](const QString& t) { messages.push_back(t); });
         QSettings().clear();
     }
     void TearDown() override {
         app.reset();
-        SetMessageHandler(previousHandler);
         qunsetenv("QARLO_COM1");
     }
 
     // Starts the program with `arguments`; returns what InitInstance returned.
     bool Start(const QStringList& arguments = {}) {
         app.reset();
-        app = std::make_unique<CQarloApp>();
+        app = std::make_unique<CQarloApp>(recorder);
         const bool ok = app->InitInstance(arguments);
         CMainFrame::Dialogs& d = frame().dialogs;
         builtIn = d;
@@ -111,15 +109,13 @@ protected:
     QTemporaryDir dir;
     std::unique_ptr<CQarloApp> app;
     CMainFrame::Dialogs builtIn; // the frame's own dialogs, replaced by recorders for the tests
-    std::vector<QString> messages;
+    MessageRecorder recorder;
+    std::vector<QString>& messages = recorder.messages;
     std::vector<QString> questions;
     std::vector<QString> suggestedNames;
     CMainFrame::SaveAnswer answer = CMainFrame::SaveAnswer::Cancel;
     QString nextOpen;
     QString nextSave;
-
-private:
-    MessageHandler previousHandler;
 };
 
 } // namespace qarlo::test

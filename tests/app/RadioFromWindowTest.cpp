@@ -1,19 +1,24 @@
-// Reading and writing the virtual radio from the window's menu: the form after a read, the
-// failing channel after a refused write, and the backups kept on the way.
+// Transfers from the window's menu: what the form shows after a read or a refused write, the form
+// held while a read runs, the modified mark, and the backups kept on the way.
 #include "AppFixture.h"
 
 #include "app/BackupKeeper.h"
+#include "radio/RadioImage.h"
+#include "tests/support/FormInput.h"
 
 #include <QMenu>
 #include <QProcess>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
+#include <QToolButton>
+
+#include "../radio/FakeRadio.h"
 
 namespace qarlo::test {
 namespace {
 
-#ifdef QARLO_RADIO_SIM
 class RadioFromWindowTest : public AppFixture {
 protected:
     void TearDown() override {
@@ -49,8 +54,6 @@ protected:
     QProcess sim;
 };
 
-// What the form shows after a read, or after a refused write, is the editor's (TransferTest);
-// here: the menu reaches the link, the modified mark, and the backups.
 TEST_F(RadioFromWindowTest, AReadMarksTheDocumentAndKeepsABackup) {
     StartRadio();
     ASSERT_TRUE(Start());
@@ -91,27 +94,127 @@ TEST_F(RadioFromWindowTest, ADeviceChosenFromThePortMenuIsReadNext) {
     EXPECT_EQ(messages, std::vector<QString>{QStringLiteral("数据已从对讲机中读出")});
 }
 
-TEST_F(RadioFromWindowTest, AWriteKeepsWhatItSendsAndARefusedOneKeepsNothing) {
+// What a user sets in the form goes into the radio and comes back unchanged; after the read
+// channel 0 is current in the form and both lists. Only a write that went out leaves a backup.
+TEST_F(RadioFromWindowTest, ChannelsSetInTheFormSurviveAWriteAndARead) {
     StartRadio({QStringLiteral("--no-pace")});
-    CQarloDoc bad = ProgrammedDoc({0, 1, 4, 6});
-    bad.setRxFreq(4, kHz(480000)); // outside the 410..450 MHz band
-    ASSERT_TRUE(Start({WriteDoc(QStringLiteral("bad.q02"), bad)}));
-    EXPECT_FALSE(Transfer(ID_RADIO_WRITE));
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(view().currentChannel, 4);
-    EXPECT_TRUE(Backups().isEmpty()); // nothing went to the radio
-
-    const CQarloDoc good = ProgrammedDoc({0, 2, 3});
-    ASSERT_TRUE(Start({WriteDoc(QStringLiteral("good.q02"), good)}));
-    messages.clear();
+    ASSERT_TRUE(Start({WriteDoc(QStringLiteral("set.q02"), ProgrammedDoc({0}))}));
+    ClickRow(view().channelList, 1);
+    TypeInto(view().rxFreqEdit, QStringLiteral("430.125"));
+    ClickRowWithText(view().rxCodeTypeList, QStringLiteral("QT"));
+    ClickRowWithText(view().rxCodeTableList, QStringLiteral("88.5"));
+    QTest::mouseClick(view().copyRxToTxButton, Qt::LeftButton);
+    ClickRowWithText(view().txCodeTypeList, QStringLiteral("DQT"));
+    ClickRowWithText(view().txCodeTableList, QStringLiteral("023I"));
+    QTest::mouseClick(view().squelchSpin->upButton(), Qt::LeftButton);
+    ClickRow(view().channelList, 0);
+    TypeInto(view().rxFreqEdit, QStringLiteral("480")); // outside the band: refused
+    ASSERT_FALSE(Transfer(ID_RADIO_WRITE));
+    EXPECT_TRUE(Backups().isEmpty());
+    TypeInto(view().rxFreqEdit, QStringLiteral("430"));
+    const CQarloDoc programmed = doc();
     ASSERT_TRUE(Transfer(ID_RADIO_WRITE));
-    EXPECT_EQ(messages, std::vector<QString>{QStringLiteral("数据已写入对讲机")});
-    const QStringList kept = Backups();
-    ASSERT_EQ(kept.size(), 1);
-    EXPECT_TRUE(kept[0].endsWith(QStringLiteral("_write.q02")));
-    EXPECT_EQ(Backup(kept[0]), FileBytes(good));
+    ASSERT_EQ(Backups().size(), 1);
+    EXPECT_TRUE(Backups()[0].endsWith(QStringLiteral("_write.q02")));
+    EXPECT_EQ(Backup(Backups()[0]), FileBytes(programmed));
+
+    frame().NewDocumentNow();
+    ClickRow(view().channelList, 2);
+    ASSERT_TRUE(Transfer(ID_RADIO_READ));
+    EXPECT_EQ(messages.back(), QStringLiteral("数据已从对讲机中读出"));
+    for (int ch = 0; ch < CHANNEL_COUNT; ++ch) {
+        for (int b : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12})
+            EXPECT_EQ(doc().record(ch)[b], programmed.record(ch)[b]) << ch << " byte " << b;
+    }
+    EXPECT_EQ(frame().displayedCaption(), Caption(QStringLiteral("无标题*")));
+    EXPECT_EQ(view().currentChannel, 0);
+    EXPECT_EQ(view().channelList->GetCurSel(), 0);
+    EXPECT_EQ(view().programmedList->GetCurSel(), 0);
+    EXPECT_EQ(ListedChannels(), (std::vector<int>{0, 1}));
+    EXPECT_EQ(view().rxFreqEdit->text(), QStringLiteral("430"));
+    ClickRow(view().programmedList, 1);
+    EXPECT_EQ(view().rxCodeTableList->GetText(view().rxCodeTableList->GetCurSel()), "88.5");
+    EXPECT_EQ(view().txCodeTableList->GetText(view().txCodeTableList->GetCurSel()), "023I");
+    EXPECT_EQ(view().squelchEdit->text(), QStringLiteral("4"));
 }
-#endif
+
+// A refused write shows the check's message first, while the form still stands where it was;
+// then the form and both lists follow the failing channel, and later edits go there.
+TEST_F(RadioFromWindowTest, AFailedCheckBringsTheFailingChannelIntoTheForm) {
+    const struct {
+        int channel;
+        std::int32_t rx, tx;
+        int pos;           // in the programmed list; -1 when not listed
+        const char* shown; // the failing channel's receive frequency
+        int check;
+    } cases[] = {
+        {11, kHz(430000), kHz(430001), 11, "430", 9}, // a step of neither 5 nor 6.25 kHz
+        {4, kHz(50000), kHz(50000), -1, "50", 6},     // unprogrammed, outside the band
+    };
+    int currentWhenShown = -1;
+    recorder.onMessage = [&](const QString&) { currentWhenShown = view().currentChannel; };
+    for (const auto& c : cases) {
+        CQarloDoc bad = ProgrammedDoc({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15});
+        bad.setRxFreq(c.channel, c.rx);
+        bad.setTxFreq(c.channel, c.tx);
+        ASSERT_TRUE(Start({WriteDoc(QStringLiteral("bad.q02"), bad)}));
+        ClickRow(view().programmedList, 2);
+        messages.clear();
+        EXPECT_FALSE(Transfer(ID_RADIO_WRITE));
+        SCOPED_TRACE(c.channel);
+        const std::string_view message = CheckMessage({c.check, c.channel});
+        EXPECT_EQ(messages, std::vector<QString>{
+                                QString::fromUtf8(message.data(), qsizetype(message.size()))});
+        EXPECT_EQ(currentWhenShown, 2);
+        EXPECT_EQ(view().currentChannel, c.channel);
+        EXPECT_EQ(doc().selectedChannel, c.channel);
+        EXPECT_EQ(view().channelList->GetCurSel(), c.channel);
+        EXPECT_EQ(view().programmedPos, c.pos);
+        EXPECT_EQ(view().programmedList->GetCurSel(), c.pos);
+        EXPECT_EQ(view().rxFreqEdit->text(), c.shown);
+        TypeInto(view().txFreqEdit, QStringLiteral("430"));
+        EXPECT_EQ(doc().txFreq(c.channel), kHz(430000));
+    }
+}
+
+// What is typed while a read runs could only be overwritten by the image: the form takes nothing
+// until the read ends, however it ends, and the keyboard is then back in its edit. A write
+// leaves the form editable.
+TEST_F(RadioFromWindowTest, AReadHoldsTheFormUntilItEnds) {
+    FakeRadio radio;
+    ASSERT_TRUE(radio.ok());
+    radio.image = QByteArray(256, '\0');
+    const QString file = WriteDoc(QStringLiteral("held.q02"), ProgrammedDoc({0}));
+    ASSERT_TRUE(Start({file}));
+    frame().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame()));
+    frame().link().setTimeScale(0.2);
+    answer = CMainFrame::SaveAnswer::Discard;
+    QSignalSpy finished(&frame().link(), &RadioLink::transferFinished);
+    const struct {
+        int command;
+        bool answers, portThere, held;
+    } cases[] = {
+        {ID_RADIO_READ, true, true, true},   // read
+        {ID_RADIO_READ, false, true, true},  // a radio that never answers
+        {ID_RADIO_READ, true, false, false}, // no port: over before it began
+        {ID_RADIO_WRITE, true, true, false}, // write
+    };
+    for (const auto& c : cases) {
+        doc().portName = c.portThere ? radio.path.toStdString() : "/dev/qarlo-no-such-port";
+        radio.handshakeReply = c.answers ? bytes({0xFF, 0x11, 0x51, 0x02}) : QByteArray();
+        ASSERT_TRUE(frame().OpenDocumentFile(file)); // a document the checks let through
+        TypeInto(view().rxFreqEdit, QStringLiteral("431"));
+        finished.clear();
+        frame().action(c.command)->trigger();
+        EXPECT_EQ(view().isEnabled(), !c.held) << c.command;
+        QTest::keyClicks(view().rxFreqEdit, ".1");
+        EXPECT_EQ(doc().rxFreq(0), c.held ? kHz(431000) : kHz(431100));
+        ASSERT_TRUE(!finished.isEmpty() || finished.wait(5000));
+        EXPECT_TRUE(view().isEnabled());
+        EXPECT_EQ(QApplication::focusWidget(), view().rxFreqEdit);
+    }
+}
 
 } // namespace
 } // namespace qarlo::test

@@ -3,6 +3,7 @@
 #include "AppFixture.h"
 
 #include "app/CAboutDlg.h"
+#include "app/CommandLine.h"
 #include "app/LockKeys.h"
 
 #include <QLabel>
@@ -26,8 +27,6 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <fstream>
 
 namespace qarlo::test {
 namespace {
@@ -390,59 +389,29 @@ TEST_F(ShellTest, AboutBoxFromTheHelpMenu) {
     EXPECT_EQ(seen, (QStringList{"关于 qarlo", "qarlo 1.0 版", "确定"}));
 }
 
-#ifdef QARLO_APP
-// The built program, offscreen, its message boxes answered at once (QARLO_ACCEPT_MESSAGES):
-// its exit status and what it says for each command line. --help and --version need no display.
-TEST_F(ShellTest, TheProgramAnswersItsCommandLine) {
-    const QString ten = Write(QStringLiteral("ten.q02"), QByteArray(10, '\0'));
+// The built program answers --help, --version and a command line it cannot carry out before any
+// window exists: its exit status and what it prints.
+TEST_F(ShellTest, TheProgramAnswersItsCommandLineBeforeAnyWindow) {
     const QString good = WriteDoc(QStringLiteral("good.q02"), ProgrammedDoc({1}));
-    WriteDoc(QStringLiteral("-dash.q02"), ProgrammedDoc({2}));
-    const QString none = dir.filePath(QStringLiteral("none.q02"));
-    const QString fifo = dir.filePath(QStringLiteral("fifo.q02"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const std::string bad = QFile::encodeName(dir.path()).toStdString() + "/bad\xFF.q02";
-    std::ofstream(bad, std::ios::binary) << FileBytes(ProgrammedDoc({1})).toStdString();
     const QString version = QStringLiteral("qarlo " QARLO_PROJECT_VERSION "\n");
     struct Case {
         QStringList arguments;
-        bool display;
         int status;
         QString err; // contained in stderr
         QString out; // the start of stdout; none: nothing at all
     } const cases[] = {
-        {{ten}, true, 1, QStringLiteral("无法打开文件 %1：文件格式不正确。").arg(ten), ""},
-        {{none}, true, 1, QStringLiteral("无法打开文件 %1。").arg(none), ""},
-        {{good}, true, 0, "", "shown "},
-        {{}, true, 0, "", "shown "},
-        {{"--help"}, false, 0, "", "usage: qarlo [--] [FILE.q02]\n"},
-        {{"-h"}, false, 0, "", "usage: qarlo"},
-        {{"--version"}, false, 0, "", version},
-        {{"-v", good}, false, 0, "", version},
-        {{"--", "-dash.q02"}, true, 0, "", "shown "},
-        {{"--", "--help"}, true, 1, "无法打开文件 --help。", ""},
-        {{"-dash.q02"}, true, 2, "qarlo -- -name.q02", ""},
-        {{"--bogus"}, true, 2, "'bogus'", ""},
-        {{good, good}, true, 2, "only one FILE", ""},
-        {{fifo}, true, 1, QStringLiteral("无法打开文件 %1：它不是普通文件。").arg(fifo), ""},
-        // Names as printf %b writes them, so a byte that is no UTF-8 reaches the program as it is.
-        {{dir.filePath(QStringLiteral("bad\\0377.q02"))}, true, 0, "", "shown "},
-        {{dir.filePath(QStringLiteral("bad\\0376.q02"))}, true, 1,
-         QStringLiteral("无法打开文件 %1。").arg(dir.filePath(QStringLiteral("bad\\xFE.q02"))), ""},
+        {{"--help"}, 0, "", "usage: qarlo [--] [FILE.q02]\n"},
+        {{"-h"}, 0, "", "usage: qarlo"},
+        {{"--version"}, 0, "", version},
+        {{"-v", good}, 0, "", version},
+        {{"-dash.q02"}, 2, "qarlo -- -name.q02", ""},
+        {{"--bogus"}, 2, "'bogus'", ""},
+        {{good, good}, 2, "only one FILE", ""},
     };
-    for (const auto& [arguments, display, status, err, out] : cases) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QARLO_ACCEPT_MESSAGES"), QStringLiteral("1"));
-        env.insert(QStringLiteral("QARLO_QUIT_WHEN_SHOWN"), QStringLiteral("1"));
-        if (!display) env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-display"));
+    for (const auto& [arguments, status, err, out] : cases) {
         QProcess qarlo;
-        qarlo.setProcessEnvironment(env);
         qarlo.setWorkingDirectory(dir.path());
-        qarlo.start(QStringLiteral("/bin/sh"),
-                    QStringList{"-c",
-                                R"sh(n=$#; for a; do set -- "$@" "$(printf %b "$a")"; done
-                                     shift "$n"; exec "$0" "$@")sh",
-                                QStringLiteral(QARLO_APP)} +
-                        arguments);
+        qarlo.start(QStringLiteral(QARLO_APP), arguments);
         const std::string row = arguments.join(' ').toStdString();
         ASSERT_TRUE(qarlo.waitForFinished(30000)) << row;
         EXPECT_EQ(qarlo.exitStatus(), QProcess::NormalExit) << row;
@@ -452,9 +421,39 @@ TEST_F(ShellTest, TheProgramAnswersItsCommandLine) {
         const QString stdOut = QString::fromUtf8(qarlo.readAllStandardOutput());
         EXPECT_TRUE(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out)) << row;
     }
-    ::unlink(bad.c_str()); // QTemporaryDir cannot name it to remove it
 }
-#endif
+
+// A command line the window carries out: the file after the options (after -- even when it looks
+// like one) is opened; one that cannot be opened is said in a box and start-up fails.
+TEST_F(ShellTest, TheFileOnTheCommandLineOpensOrStartUpFails) {
+    const QString ten = Write(QStringLiteral("ten.q02"), QByteArray(10, '\0'));
+    const QString none = dir.filePath(QStringLiteral("none.q02"));
+    const QString fifo = dir.filePath(QStringLiteral("fifo.q02"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QDir::setCurrent(dir.path());
+    WriteDoc(QStringLiteral("-dash.q02"), ProgrammedDoc({2}));
+    const struct {
+        QStringList arguments;
+        bool started;
+        QString message;
+    } cases[] = {
+        {{}, true, ""},
+        {{"--", "-dash.q02"}, true, ""},
+        {{"--", "--help"}, false, "无法打开文件 --help。"},
+        {{ten}, false, QStringLiteral("无法打开文件 %1：文件格式不正确。").arg(ten)},
+        {{none}, false, QStringLiteral("无法打开文件 %1。").arg(none)},
+        {{fifo}, false, QStringLiteral("无法打开文件 %1：它不是普通文件。").arg(fifo)},
+    };
+    for (const auto& c : cases) {
+        QString error;
+        const auto files = FileArguments(QStringList{"qarlo"} + c.arguments, error);
+        ASSERT_TRUE(files.has_value()) << error.toStdString();
+        messages.clear();
+        EXPECT_EQ(Start(*files), c.started) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(messages.empty() ? QString() : messages.front().section('\n', 0, 0), c.message);
+        EXPECT_EQ(doc().IsChannelProgrammed(2), c.arguments.contains("-dash.q02"));
+    }
+}
 
 } // namespace
 } // namespace qarlo::test

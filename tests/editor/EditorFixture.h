@@ -1,9 +1,10 @@
 #pragma once
-// A document, a radio link and the editor form shown offscreen, driven the way a user drives it:
-// typing into edits, clicking list rows, the spin's arrows and the copy buttons. Messages are
-// recorded instead of waiting for a click.
+// A document and the editor form shown offscreen, driven the way a user drives it: typing into
+// edits, clicking list rows, the spin's arrows and the copy buttons. Messages are recorded
+// instead of waiting for a click.
 #include "editor/CQarloView.h"
-#include "radio/Messages.h"
+#include "tests/support/FormInput.h"
+#include "tests/support/MessageRecorder.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -50,28 +51,16 @@ inline void PrintTo(const Lists& l, std::ostream* os) {
 class EditorTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        previousHandler =
-            SetMessageHandler([this](const QString& text) { messages.push_back(text); });
-        link = std::make_unique<RadioLink>(doc);
-        view = std::make_unique<CQarloView>(doc, *link);
+        view = std::make_unique<CQarloView>(doc, recorder);
         view->show();
         view->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
         view->OnInitialUpdate();
         modifiedSpy = std::make_unique<QSignalSpy>(view.get(), &CQarloView::documentModified);
     }
-    void TearDown() override {
-        view.reset();
-        link.reset();
-        SetMessageHandler(previousHandler);
-    }
+    void TearDown() override { view.reset(); }
 
-    // Replaces the whole text the way a user does: select it all, then type.
-    void typeInto(QLineEdit* edit, const QString& text) {
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
-    }
+    void typeInto(QLineEdit* edit, const QString& text) { TypeInto(edit, text); }
     // Only the last keystroke typed: for values whose beginnings ("-", "1e") are no number yet.
     void finishTyping(QLineEdit* edit, const QString& text) {
         edit->setText(text.chopped(1));
@@ -84,18 +73,8 @@ protected:
         edit->selectAll();
         QTest::keyClick(edit, Qt::Key_Backspace);
     }
-    void clickRow(ListBox* list, int row) {
-        ASSERT_GE(row, 0);
-        ASSERT_LT(row, list->count());
-        list->scrollToItem(list->item(row));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(row)).center());
-    }
-    void clickRowWithText(ListBox* list, const QString& text) {
-        const auto found = list->findItems(text, Qt::MatchExactly);
-        ASSERT_EQ(found.size(), 1) << text.toStdString();
-        clickRow(list, list->row(found.first()));
-    }
+    void clickRow(ListBox* list, int row) { ClickRow(list, row); }
+    void clickRowWithText(ListBox* list, const QString& text) { ClickRowWithText(list, text); }
     void chooseChannel(int channel) { clickRow(view->channelList, channel); }
     void spin(int steps) {
         QToolButton* button =
@@ -157,11 +136,10 @@ protected:
     }
 
     CQarloDoc doc;
-    std::unique_ptr<RadioLink> link;
+    MessageRecorder recorder;
+    std::vector<QString>& messages = recorder.messages;
     std::unique_ptr<CQarloView> view;
     std::unique_ptr<QSignalSpy> modifiedSpy;
-    std::vector<QString> messages;
-    MessageHandler previousHandler;
 };
 
 } // namespace qarlo::test

@@ -150,9 +150,9 @@ TEST_F(EditorTest, PromptWhenAnEditIsNoNumber) {
                   std::tuple(c.rx, c.tx, c.tot, 10000000));
     }
     // While the prompt is up no edit reaches its handler.
-    SetMessageHandler([tx, typed = false](const QString&) mutable {
+    recorder.onMessage = [tx, typed = false](const QString&) mutable {
         if (!std::exchange(typed, true)) QTest::keyClicks(tx, "7");
-    });
+    };
     low->setText("");
     typeInto(rx, "1");
     EXPECT_EQ(doc.txFreq(0), 14500000);

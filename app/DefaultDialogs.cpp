@@ -1,0 +1,64 @@
+// The questions and file choosers the frame puts to the user, as the program shows them; tests
+// replace them in CMainFrame::dialogs.
+#include "CMainFrame.h"
+
+#include "app/FileNames.h"
+#include "app/Resources.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace qarlo {
+
+namespace {
+
+// A file name to save under, with the suffix added to a name typed without one.
+QString ChooseFileToSave(QWidget* parent, const QString& caption, const QString& suggested,
+                         const QString& filter, const QString& suffix) {
+    QFileDialog dialog(parent, caption, suggested, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(suffix);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+} // namespace
+
+void CMainFrame::installDefaultDialogs() {
+    dialogs.askSaveChanges = [this](const QString& title) {
+        QMessageBox box(QMessageBox::Question, AppName(),
+                        QStringLiteral("是否保存对 %1 的更改？").arg(title),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+        box.setDefaultButton(QMessageBox::Yes);
+        switch (box.exec()) {
+        case QMessageBox::Yes:
+            return SaveAnswer::Save;
+        case QMessageBox::No:
+            return SaveAnswer::Discard;
+        default:
+            return SaveAnswer::Cancel;
+        }
+    };
+    dialogs.chooseFileToOpen = [this] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("打开"), QString(), FileFilter());
+    };
+    dialogs.chooseFileToSave = [this](const QString& suggested) {
+        return ChooseFileToSave(this, QStringLiteral("另存为"), suggested, FileFilter(),
+                                DefaultSuffix());
+    };
+    dialogs.chooseCsvToImport = [this] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("导入CSV"), QString(),
+                                            QStringLiteral("CSV 文件 (*.csv);;所有文件 (*)"));
+    };
+    dialogs.chooseCsvToExport = [this](const QString& suggested) {
+        return ChooseFileToSave(this, QStringLiteral("导出CSV"), suggested,
+                                QStringLiteral("CSV 文件 (*.csv)"), QStringLiteral("csv"));
+    };
+    dialogs.askPrint = [this](QPrinter& printer) {
+        QPrintDialog dialog(&printer, this);
+        return dialog.exec() == QDialog::Accepted;
+    };
+}
+
+} // namespace qarlo

@@ -1,0 +1,61 @@
+// Transfers from the window: the port choice, a read (after the save question) or a write on the
+// link, each result handed to the form before the frame's own steps, and a backup of every image
+// that comes from or goes to the radio.
+#include "CMainFrame.h"
+
+#include "editor/CQarloView.h"
+#include "radio/RadioLink.h"
+
+#include <QFile>
+#include <QStatusBar>
+
+namespace qarlo {
+
+void CMainFrame::OnRadioRead() {
+    // Only a read that will really start may ask; the link ignores one during a transfer.
+    if (radioLink->isBusy() || !SaveModified()) return;
+    if (radioLink->OnRadioRead()) formView->OnReadStarted();
+}
+
+void CMainFrame::OnRadioWrite() {
+    // The checks passed and the handshake is out: the image follows, keep what it holds.
+    if (radioLink->OnRadioWrite()) KeepBackup(BackupKeeper::Direction::Write);
+}
+
+void CMainFrame::OnImageDecoded() {
+    formView->OnReadComplete();
+    RefreshCaption();
+    KeepBackup(BackupKeeper::Direction::Read);
+}
+
+void CMainFrame::OnTransferFinished(const TransferOutcome& outcome) {
+    formView->OnTransferFinished(outcome);
+    RefreshCaption();
+}
+
+void CMainFrame::KeepBackup(BackupKeeper::Direction direction) {
+    backupProblem = backupKeeper->Keep(document, direction);
+    // Never a box in the middle of a transfer: one line on the status bar.
+    if (!backupProblem.isEmpty()) statusBar()->showMessage(backupProblem, STATUS_NOTE_MS);
+}
+
+void CMainFrame::setBackupFolder(const QString& folder) {
+    backupKeeper = std::make_unique<BackupKeeper>(folder);
+}
+
+void CMainFrame::OnPortCom1() {
+    document.portName = "COM1";
+    UpdatePortChecks();
+}
+
+void CMainFrame::OnPortCom2() {
+    document.portName = "COM2";
+    UpdatePortChecks();
+}
+
+void CMainFrame::OnPortDevice(const QString& device) {
+    document.portName = QFile::encodeName(device).toStdString();
+    UpdatePortChecks();
+}
+
+} // namespace qarlo

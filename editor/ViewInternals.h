@@ -1,0 +1,44 @@
+#pragma once
+// What the view's files share and nobody else needs: the bandwidth rows, table texts as Qt text,
+// and the scope that marks the document modified after an edit.
+#include "editor/CQarloView.h"
+
+#include <QString>
+
+#include <string_view>
+
+namespace qarlo {
+
+inline constexpr int SQUELCH_MIN = 0;
+inline constexpr int SQUELCH_MAX = 9;
+
+inline QString TextWide() {
+    return QStringLiteral("25KHz");
+}
+inline QString TextNarrow() {
+    return QStringLiteral("12.5KHz");
+}
+
+inline QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Marks the document modified, and tells the frame, when a handler changed any byte of it.
+class CQarloView::EditScope {
+public:
+    explicit EditScope(CQarloView& v) : view(v), before(v.document.ChannelMemory) {}
+    ~EditScope() {
+        if (view.document.ChannelMemory != before) {
+            view.document.SetModifiedFlag(true);
+            emit view.documentModified();
+        }
+    }
+    EditScope(const EditScope&) = delete;
+    EditScope& operator=(const EditScope&) = delete;
+
+private:
+    CQarloView& view;
+    const ChannelMemoryBytes before;
+};
+
+} // namespace qarlo
