@@ -64,7 +64,6 @@ public:
     QAction* action(int commandId) const { return actions.value(commandId); }
     QMenu* fileMenu() const { return menuFile; }
     QMenu* portMenu() const { return menuPort; }
-    QLabel* indicator(int paneId) const { return indicators.value(paneId); }
     // What the message pane shows now.
     QString messagePaneText() const;
     // The caption as the window manager shows it (modified mark included).

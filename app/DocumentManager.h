@@ -14,7 +14,6 @@ class DocumentManager {
 public:
     explicit DocumentManager(CQarloDoc& doc);
 
-    CQarloDoc& document() { return doc; }
     const QString& pathName() const { return path; }
     // The file's name, or the untitled name for a document never saved or opened.
     QString title() const;

@@ -57,7 +57,6 @@ public:
     CQarloView(CQarloDoc& doc, MessageSink& messages, QWidget* parent = nullptr);
     ~CQarloView() override;
 
-    CQarloDoc& GetDocument() { return document; }
     void OnInitialUpdate();
     bool UpdateData(bool saveAndValidate);
     void ShowChannel(int channel);
@@ -145,6 +144,8 @@ private:
     void onCodeTypePicked(Side side);
     void onCodeTablePicked(Side side);
     void storeFrequency(Side side);
+    // The copy buttons: frequency, code byte and signalling bits of `from` onto the other side.
+    void copySide(Side from);
     void fillProgrammedList();
     bool validChannel(int channel) const { return channel >= 0 && channel < CHANNEL_COUNT; }
     // Runs an edit handler unless a data exchange is writing the edits.

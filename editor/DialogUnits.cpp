@@ -24,7 +24,8 @@ int DialogUnits::scale(int du, int base, int divisor) {
 }
 
 QRect DialogUnits::rect(int left, int top, int width, int height) const {
-    // Position and size are each mapped on their own, as the platform maps a template.
+    // Position and size are each mapped on their own, so a control's right edge may differ by a
+    // pixel from its neighbour's left edge, as the template's controls are drawn.
     return {x(left), y(top), x(width), y(height)};
 }
 

@@ -42,7 +42,7 @@ void ListBox::mousePressEvent(QMouseEvent* event) {
     const bool onRow = indexAt(event->position().toPoint()).isValid();
     if (!onRow || event->button() != Qt::LeftButton) {
         // Below the last row, or with another button than the left, a press only takes the focus;
-        // the selection stays as it is, as in the platform's list box.
+        // the selection stays as it is: the user never loses the row the form shows.
         setFocus(Qt::MouseFocusReason);
         event->accept();
         return;
@@ -66,8 +66,8 @@ void ListBox::keyPressEvent(QKeyEvent* event) {
         QListWidget::keyPressEvent(event);
         return;
     }
-    // Without a selection the caret rests on the first row, as after a reset of the platform's
-    // list box; a key that does not move it away still picks the row it stays on.
+    // Without a selection the caret rests on the first row; a key that does not move it away
+    // still picks the row it stays on, so the keyboard alone can always pick a row.
     if (!currentIndex().isValid()) {
         ProgramScope scope(programmatic);
         setCurrentRow(0, QItemSelectionModel::NoUpdate);

@@ -29,7 +29,7 @@ protected:
     // The navigation keys pick the row they land on, also when no row was selected before.
     void keyPressEvent(QKeyEvent* event) override;
     // The user cannot clear the selection: Ctrl with a click or Space on the selected row picks
-    // it again instead, as the platform's list box does.
+    // it again instead, so the list always shows which row the form stands on.
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
 

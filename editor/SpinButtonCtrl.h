@@ -18,9 +18,8 @@ public:
     enum class Align { None, Right };
     // The buddy shows the position; the arrow keys in it step the control. Aligned right, the
     // control moves to the buddy's right edge, takes the buddy's height, and the buddy gives up
-    // the control's width, as the platform places an "align right, auto buddy" up-down control.
+    // the control's width: the arrows sit inside the edit's right end, as one control.
     void SetBuddy(QLineEdit* edit, Align align = Align::None);
-    QLineEdit* GetBuddy() const { return buddy; }
     void SetRange(int lower, int upper);
     int lower() const { return low; }
     int upper() const { return high; }

@@ -74,24 +74,24 @@ void CQarloView::OnDeltaposSquelchSpin(int delta, int* result) {
     *result = 0;
 }
 
-void CQarloView::OnCopyRxToTx() {
+void CQarloView::copySide(Side from) {
     EditScope scope(*this);
     std::uint8_t* rec = document.record(currentChannel);
-    std::copy_n(rec + REC_RX_FREQ, 4, rec + REC_TX_FREQ);
-    rec[REC_TX_CODE] = rec[REC_RX_CODE];
-    rec[REC_FLAGS] = withSignallingCopied(rec[REC_FLAGS], Direction::Receive);
+    const bool rx = from == Side::Receive;
+    std::copy_n(rec + (rx ? REC_RX_FREQ : REC_TX_FREQ), 4, rec + (rx ? REC_TX_FREQ : REC_RX_FREQ));
+    rec[rx ? REC_TX_CODE : REC_RX_CODE] = rec[rx ? REC_RX_CODE : REC_TX_CODE];
+    rec[REC_FLAGS] =
+        withSignallingCopied(rec[REC_FLAGS], rx ? Direction::Receive : Direction::Transmit);
     ShowChannel(currentChannel);
     UpdateProgrammedList();
 }
 
+void CQarloView::OnCopyRxToTx() {
+    copySide(Side::Receive);
+}
+
 void CQarloView::OnCopyTxToRx() {
-    EditScope scope(*this);
-    std::uint8_t* rec = document.record(currentChannel);
-    std::copy_n(rec + REC_TX_FREQ, 4, rec + REC_RX_FREQ);
-    rec[REC_RX_CODE] = rec[REC_TX_CODE];
-    rec[REC_FLAGS] = withSignallingCopied(rec[REC_FLAGS], Direction::Transmit);
-    ShowChannel(currentChannel);
-    UpdateProgrammedList();
+    copySide(Side::Transmit);
 }
 
 } // namespace qarlo
