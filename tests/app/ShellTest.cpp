@@ -162,62 +162,39 @@ TEST_F(ShellTest, DesktopEntryAndIconAtEveryInstalledSize) {
     EXPECT_GE(installed.size(), 8);
 }
 
-TEST_F(ShellTest, MenusAndAcceleratorsItemForItem) {
+// Only New, Open, Save and Print are bound; the edit and pane keys stay with the edits. Print has
+// no menu item; the recent-file place holder is greyed.
+TEST_F(ShellTest, OnlyFourKeysAreBoundAndPrintHasNoMenuItem) {
     ASSERT_TRUE(Start());
-    const QStringList expected[] = {
-        {"文件(&F)", "新建(&N)\tCtrl+N", "打开(&O)...\tCtrl+O", "保存(&S)\tCtrl+S", "另存为(&A)...",
-         "导出CSV(&E)...", "导入CSV(&I)...", "-", "最近文件", "-", "退出(&X)"},
-        {"查看(&V)", "工具栏(&T)", "状态栏(&S)"},
-        {"串口选择(&S)", "COM1", "COM2"},
-        {"操作选择(&O)", "写入对讲机", "对讲机读出"},
-        {"帮助(&H)", "关于 qarlo(&A)..."},
-    };
-    const QList<QAction*> tops = frame().menuBar()->actions();
-    ASSERT_EQ(tops.size(), 5);
-    for (qsizetype i = 0; i < tops.size(); ++i) {
-        QStringList texts{tops[i]->text()}; // the popup's title, then its items
-        for (const QAction* item : tops[i]->menu()->actions())
-            texts.append(item->isSeparator() ? QStringLiteral("-") : item->text());
-        EXPECT_EQ(texts, expected[i]);
-        EXPECT_FALSE(tops[i]->menu()->actions().contains(frame().action(ID_FILE_PRINT)));
-    }
-    EXPECT_FALSE(frame().fileMenu()->actions().at(7)->isEnabled()); // "最近文件", greyed
-
-    // Only New, Open, Save and Print are bound; the edit and pane keys stay with the edits.
     QStringList bound;
     for (const QAction* act : frame().findChildren<QAction*>())
         if (!act->shortcut().isEmpty()) bound.append(act->shortcut().toString());
     bound.sort();
     EXPECT_EQ(bound, (QStringList{"Ctrl+N", "Ctrl+O", "Ctrl+P", "Ctrl+S"}));
-    EXPECT_EQ(FileFilter(), QStringLiteral("Qarlo 文件 (*.q02)"));
+    for (const QAction* top : frame().menuBar()->actions())
+        EXPECT_FALSE(top->menu()->actions().contains(frame().action(ID_FILE_PRINT)));
+    const QAction* placeholder = nullptr;
+    for (QAction* item : frame().fileMenu()->actions())
+        if (item->objectName() == QStringLiteral("ID_FILE_MRU_FILE1")) placeholder = item;
+    ASSERT_NE(placeholder, nullptr);
+    EXPECT_FALSE(placeholder->isEnabled());
 }
 
-TEST_F(ShellTest, ToolbarButtonsInOrderWithTheirPromptsAndTooltips) {
+// Five pictures of 16 x 15 px, none blank and no two alike, on the buttons New, Open, Save, then
+// after a separator read and write.
+TEST_F(ShellTest, ToolbarButtonsEachWithItsOwnPicture) {
     ASSERT_TRUE(Start());
     QToolBar* bar = frame().toolBar();
     EXPECT_EQ(bar->iconSize(), QSize(16, 15));
-    EXPECT_TRUE(bar->isMovable());
-    EXPECT_EQ(bar->allowedAreas(), Qt::AllToolBarAreas);
     EXPECT_EQ(frame().toolBarArea(bar), Qt::TopToolBarArea);
-    // Each button: command, status-bar prompt, tooltip; 0 is the separator.
-    const std::tuple<int, QString, QString> expected[] = {
-        {ID_FILE_NEW, "建立新文档", "新建"},
-        {ID_FILE_OPEN, "打开一个现有文档", "打开"},
-        {ID_FILE_SAVE, "保存活动文档", "保存"},
-        {0, "", ""},
-        {ID_RADIO_READ, "将数据从对讲机中读出", "将数据从对讲机中读出"},
-        {ID_RADIO_WRITE, "将数据写入对讲机", "将数据写入对讲机"},
-    };
+    const int ids[] = {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_RADIO_READ, ID_RADIO_WRITE};
     const QList<QAction*> buttons = bar->actions();
     ASSERT_EQ(buttons.size(), 6);
-    QSet<QByteArray> pictures; // five of 16 x 15, none blank, no two alike
+    QSet<QByteArray> pictures;
     for (qsizetype i = 0; i < buttons.size(); ++i) {
-        const auto& [id, prompt, tooltip] = expected[i];
-        EXPECT_EQ(buttons[i]->isSeparator(), id == 0);
-        if (id == 0) continue;
-        EXPECT_EQ(buttons[i], frame().action(id));
-        EXPECT_EQ(buttons[i]->statusTip(), prompt);
-        EXPECT_EQ(buttons[i]->toolTip(), tooltip);
+        EXPECT_EQ(buttons[i]->isSeparator(), ids[i] == 0);
+        if (ids[i] == 0) continue;
+        EXPECT_EQ(buttons[i], frame().action(ids[i]));
         const QImage picture = buttons[i]->icon().pixmap(QSize(16, 15)).toImage();
         EXPECT_EQ(picture.size(), QSize(16, 15));
         EXPECT_NE(picture, QImage(16, 15, picture.format()));

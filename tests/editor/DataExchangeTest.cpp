@@ -1,7 +1,6 @@
 // The text-to-number rules of the form's numeric edits, and dialog units to pixels.
 #include "editor/DataExchange.h"
 #include "editor/DialogUnits.h"
-#include "memory/Units.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -47,29 +46,7 @@ TEST(FormatNumber, FifteenSignificantDigits) {
         EXPECT_EQ(FormatNumber(value).toStdString(), text) << value;
 }
 
-// A typed multiple of 5 kHz or 6.25 kHz must arrive as an exact multiple of 500 or 625 units,
-// or the check before writing would reject a frequency the user typed correctly.
-TEST(FrequencyText, EveryChannelStepArrivesExact) {
-    int checked = 0;
-    for (const std::int64_t stepHz : {5000LL, 6250LL}) {
-        for (std::int64_t hz = 100000000; hz <= 520000000; hz += stepHz) {
-            const std::int64_t whole = hz / 1000000;
-            QString fraction = QString::number(hz % 1000000).rightJustified(6, u'0');
-            while (fraction.endsWith(u'0'))
-                fraction.chop(1);
-            const QString typed = fraction.isEmpty() ? QString::number(whole)
-                                                     : QString::number(whole) + u'.' + fraction;
-            const std::optional<double> mhz = ParseNumber(typed);
-            ASSERT_TRUE(mhz.has_value()) << typed.toStdString();
-            const std::int32_t units = FrequencyUnitsFromMHz(*mhz);
-            ASSERT_EQ(units, hz / 10) << typed.toStdString();
-            ++checked;
-        }
-    }
-    EXPECT_EQ(checked, 84001 + 67201);
-}
-
-TEST(DialogUnitsTest, MapsAsThePlatformDoes) {
+TEST(DialogUnitsTest, QuarterAndEighthOfTheBaseHalvesRoundedUp) {
     const DialogUnits du(7, 17);
     EXPECT_EQ(du.x(4), 7);
     EXPECT_EQ(du.y(8), 17);

@@ -171,11 +171,19 @@ TEST_F(EditorTest, SquelchSpinStepsWithinZeroToNine) {
         EXPECT_EQ(doc.squelch(c.channel), c.level) << c.steps;
         EXPECT_EQ(view->squelchEdit->text(), QString::number(c.level));
     }
-    EXPECT_EQ(doc.squelch(0), 2);  // only the current channel's squelch is written
-    view->squelchEdit->setFocus(); // the arrow keys in the buddy edit step it too
-    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up})
-        QTest::keyClick(view->squelchEdit, key);
-    EXPECT_EQ(doc.squelch(4), 7);
+    EXPECT_EQ(doc.squelch(0), 2); // only the current channel's squelch is written
+    // The arrow keys step it one level at a time, in the buddy edit and on the arrows themselves.
+    const std::pair<QWidget*, Qt::Key> keys[] = {
+        {view->squelchEdit, Qt::Key_Down}, {view->squelchEdit, Qt::Key_Down},
+        {view->squelchEdit, Qt::Key_Up},   {view->squelchSpin, Qt::Key_Down},
+        {view->squelchSpin, Qt::Key_Up},   {view->squelchSpin, Qt::Key_Up}};
+    int level = doc.squelch(4); // 8, left by the steps above
+    for (const auto& [target, key] : keys) {
+        target->setFocus();
+        QTest::keyClick(target, key);
+        level += key == Qt::Key_Up ? 1 : -1;
+        EXPECT_EQ(doc.squelch(4), level) << target->objectName().toStdString();
+    }
 }
 
 TEST_F(EditorTest, CopyButtonsCopyFrequencyCodeAndSignallingBits) {
