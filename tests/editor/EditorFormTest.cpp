@@ -98,6 +98,8 @@ TEST_F(EditorTest, EveryControlAndCaptionOfTheTemplateInTabOrder) {
         }
         EXPECT_TRUE(top < line && line < bottom) << g->title().toStdString();
         EXPECT_LE(std::abs(left + right - image.width() + 1), 2) << g->title().toStdString();
+        // The line stops short of the caption on both sides: the gap is as wide as its glyphs.
+        EXPECT_FALSE(inked(left - 2, line) || inked(right + 2, line)) << g->title().toStdString();
     }
 }
 
