@@ -1,5 +1,6 @@
 #include "CMainFrame.h"
 
+#include "TransferProgress.h"
 #include "app/FileNames.h"
 #include "app/LockKeys.h"
 #include "app/Resources.h"
@@ -102,6 +103,7 @@ CMainFrame::CMainFrame(CQarloDoc& doc, RecentFileList& recentFiles, QWidget* par
     createMenus();
     createToolBar();
     createStatusBar();
+    new TransferProgress(*statusBar(), *radioLink, this);
 
     // The view's own slots run first (it connected in its constructor): the document holds the
     // read image and the form shows it by the time ours run.
@@ -210,6 +212,10 @@ void CMainFrame::createMenus() {
     connect(radioRead, &QAction::triggered, this, &CMainFrame::OnRadioRead);
     menuRadio->addAction(radioWrite);
     menuRadio->addAction(radioRead);
+    menuRadio->addAction(
+        makeAction(ID_RADIO_COMPARE, QStringLiteral("与对讲机比较"), "ID_RADIO_COMPARE"));
+    connect(actions.value(ID_RADIO_COMPARE), &QAction::triggered, radioLink.get(),
+            &RadioLink::OnRadioCompare);
 
     QMenu* menuHelp = bar->addMenu(QStringLiteral("帮助(&H)"));
     QAction* about = makeAction(ID_APP_ABOUT, QStringLiteral("关于 qarlo(&A)..."), "ID_APP_ABOUT");

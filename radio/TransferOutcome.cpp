@@ -104,6 +104,13 @@ std::string_view OutcomeMessage(const TransferOutcome& outcome) {
     return {}; // a check number no check has
 }
 
+std::string OutcomeReportText(const TransferOutcome& outcome) {
+    std::string text(OutcomeMessage(outcome));
+    for (const std::string& line : DifferenceLinesByRow(outcome.differences))
+        text += "\n" + line;
+    return text;
+}
+
 std::string_view CheckMessage(const CheckFailure& failure) {
     return OutcomeMessage(TransferOutcome::CheckFailedAt(failure));
 }

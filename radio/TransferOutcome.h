@@ -62,6 +62,8 @@ struct TransferOutcome {
 // The fixed text shown when a transfer ends this way; for a failed check, the check's text.
 std::string_view OutcomeMessage(const TransferOutcome& outcome);
 std::string_view CheckMessage(const CheckFailure& failure);
+// The message and, after a compare that found differences, one line per channel or setting.
+std::string OutcomeReportText(const TransferOutcome& outcome);
 
 // What a running transfer is doing, for the window's message pane and qarlo-cli's terminal:
 // "正在从对讲机读出… 128/256".

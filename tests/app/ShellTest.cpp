@@ -170,7 +170,7 @@ TEST_F(ShellTest, MenusAndAcceleratorsItemForItem) {
          "导出CSV(&E)...", "导入CSV(&I)...", "-", "最近文件", "-", "退出(&X)"},
         {"查看(&V)", "工具栏(&T)", "状态栏(&S)"},
         {"串口选择(&S)", "COM1", "COM2"},
-        {"操作选择(&O)", "写入对讲机", "对讲机读出"},
+        {"操作选择(&O)", "写入对讲机", "对讲机读出", "与对讲机比较"},
         {"帮助(&H)", "关于 qarlo(&A)..."},
     };
     const QList<QAction*> tops = frame().menuBar()->actions();
@@ -426,8 +426,11 @@ TEST_F(ShellTest, TheProgramAnswersItsCommandLine) {
         {{fifo}, true, 1, QStringLiteral("无法打开文件 %1：它不是普通文件。").arg(fifo), ""},
         // Names as printf %b writes them, so a byte that is no UTF-8 reaches the program as it is.
         {{dir.filePath(QStringLiteral("bad\\0377.q02"))}, true, 0, "", "shown "},
-        {{dir.filePath(QStringLiteral("bad\\0376.q02"))}, true, 1,
-         QStringLiteral("无法打开文件 %1。").arg(dir.filePath(QStringLiteral("bad\\xFE.q02"))), ""},
+        {{dir.filePath(QStringLiteral("bad\\0376.q02"))},
+         true,
+         1,
+         QStringLiteral("无法打开文件 %1。").arg(dir.filePath(QStringLiteral("bad\\xFE.q02"))),
+         ""},
     };
     for (const auto& [arguments, display, status, err, out] : cases) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
