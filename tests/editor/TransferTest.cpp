@@ -6,7 +6,7 @@
 
 #include <QApplication>
 
-#include "../radio/FakeRadio.h"
+#include "../support/FakeRadio.h"
 
 #include <tuple>
 

@@ -1,6 +1,8 @@
 // qarlo-cli read / write end to end against qarlo-radio-sim on a pseudo-terminal.
 #include "RadioTestSupport.h"
 #include "cli/TransferReport.h"
+#include "tests/support/CliRunner.h"
+#include "tests/support/SimLauncher.h"
 #include "tests/support/Unprivileged.h"
 
 #include "memory/ChannelFile.h"
@@ -22,64 +24,6 @@
 
 namespace qarlo::test {
 namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    QString out, err;
-};
-
-// `program` with `args`, as `user` when one is given.
-void startAs(QProcess& process, const QString& program, const QStringList& args,
-             const std::optional<Unprivileged>& user) {
-    QStringList line;
-    for (const std::string& word : user ? user->prefix() : std::vector<std::string>())
-        line << QString::fromStdString(word);
-    line << program << args;
-    process.start(line.takeFirst(), line);
-}
-
-CliRun runCli(const QStringList& args,
-              const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
-              const std::optional<Unprivileged>& user = std::nullopt) {
-    QProcess cli;
-    cli.setProcessEnvironment(env);
-    startAs(cli, QStringLiteral(QARLO_CLI_PATH), args, user);
-    CliRun run;
-    if (!cli.waitForFinished(20000)) {
-        cli.kill();
-        cli.waitForFinished();
-        return run;
-    }
-    run.exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -2;
-    run.out = QString::fromUtf8(cli.readAllStandardOutput());
-    run.err = QString::fromUtf8(cli.readAllStandardError());
-    return run;
-}
-
-// qarlo-radio-sim for one test, without pacing; its device path is what it prints first.
-class Sim {
-public:
-    explicit Sim(const QStringList& args, const std::optional<Unprivileged>& user = std::nullopt) {
-        startAs(process, QStringLiteral(QARLO_SIM_PATH), QStringList{"--no-pace"} + args, user);
-        if (process.waitForReadyRead(5000)) path = QString::fromUtf8(process.readLine()).trimmed();
-    }
-    ~Sim() { stop(); }
-    // Stops the simulator; its exit status, -2 when it had to be killed.
-    int stop() {
-        if (process.state() == QProcess::NotRunning) return exitCode;
-        process.terminate();
-        if (!process.waitForFinished(5000)) process.kill();
-        process.waitForFinished(1000);
-        log = QString::fromUtf8(process.readAllStandardError());
-        exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-        return exitCode;
-    }
-    QString path, log;
-
-private:
-    QProcess process;
-    int exitCode = -1;
-};
 
 QByteArray readAll(const QString& file) {
     QFile f(file);

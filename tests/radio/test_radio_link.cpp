@@ -1,7 +1,7 @@
 // The transfer link against a fake radio on a pseudo-terminal: the real serial code, the real
 // timers, the exact bytes on the line.
-#include "FakeRadio.h"
 #include "RadioTestSupport.h"
+#include "tests/support/FakeRadio.h"
 
 #include "memory/ChannelFile.h"
 
