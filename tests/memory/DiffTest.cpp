@@ -85,9 +85,12 @@ TEST(Diff, EachFieldKindIsReportedOnceInTheFormsTerms) {
          {"03频道: 保留标志位 00 → 01"},
          true},
         {"squelch", [](CQarloDoc& d) { d.setSquelch(2, 9); }, {"03频道: 静噪等级 3 → 9"}, true},
-        {"record byte 13 of channel 16",
-         [](CQarloDoc& d) { d.record(15)[13] = 0x5A; },
-         {"16频道: 保留字节13 00 → 5A"},
+        {"record bytes 11 and 15 of channel 16",
+         [](CQarloDoc& d) {
+             d.record(15)[11] = 0x5A;
+             d.record(15)[15] = 0x01;
+         },
+         {"16频道: 保留字节11 00 → 5A", "16频道: 保留字节15 00 → 01"},
          true},
         {"time-out",
          [](CQarloDoc& d) { d.setTotTenths(25); },
