@@ -1,6 +1,7 @@
 #include "CMainFrame.h"
 
 #include "app/Resources.h"
+#include "app/TransferProgress.h"
 #include "editor/CQarloView.h"
 #include "radio/RadioLink.h"
 
@@ -57,6 +58,7 @@ CMainFrame::CMainFrame(CQarloDoc& doc, RecentFileList& recentFiles, MessageSink&
     createMenus();
     createToolBar();
     createStatusBar();
+    new TransferProgress(*statusBar(), *radioLink, this);
 
     // The frame alone hears the link, and hands each result to the form before its own steps.
     connect(radioLink.get(), &RadioLink::imageDecoded, this, &CMainFrame::OnImageDecoded,

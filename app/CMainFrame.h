@@ -83,6 +83,7 @@ public:
     void OnImportCsv();
     void OnRadioRead();
     void OnRadioWrite();
+    void OnRadioCompare();
     void OnPortCom1();
     void OnPortCom2();
     void OnPortDevice(const QString& device);

@@ -78,6 +78,8 @@ const Command Commands[] = {
      [](CMainFrame& f, bool) { f.OnRadioWrite(); }},
     {MENU_RADIO, ID_RADIO_READ, "ID_RADIO_READ", "对讲机读出", Qt::Key_unknown, false,
      [](CMainFrame& f, bool) { f.OnRadioRead(); }},
+    {MENU_RADIO, ID_RADIO_COMPARE, "ID_RADIO_COMPARE", "与对讲机比较", Qt::Key_unknown, false,
+     [](CMainFrame& f, bool) { f.OnRadioCompare(); }},
     {MENU_HELP, ID_APP_ABOUT, "ID_APP_ABOUT", "关于 qarlo(&A)...", Qt::Key_unknown, false,
      [](CMainFrame& f, bool) { emit f.aboutRequested(); }},
     {MENU_NONE, ID_FILE_PRINT, "ID_FILE_PRINT", "打印", Qt::Key_P, false,

@@ -22,6 +22,9 @@ void CMainFrame::OnRadioWrite() {
     if (radioLink->OnRadioWrite()) KeepBackup(BackupKeeper::Direction::Write);
 }
 
+// The document stays as it is, so nothing to save first and nothing to back up.
+void CMainFrame::OnRadioCompare() { radioLink->OnRadioCompare(); }
+
 void CMainFrame::OnImageDecoded() {
     formView->OnReadComplete();
     RefreshCaption();

@@ -21,6 +21,7 @@ constexpr std::array StringTable{
                 "Qarlo写频软件\n\nQarlo\nQarlo 文件 (*.q02)\n.q02\nQarlo.Document\nQarlo Document"},
     StringEntry{ID_RADIO_READ, "将数据从对讲机中读出\n将数据从对讲机中读出"},
     StringEntry{ID_RADIO_WRITE, "将数据写入对讲机\n将数据写入对讲机"},
+    StringEntry{ID_RADIO_COMPARE, "比较对讲机中的数据与当前文档\n与对讲机比较"},
     StringEntry{ID_PORT_COM1, "选择计算机COM1口写频\n选择计算机COM1口写频"},
     StringEntry{ID_PORT_COM2, "选择计算机COM2口写频\n选择计算机COM2口写频"},
     StringEntry{ID_FILE_EXPORT_CSV, "将频道导出为其他写频软件可读的CSV文件\n导出CSV"},

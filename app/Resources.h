@@ -10,6 +10,7 @@ inline constexpr int ID_RADIO_READ = 32771;
 inline constexpr int ID_RADIO_WRITE = 32772;
 inline constexpr int ID_PORT_COM1 = 32773;
 inline constexpr int ID_PORT_COM2 = 32774;
+inline constexpr int ID_RADIO_COMPARE = 32775; // ours: the radio against the document
 inline constexpr int ID_FILE_NEW = 57600;
 inline constexpr int ID_FILE_OPEN = 57601;
 inline constexpr int ID_FILE_SAVE = 57603;

@@ -46,8 +46,8 @@ struct Command {
     int (*run)(const Invocation& invocation);
 };
 
-extern const Command CheckCommand, ExportCommand, ImportCommand, NewCommand, PortsCommand,
-    ReadCommand, ShowCommand, WriteCommand;
+extern const Command CheckCommand, DiffCommand, ExportCommand, ImportCommand, NewCommand,
+    PortsCommand, ReadCommand, ShowCommand, VerifyCommand, WriteCommand;
 
 // Answers --help and --version, reports a usage error (exit 2), or runs the command with its
 // parsed `arguments` (those after its name).

@@ -24,6 +24,7 @@ constexpr OutcomeReport OutcomeReports[] = {
     {Kind::IncompleteImage, false, false, EXIT_FAILED},
     {Kind::ImageNotTaken, false, false, EXIT_FAILED},
     {Kind::CheckFailed, false, false, EXIT_FAILED},
+    {Kind::CompareDone, true, false, EXIT_OK}, // exit 1 and a line a field when it differs
 };
 
 } // namespace
@@ -39,6 +40,9 @@ TransferReport ReportOf(const TransferOutcome& outcome) {
     TransferReport report{{}, {}, row.exitStatus};
     (row.onStdout ? report.out : report.err) = message + "\n";
     if (row.reasonLine) report.err += OpenFailureReason(outcome.open) + "\n";
+    for (const Difference& d : outcome.differences)
+        report.out += DifferenceLine(d) + "\n";
+    if (!outcome.differences.empty()) report.exitStatus = EXIT_FAILED;
     return report;
 }
 

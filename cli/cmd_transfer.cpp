@@ -1,5 +1,6 @@
-// qarlo-cli read / write: the window's transfer code on an event loop without a window.
+// qarlo-cli read / write / verify: the window's transfer code on an event loop without a window.
 #include "Command.h"
+#include "DiffOutput.h"
 #include "TransferReport.h"
 #include "common.h"
 
@@ -12,8 +13,14 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <signal.h>
+#include <unistd.h>
 
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -26,11 +33,14 @@ struct TransferOptions {
     std::string file;
     std::string port;
     bool trace;
+    bool progress; // standard error is a terminal and --quiet is not given
 };
 
 TransferOptions transferOptions(const Invocation& invocation) {
     const std::string port = invocation.value("port");
-    return {invocation.operands[0], port.empty() ? "COM1" : port, invocation.isSet("trace")};
+    const bool progress = ::isatty(STDERR_FILENO) == 1 && !invocation.isSet("quiet");
+    return {invocation.operands[0], port.empty() ? "COM1" : port, invocation.isSet("trace"),
+            progress};
 }
 
 // Every byte on the line, one line per direction change or 16 bytes, stamped with the time of
@@ -71,13 +81,32 @@ private:
     double lineStart = 0;
 };
 
-// Runs one transfer on the application's event loop and prints how it ended; its exit status.
-int runTransfer(QCoreApplication& app, CQarloDoc& doc, const TransferOptions& options,
-                bool reading) {
+// One updating line on the terminal: "\r正在写入对讲机… 64/256", wiped when the transfer ends.
+class ProgressLine {
+public:
+    void show(TransferStep step, int bytes, int total) {
+        const std::string text = ProgressText(step, bytes, total);
+        std::fprintf(stderr, "\r\033[K%s", text.c_str());
+        shown = true;
+    }
+    ~ProgressLine() {
+        if (shown) std::fputs("\r\033[K", stderr);
+    }
+
+private:
+    bool shown = false;
+};
+
+volatile std::sig_atomic_t interrupted = 0;
+
+// Runs one transfer on the application's event loop; none when Ctrl-C ended it (fleet mode).
+std::optional<TransferOutcome> runLink(CQarloDoc& doc, const TransferOptions& options,
+                                       bool (RadioLink::*start)()) {
     // A transfer speaks the user's locale in the system's and Qt's messages, as the window does.
     std::setlocale(LC_ALL, "");
     doc.portName = options.port;
     std::optional<ByteTrace> trace; // outlives the link that feeds it
+    std::optional<ProgressLine> progress;
     RadioLink link(doc);
     if (options.trace) {
         const QString device = ResolvePortName(QString::fromStdString(options.port));
@@ -87,20 +116,53 @@ int runTransfer(QCoreApplication& app, CQarloDoc& doc, const TransferOptions& op
         link.setTrace([&trace](bool outgoing, const std::uint8_t* data, int size) {
             trace->add(outgoing, data, size);
         });
+    } else if (options.progress) {
+        progress.emplace();
+        QObject::connect(&link, &RadioLink::progress,
+                         [&progress](TransferStep step, int bytes, int total) {
+                             progress->show(step, bytes, total);
+                         });
     }
     std::optional<TransferOutcome> outcome;
+    QEventLoop loop;
     QObject::connect(&link, &RadioLink::transferFinished, [&](const TransferOutcome& ended) {
         outcome = ended;
-        QCoreApplication::exit(0);
+        loop.quit();
     });
-    reading ? link.OnRadioRead() : link.OnRadioWrite();
-    if (!outcome) app.exec();
+    QTimer watch; // Ctrl-C is only ever caught in fleet mode
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (interrupted) loop.quit();
+    });
+    watch.start(50);
+    (link.*start)();
+    if (!outcome && !interrupted) loop.exec();
     if (trace) trace->flush();
+    return outcome;
+}
 
-    const TransferReport report = ReportOf(*outcome);
+// Prints how a transfer ended; its exit status.
+int report(const TransferOutcome& outcome) {
+    const TransferReport report = ReportOf(outcome);
     std::fputs(report.out.c_str(), stdout);
     std::fputs(report.err.c_str(), stderr);
     return report.exitStatus;
+}
+
+int runTransfer(CQarloDoc& doc, const TransferOptions& options, bool (RadioLink::*start)()) {
+    return report(*runLink(doc, options, start));
+}
+
+// Waits `ms` on the event loop; false when Ctrl-C came first.
+bool pause(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (interrupted) loop.quit();
+    });
+    watch.start(50);
+    loop.exec();
+    return !interrupted;
 }
 
 // The image is not lost with the file: it goes where the window keeps its backups.
@@ -124,7 +186,7 @@ int runRead(const Invocation& invocation) {
     }
     CQarloDoc doc;
     doc.OnNewDocument();
-    const int transferred = runTransfer(invocation.app, doc, options, true);
+    const int transferred = runTransfer(doc, options, &RadioLink::OnRadioRead);
     if (transferred != EXIT_OK) return transferred;
     const FileResult stored = StoreChannelFile(doc, options.file);
     if (!stored.ok()) {
@@ -135,32 +197,153 @@ int runRead(const Invocation& invocation) {
     return EXIT_OK;
 }
 
+using Kind = TransferOutcome::Kind;
+
+// After a write the radio stores the image and listens again. The sim is back at once; a radio
+// writes its 256 bytes of EEPROM in well under half a second, so look after 500 ms and ask a
+// few more times while the handshake still goes unanswered.
+constexpr int ANSWER_AGAIN_PAUSE_MS = 500;
+constexpr int ANSWER_AGAIN_TRIES = 4;
+constexpr int FLEET_LOOK_MS = 500; // between handshakes while waiting for a radio to come or go
+
+std::optional<TransferOutcome> compareAfterWrite(CQarloDoc& doc, const TransferOptions& options) {
+    std::optional<TransferOutcome> outcome;
+    for (int attempt = 0; attempt < ANSWER_AGAIN_TRIES; ++attempt) {
+        if (!pause(ANSWER_AGAIN_PAUSE_MS)) return std::nullopt;
+        outcome = runLink(doc, options, &RadioLink::OnRadioCompare);
+        if (!outcome || outcome->kind != Kind::NoHandshake) return outcome;
+    }
+    return outcome;
+}
+
+// A radio is on the line: it answered the handshake, whatever happened after.
+bool radioAnswered(const TransferOutcome& outcome) {
+    const bool openFailedFirst =
+        outcome.kind == Kind::OpenFailed && outcome.step == TransferStep::Handshake;
+    return !openFailedFirst && outcome.kind != Kind::NoHandshake;
+}
+
+void onInterrupt(int) {
+    interrupted = 1;
+}
+
+struct FleetCount {
+    int written = 0, verified = 0, failed = 0;
+};
+
+// The numbered line for one radio, and its count.
+std::string fleetResult(FleetCount& count, const TransferOutcome& written,
+                        const std::optional<TransferOutcome>& compared) {
+    if (!written.succeeded()) {
+        ++count.failed;
+        return "failed: " + std::string(OutcomeMessage(written));
+    }
+    ++count.written;
+    if (!compared) {
+        ++count.failed;
+        return "written, not verified: interrupted";
+    }
+    if (compared->kind != Kind::CompareDone) {
+        ++count.failed;
+        return "written, not verified: " + std::string(OutcomeMessage(*compared));
+    }
+    if (compared->differences.empty()) {
+        ++count.verified;
+        return "verified";
+    }
+    ++count.failed;
+    std::string text = "differs:";
+    for (const std::string& row : DifferenceLinesByRow(compared->differences))
+        text += " " + row + ";";
+    text.pop_back();
+    return text;
+}
+
+// Radio after radio on one cable. Write attempts double as the wait for the next radio: one that
+// does not answer the handshake is sent nothing. After each, the radio must go away (its
+// handshake unanswered) before the next write, so none is written twice by accident.
+int runFleet(CQarloDoc& doc, const TransferOptions& options) {
+    struct sigaction sa {};
+    sa.sa_handler = onInterrupt;
+    sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGINT, &sa, nullptr);
+    FleetCount count;
+    for (int radio = 1; !interrupted; ++radio) {
+        std::fprintf(stderr, "waiting for radio %d (Ctrl-C ends)\n", radio);
+        std::optional<TransferOutcome> written;
+        while (!interrupted) {
+            written = runLink(doc, options, &RadioLink::OnRadioWrite);
+            if (written && radioAnswered(*written)) break;
+            pause(FLEET_LOOK_MS);
+        }
+        if (!written || !radioAnswered(*written)) break;
+        const auto compared = written->succeeded() ? compareAfterWrite(doc, options)
+                                                   : std::optional<TransferOutcome>();
+        std::printf("%d: %s\n", radio, fleetResult(count, *written, compared).c_str());
+        std::fflush(stdout);
+        std::fprintf(stderr, "radio %d done: take it off the cable\n", radio);
+        while (pause(FLEET_LOOK_MS)) {
+            const auto probe = runLink(doc, options, &RadioLink::OnRadioCompare);
+            if (probe && !radioAnswered(*probe)) break;
+        }
+    }
+    std::printf("written %d, verified %d, failed %d\n", count.written, count.verified,
+                count.failed);
+    return count.failed == 0 ? EXIT_OK : EXIT_FAILED;
+}
+
 int runWrite(const Invocation& invocation) {
     const TransferOptions options = transferOptions(invocation);
+    const bool verify = invocation.isSet("verify");
+    if (invocation.isSet("each") && !verify) {
+        std::fprintf(stderr, "qarlo-cli write: --each needs --verify\n");
+        return EXIT_USAGE;
+    }
     CQarloDoc doc;
     if (!LoadOrReport(doc, options.file)) return EXIT_USAGE;
     if (const auto failure = CheckDocument(doc)) {
         PrintCheckFailure(*failure);
         return EXIT_FAILED;
     }
-    return runTransfer(invocation.app, doc, options, false);
+    if (invocation.isSet("each")) return runFleet(doc, options);
+    const int written = runTransfer(doc, options, &RadioLink::OnRadioWrite);
+    if (written != EXIT_OK || !verify) return written;
+    return report(*compareAfterWrite(doc, options));
 }
 
-constexpr Option TransferOptionList[] = {{"port", "PORT"}, {"trace", nullptr}};
+int runVerify(const Invocation& invocation) {
+    const TransferOptions options = transferOptions(invocation);
+    CQarloDoc doc;
+    if (!LoadOrReport(doc, options.file)) return EXIT_USAGE;
+    const TransferOutcome outcome = *runLink(doc, options, &RadioLink::OnRadioCompare);
+    if (outcome.kind != Kind::CompareDone || !invocation.isSet("json")) return report(outcome);
+    PrintDifferencesJson(outcome.differences);
+    return outcome.differences.empty() ? EXIT_OK : EXIT_FAILED;
+}
+
+constexpr Option ReadOptionList[] = {{"port", "PORT"}, {"trace", nullptr}, {"quiet", nullptr}};
+constexpr Option WriteOptionList[] = {{"port", "PORT"},
+                                      {"trace", nullptr},
+                                      {"quiet", nullptr},
+                                      {"verify", nullptr},
+                                      {"each", nullptr}};
+constexpr Option VerifyOptionList[] = {
+    {"port", "PORT"}, {"trace", nullptr}, {"quiet", nullptr}, {"json", nullptr}};
 
 #define TRANSFER_OPTIONS_HELP                                                                      \
     "  --port PORT  COM1 (default), COM2 or a device such as /dev/ttyUSB0 (`qarlo-cli ports`\n"    \
     "               lists those present). COM1 and COM2 are the devices named by $QARLO_COM1\n"    \
     "               and $QARLO_COM2, else /dev/ttyS0 and /dev/ttyS1. A device another program\n"   \
     "               holds is not used; the line after the message names that program.\n"           \
-    "  --trace      print every byte on the line, with the time, on standard error\n"
+    "  --trace      print every byte on the line, with the time, on standard error\n"              \
+    "  --quiet      no progress line (shown on standard error only when it is a terminal)\n"
 
 } // namespace
 
 const Command ReadCommand{
     "read",
     "read the radio's memory into a channel file",
-    "usage: qarlo-cli read FILE [--port PORT] [--trace]\n"
+    "usage: qarlo-cli read FILE [--port PORT] [--trace] [--quiet]\n"
     "\n"
     "Reads the radio's 256-byte memory and saves it as the channel file FILE (*.q02).\n"
     "FILE is written only when the whole memory arrived; otherwise it is left as it was.\n"
@@ -171,23 +354,49 @@ const Command ReadCommand{
     "Exit status: 0 read and saved, 1 the transfer or the save failed, 2 bad usage or FILE\n"
     "cannot be saved.\n",
     "FILE",
-    TransferOptionList,
+    ReadOptionList,
     runRead};
 
 const Command WriteCommand{
     "write",
     "check a channel file and write it into the radio",
-    "usage: qarlo-cli write FILE [--port PORT] [--trace]\n"
+    "usage: qarlo-cli write FILE [--port PORT] [--trace] [--quiet] [--verify [--each]]\n"
     "\n"
     "Loads the channel file FILE, checks every channel and the settings as `check` does, and\n"
     "writes the memory into the radio. A failed check is printed as NAME: MESSAGE and nothing\n"
     "is sent.\n"
-    "\n" TRANSFER_OPTIONS_HELP "\n"
-    "Exit status: 0 written, 1 a check or the transfer failed, 2 FILE cannot be read or is no\n"
+    "\n" TRANSFER_OPTIONS_HELP
+    "  --verify     then read the radio back (after 500 ms, asking again while it does not\n"
+    "               answer) and compare it as `verify` does\n"
+    "  --each       with --verify: a fleet of radios on one cable. After each radio one\n"
+    "               numbered line: verified, differs: WHAT, or failed: MESSAGE; then it waits\n"
+    "               until the radio goes away (its handshake unanswered) and the next one\n"
+    "               answers. Ctrl-C ends it with: written N, verified N, failed N.\n"
+    "\n"
+    "Exit status: 0 written (and verified), 1 a check, the transfer or the verify failed or the\n"
+    "radio holds something else (with --each: any radio did), 2 FILE cannot be read or is no\n"
     "channel file, or bad usage.\n",
     "FILE",
-    TransferOptionList,
+    WriteOptionList,
     runWrite};
+
+const Command VerifyCommand{
+    "verify",
+    "compare the radio's memory with a channel file",
+    "usage: qarlo-cli verify FILE [--port PORT] [--json] [--trace] [--quiet]\n"
+    "\n"
+    "Reads the radio's memory as `read` does and compares it with what writing the channel\n"
+    "file FILE would put there; nothing is saved. FILE need not pass the checks. The\n"
+    "differences are printed one field a line, e.g.\n"
+    "  03频道: 接收频率 438.500 → 438.525 MHz\n"
+    "\n" TRANSFER_OPTIONS_HELP
+    "  --json       print {\"same\": BOOL, \"differences\": [...]} instead\n"
+    "\n"
+    "Exit status: 0 the radio holds what FILE would write, 1 it differs or the transfer failed,\n"
+    "2 FILE cannot be read or is no channel file, or bad usage.\n",
+    "FILE",
+    VerifyOptionList,
+    runVerify};
 
 #undef TRANSFER_OPTIONS_HELP
 

@@ -15,9 +15,9 @@ namespace {
 using namespace qarlo::cli;
 
 // In the order the overview lists them.
-constexpr const Command* Commands[] = {&CheckCommand, &ExportCommand, &ImportCommand,
-                                       &NewCommand,   &PortsCommand,  &ReadCommand,
-                                       &ShowCommand,  &WriteCommand};
+constexpr const Command* Commands[] = {
+    &CheckCommand, &DiffCommand, &ExportCommand, &ImportCommand, &NewCommand,
+    &PortsCommand, &ReadCommand, &ShowCommand,   &VerifyCommand, &WriteCommand};
 
 void printOverview(std::FILE* out) {
     std::fprintf(out, "usage: qarlo-cli COMMAND [ARGS...]\n\n"

@@ -43,8 +43,7 @@ void CQarloView::OnReadComplete() {
 }
 
 void CQarloView::OnTransferFinished(const TransferOutcome& outcome) {
-    const std::string_view text = OutcomeMessage(outcome);
-    messages.ShowMessage(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    messages.ShowMessage(QString::fromStdString(OutcomeReportText(outcome)));
     if (outcome.kind == TransferOutcome::Kind::CheckFailed)
         OnWriteCheckFailed(outcome.check.channel);
     // A read that failed gives the form back as well.

@@ -87,4 +87,18 @@ void DecodeRadioImage(CQarloDoc& doc, IoBufferBytes& ioBuffer) {
     }
 }
 
+CQarloDoc DocumentFromImage(const RadioImage& image) {
+    CQarloDoc doc;
+    IoBufferBytes buffer{};
+    std::copy(image.begin(), image.end(), buffer.begin() + IO_INCOMING);
+    DecodeRadioImage(doc, buffer);
+    doc.RebuildProgrammedList();
+    return doc;
+}
+
+std::vector<Difference> CompareWithRadio(const CQarloDoc& doc, const RadioImage& radio) {
+    return DiffDocuments(DocumentFromImage(BuildRadioImage(doc)), DocumentFromImage(radio),
+                         DiffScope::Radio);
+}
+
 } // namespace qarlo

@@ -2,11 +2,13 @@
 // The radio's 256-byte image: sixteen channel records with the radio-wide settings folded into
 // bytes the document's records leave unused. Standard C++ only: no port, no window.
 #include "memory/CQarloDoc.h"
+#include "memory/Diff.h"
 #include "radio/Protocol.h"
 
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace qarlo {
 
@@ -54,5 +56,13 @@ EncodeResult EncodeRadioImage(const CQarloDoc& doc, IoBufferBytes& ioBuffer);
 // Takes IoBuffer[256..511] into the document's records 0..15 and settings, copies it to
 // IoBuffer[0..255], clears the folded bytes and maps squelch bytes back to levels.
 void DecodeRadioImage(CQarloDoc& doc, IoBufferBytes& ioBuffer);
+
+// A document holding what `image` decodes to; nothing else is touched.
+CQarloDoc DocumentFromImage(const RadioImage& image);
+
+// How what the radio holds differs from what `doc` would write into it, whether or not `doc`
+// passes its checks: both sides go through the image, so the band's upper edge is compared as
+// the radio keeps it (whole 10 MHz steps) and an out-of-range squelch as the level it goes out as.
+std::vector<Difference> CompareWithRadio(const CQarloDoc& doc, const RadioImage& radio);
 
 } // namespace qarlo

@@ -13,6 +13,13 @@ constexpr int TIMER_INTERVAL_MS[4] = {0, IMAGE_READ_WAIT_MS, IMAGE_WRITE_WAIT_MS
 
 using Kind = TransferOutcome::Kind;
 
+constexpr int WRITE_PROGRESS_LOOK_MS = 50; // about 12 bytes at 2400 baud
+
+int stepTotal(TransferStep step) {
+    return step == TransferStep::Handshake ? static_cast<int>(HandshakePacket.size())
+                                           : RADIO_IMAGE_SIZE;
+}
+
 } // namespace
 
 RadioLink::RadioLink(CQarloDoc& document, QObject* parent)
@@ -24,6 +31,10 @@ RadioLink::RadioLink(CQarloDoc& document, QObject* parent)
         timers[id]->setInterval(TIMER_INTERVAL_MS[id]);
         connect(timers[id], &QTimer::timeout, this, [this, id] { OnTimer(id); });
     }
+    writeProgress = new QTimer(this);
+    writeProgress->setInterval(WRITE_PROGRESS_LOOK_MS);
+    connect(writeProgress, &QTimer::timeout, this, &RadioLink::pollWriteProgress);
+    connect(port.get(), &SerialPort::bytesKept, this, &RadioLink::reportProgress);
 }
 
 RadioLink::~RadioLink() {
@@ -38,9 +49,14 @@ bool RadioLink::isBusy() const {
     return mode != MODE_IDLE;
 }
 
-bool RadioLink::OnRadioRead() {
+bool RadioLink::OnRadioRead() { return startRead(false); }
+
+bool RadioLink::OnRadioCompare() { return startRead(true); }
+
+bool RadioLink::startRead(bool compareOnly) {
     if (mode != MODE_IDLE) return false;
     mode = MODE_READ;
+    comparing = compareOnly;
     transferPortName = QString::fromStdString(doc.portName);
     SendHandshake();
     return mode == MODE_READ;
@@ -63,11 +79,32 @@ void RadioLink::OnClose() {
     killTimers();
     port->Close();
     mode = MODE_IDLE;
+    comparing = false;
+}
+
+void RadioLink::startStep(TransferStep step) {
+    currentStep = step;
+    lastProgress = -1;
+    reportProgress(0);
+}
+
+void RadioLink::reportProgress(int bytes) {
+    const int total = stepTotal(currentStep);
+    bytes = std::clamp(bytes, 0, total);
+    if (mode == MODE_IDLE || bytes == lastProgress) return;
+    lastProgress = bytes;
+    emit progress(currentStep, bytes, total);
+}
+
+void RadioLink::pollWriteProgress() {
+    reportProgress(RADIO_IMAGE_SIZE - port->unsentBytes());
+    if (lastProgress >= RADIO_IMAGE_SIZE) writeProgress->stop();
 }
 
 void RadioLink::killTimers() {
     for (int id : {TIMER_IMAGE_READ, TIMER_IMAGE_WRITE, TIMER_HANDSHAKE})
         timers[id]->stop();
+    writeProgress->stop();
 }
 
 void RadioLink::armTimer(int id) {
@@ -89,6 +126,7 @@ void RadioLink::finish(const TransferOutcome& outcome) {
     killTimers();
     port->Close();
     mode = MODE_IDLE;
+    comparing = false;
     emit transferFinished(outcome);
 }
 
@@ -104,6 +142,7 @@ void RadioLink::SendHandshake() {
     if (!openFor(TransferStep::Handshake)) return;
     port->Write(packet.data(), static_cast<int>(packet.size()));
     std::fill_n(IoBuffer.begin() + IO_INCOMING, 4, std::uint8_t{0});
+    startStep(TransferStep::Handshake);
     port->StartReceive(IoBuffer.data() + IO_INCOMING);
     armTimer(TIMER_HANDSHAKE);
 }
@@ -114,13 +153,16 @@ void RadioLink::SendReadRequest() {
     port->Write(packet.data(), static_cast<int>(packet.size()));
     // The tail of a late handshake reply, or a radio that never stops talking, must not pass
     // for the image: only a stream that starts after the request has gone out is kept.
+    startStep(TransferStep::ImageRequest);
     port->StartReceive(IoBuffer.data() + IO_INCOMING, SerialPort::Receive::AnswerOnly);
     armTimer(TIMER_IMAGE_READ);
 }
 
 void RadioLink::SendRadioImage() {
     if (!openFor(TransferStep::Image)) return;
+    startStep(TransferStep::Image);
     port->Write(IoBuffer.data(), RADIO_IMAGE_SIZE);
+    writeProgress->start();
     armTimer(TIMER_IMAGE_WRITE);
 }
 
@@ -161,6 +203,12 @@ void RadioLink::OnReadComplete() {
     // less would overwrite good channels with leftovers of the handshake.
     if (port->received() < RADIO_IMAGE_SIZE || port->lost()) {
         finish(TransferOutcome::Of(Kind::IncompleteImage));
+        return;
+    }
+    if (comparing) {
+        RadioImage radio{};
+        std::copy_n(IoBuffer.begin() + IO_INCOMING, RADIO_IMAGE_SIZE, radio.begin());
+        finish(TransferOutcome::ComparedWith(doc, radio));
         return;
     }
     DecodeRadioImage(doc, IoBuffer);

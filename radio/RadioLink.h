@@ -31,6 +31,9 @@ public:
     // or already ended (transferFinished has then been emitted).
     bool OnRadioRead();
     bool OnRadioWrite();
+    // The read's steps, timing and failures, but the image is only compared with the document
+    // (CompareDone); the document, its modified mark and IoBuffer's outgoing half stay as they are.
+    bool OnRadioCompare();
     void OnClose(); // owner going away: kill timers, close port, idle
     std::uint8_t TransferMode() const;
     bool isBusy() const;      // TransferMode() != MODE_IDLE
@@ -52,8 +55,13 @@ signals:
     // the owner tells the user what OutcomeMessage() says, a failed check's text before it
     // brings the failing channel into the editor.
     void transferFinished(const qarlo::TransferOutcome& outcome);
+    // While a transfer runs: `bytes` of `total` of the current step have arrived (Handshake,
+    // ImageRequest: the reply and the image) or left (Image). Emitted at the start of each step
+    // and whenever the count changes.
+    void progress(qarlo::TransferStep step, int bytes, int total);
 
 private:
+    bool startRead(bool compareOnly);
     void SendHandshake();
     void SendReadRequest();
     void SendRadioImage();
@@ -64,12 +72,19 @@ private:
     void killTimers();
     void finish(const TransferOutcome& outcome);
     void armTimer(int id);
+    void startStep(TransferStep step);
+    void reportProgress(int bytes);
+    void pollWriteProgress();
 
     CQarloDoc& doc;
     std::uint8_t mode = MODE_IDLE;
     std::array<std::uint8_t, 4> packet{};
     std::unique_ptr<SerialPort> port;
     QTimer* timers[4] = {}; // indexed by timer id 1..3
+    bool comparing = false; // the running read only compares
+    TransferStep currentStep = TransferStep::Handshake;
+    int lastProgress = -1;
+    QTimer* writeProgress = nullptr; // the driver reports no event as bytes leave: look
 };
 
 } // namespace qarlo

@@ -168,6 +168,13 @@ bool SerialPort::sentAllWritten() const {
            (::ioctl(static_cast<int>(serial->handle()), TIOCOUTQ, &queued) != 0 || queued == 0);
 }
 
+int SerialPort::unsentBytes() const {
+    if (!serial->isOpen()) return 0;
+    int queued = 0;
+    if (::ioctl(static_cast<int>(serial->handle()), TIOCOUTQ, &queued) != 0) queued = 0;
+    return static_cast<int>(serial->bytesToWrite()) + queued;
+}
+
 void SerialPort::onReadyRead() {
     const qint64 now = clock.elapsed();
     const qint64 previousByteMs = std::exchange(lastByteMs, now);
@@ -191,6 +198,7 @@ void SerialPort::onReadyRead() {
     if (got <= 0) return;
     traceBytes(false, target + receivedCount, got);
     receivedCount += static_cast<int>(got);
+    emit bytesKept(receivedCount);
     if (receivedCount >= RECEIVE_MAX)
         endReceive();
     else

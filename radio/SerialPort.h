@@ -61,6 +61,8 @@ public:
     void StartReceive(std::uint8_t* incoming, Receive keep = Receive::Everything);
     // Bytes the last read has put into the buffer so far.
     int received() const { return receivedCount; }
+    // Bytes written but not yet on the line: in Qt's buffer or the driver's output queue.
+    int unsentBytes() const;
 
     // Hands `size` bytes to the port without waiting.
     void Write(const std::uint8_t* data, int size);
@@ -80,6 +82,10 @@ public:
     void setTimeScale(double scale) { timeScale = scale; }
     // Where the search for other holders of a device looks (tests stage their own tree).
     void setHolderSearchRoots(HolderSearchRoots roots) { holderRoots = std::move(roots); }
+
+signals:
+    // The read has kept `count` bytes in all so far.
+    void bytesKept(int count);
 
 private:
     void onReadyRead();

@@ -30,6 +30,8 @@ constexpr OutcomeText OutcomeTexts[] = {
     {Kind::NoHandshake, 0, CHECK_CONNECTION},
     {Kind::IncompleteImage, 0, CHECK_CONNECTION},
     {Kind::ImageNotTaken, 0, CHECK_CONNECTION},
+    {Kind::CompareDone, 0, "对讲机中的数据与当前文档相同"},
+    {Kind::CompareDone, 1, "对讲机中的数据与当前文档不同"},
     {Kind::CheckFailed, 1, "接收频率与发射频率的差值必须小于等于10MHz"},
     {Kind::CheckFailed, 2, "频段值必须在100MHz－480MHz内"},
     {Kind::CheckFailed, 3, BAND_STEP},
@@ -48,6 +50,8 @@ int detailOf(const TransferOutcome& outcome) {
         return stepKey(outcome.step);
     case Kind::CheckFailed:
         return outcome.check.check;
+    case Kind::CompareDone:
+        return outcome.differences.empty() ? 0 : 1;
     default:
         return 0;
     }
@@ -85,6 +89,13 @@ TransferOutcome TransferOutcome::CheckFailedAt(const CheckFailure& failure) {
     return outcome;
 }
 
+TransferOutcome TransferOutcome::ComparedWith(const CQarloDoc& doc, const RadioImage& radio) {
+    TransferOutcome outcome = Of(Kind::CompareDone);
+    outcome.radioImage = radio;
+    outcome.differences = CompareWithRadio(doc, radio);
+    return outcome;
+}
+
 std::string_view OutcomeMessage(const TransferOutcome& outcome) {
     const int detail = detailOf(outcome);
     for (const OutcomeText& row : OutcomeTexts) {
@@ -93,8 +104,23 @@ std::string_view OutcomeMessage(const TransferOutcome& outcome) {
     return {}; // a check number no check has
 }
 
+std::string OutcomeReportText(const TransferOutcome& outcome) {
+    std::string text(OutcomeMessage(outcome));
+    for (const std::string& line : DifferenceLinesByRow(outcome.differences))
+        text += "\n" + line;
+    return text;
+}
+
 std::string_view CheckMessage(const CheckFailure& failure) {
     return OutcomeMessage(TransferOutcome::CheckFailedAt(failure));
+}
+
+std::string ProgressText(TransferStep step, int bytes, int total) {
+    constexpr std::string_view doing[] = {"正在连接对讲机…", "正在从对讲机读出…",
+                                          "正在写入对讲机…"};
+    const auto index = static_cast<std::size_t>(step);
+    const std::string_view what = index < std::size(doing) ? doing[index] : doing[0];
+    return std::string(what) + " " + std::to_string(bytes) + "/" + std::to_string(total);
 }
 
 std::string OpenFailureReason(const OpenFailure& failure) {

@@ -1,12 +1,14 @@
 #pragma once
 // How a transfer with the radio ended, as one value, and the fixed text the user is shown for
 // it. Standard C++ only: the window, qarlo-cli and qarlo-radio-sim read the same table.
+#include "memory/Diff.h"
 #include "radio/PortHolders.h"
 #include "radio/RadioImage.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qarlo {
 
@@ -39,20 +41,32 @@ struct TransferOutcome {
         IncompleteImage, // fewer than 256 bytes arrived, or the device went away meanwhile
         ImageNotTaken,   // the image was not handed to the device in full
         CheckFailed,     // `check` stopped the write before the port was opened
+        CompareDone,     // the radio's whole image arrived; `differences` from the document
     };
     Kind kind = Kind::ReadDone;
     TransferStep step = TransferStep::Handshake;
     OpenFailure open;
     CheckFailure check{};
+    RadioImage radioImage{};             // CompareDone: what the radio holds
+    std::vector<Difference> differences; // CompareDone: document -> radio; empty when equal
 
     static TransferOutcome Of(Kind kind);
     static TransferOutcome OpenFailedAt(TransferStep step, OpenFailure why);
     static TransferOutcome CheckFailedAt(const CheckFailure& failure);
-    bool succeeded() const { return kind == Kind::ReadDone || kind == Kind::WriteDone; }
+    static TransferOutcome ComparedWith(const CQarloDoc& doc, const RadioImage& radio);
+    bool succeeded() const {
+        return kind == Kind::ReadDone || kind == Kind::WriteDone || kind == Kind::CompareDone;
+    }
 };
 
 // The fixed text shown when a transfer ends this way; for a failed check, the check's text.
 std::string_view OutcomeMessage(const TransferOutcome& outcome);
 std::string_view CheckMessage(const CheckFailure& failure);
+// The message and, after a compare that found differences, one line per channel or setting.
+std::string OutcomeReportText(const TransferOutcome& outcome);
+
+// What a running transfer is doing, for the window's message pane and qarlo-cli's terminal:
+// "正在从对讲机读出… 128/256".
+std::string ProgressText(TransferStep step, int bytes, int total);
 
 } // namespace qarlo

@@ -33,7 +33,9 @@ const char* USAGE =
     "  --fault KIND    misbehave: silent (never answers), bad-handshake (answers FF 10 ..),\n"
     "                  short-image (sends only 100 bytes of its image), no-image (nothing\n"
     "                  after the handshake), hangup (closes its end in the middle of an image,\n"
-    "                  then offers a new device and prints its path)\n"
+    "                  then offers a new device and prints its path), corrupt-write (takes\n"
+    "                  a written image with the lowest byte of channel 1's receive frequency\n"
+    "                  flipped in its last bit, so the write succeeds and a compare differs)\n"
     "  --quiet         no log of the exchange on standard error\n"
     "  --help          this text\n"
     "  --version       print the version\n"
@@ -47,6 +49,7 @@ std::optional<Fault> parseFault(const std::string& s) {
     if (s == "short-image") return Fault::ShortImage;
     if (s == "no-image") return Fault::NoImage;
     if (s == "hangup") return Fault::Hangup;
+    if (s == "corrupt-write") return Fault::CorruptWrite;
     if (s == "none") return Fault::None;
     return std::nullopt;
 }

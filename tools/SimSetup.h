@@ -8,7 +8,7 @@
 
 namespace qarlo::sim {
 
-enum class Fault { None, Silent, BadHandshake, ShortImage, NoImage, Hangup };
+enum class Fault { None, Silent, BadHandshake, ShortImage, NoImage, Hangup, CorruptWrite };
 
 struct Options {
     std::string link;

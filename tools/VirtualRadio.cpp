@@ -30,6 +30,8 @@ constexpr auto COMMAND_WAIT = std::chrono::milliseconds(3000); // after a handsh
 constexpr auto IDLE_LOOK = std::chrono::milliseconds(500);     // for a client gone exclusive
 constexpr int SHORT_IMAGE = 100;
 constexpr int HANGUP_AFTER = 128;
+// corrupt-write: channel 1's receive frequency moves by 10 Hz, a field every compare shows.
+constexpr int CORRUPT_BYTE = 3;
 
 } // namespace
 
@@ -143,6 +145,10 @@ void VirtualRadio::sendImage() {
 
 void VirtualRadio::takeImage(const std::vector<std::uint8_t>& image) {
     std::copy_n(image.begin(), RADIO_IMAGE_SIZE, memory.begin());
+    if (opt.fault == Fault::CorruptWrite) {
+        memory[CORRUPT_BYTE] ^= 0x01;
+        log("image received: byte %d stored wrongly", CORRUPT_BYTE);
+    }
     log("image received: now the radio's memory");
     KeepWrittenImage(memory, opt, log);
 }

@@ -14,7 +14,9 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "../radio/FakeRadio.h"
+#include "tests/support/FakeRadio.h"
+
+#include <tuple>
 
 namespace qarlo::test {
 namespace {
@@ -214,6 +216,40 @@ TEST_F(RadioFromWindowTest, AReadHoldsTheFormUntilItEnds) {
         EXPECT_TRUE(view().isEnabled());
         EXPECT_EQ(QApplication::focusWidget(), view().rxFreqEdit);
     }
+}
+
+
+// A compare changes nothing in the window (document, mark, form, both lists), also for a document
+// the write would refuse; one box lists what differs, a failure gives the read's message. The
+// pane counts the bytes as they come, then says "就绪" again, and the bar hides.
+TEST_F(RadioFromWindowTest, ACompareListsTheDifferencesAndChangesNothing) {
+    const CQarloDoc radio = ProgrammedDoc({0, 2, 3});
+    CQarloDoc bad = radio;
+    bad.setRxFreq(4, kHz(480000)); // outside the band: no write would take it
+    StartRadio({"--no-pace", "--image", WriteDoc(QStringLiteral("radio.q02"), radio)});
+    ASSERT_TRUE(Start({WriteDoc(QStringLiteral("bad.q02"), bad)}));
+    const auto state = [&] {
+        return std::make_tuple(FileBytes(doc()), doc().IsModified(), frame().displayedCaption(),
+                               view().currentChannel, view().rxFreqEdit->text(), ListedChannels(),
+                               view().channelList->GetCurSel(), view().programmedList->GetCurSel());
+    };
+    const auto before = state();
+    QStringList pane;
+    QObject::connect(frame().statusBar(), &QStatusBar::messageChanged,
+                     [&](const QString& t) { pane << t; });
+    for (const QString& expected :
+         {QStringLiteral("对讲机中的数据与当前文档不同\n05频道: 接收频率 480.000 → 0.000 MHz"),
+          QStringLiteral("建立通信失败")}) {
+        messages.clear();
+        Transfer(ID_RADIO_COMPARE);
+        EXPECT_EQ(messages, std::vector<QString>{expected});
+        EXPECT_EQ(state(), before);
+        EXPECT_EQ(frame().messagePaneText(), QStringLiteral("就绪"));
+        EXPECT_TRUE(frame().findChild<QWidget*>(QStringLiteral("TransferProgress"))->isHidden());
+        sim.terminate(); // the radio goes away before the second
+        sim.waitForFinished(3000);
+    }
+    EXPECT_TRUE(pane.contains(QStringLiteral("正在从对讲机读出… 256/256")));
 }
 
 } // namespace

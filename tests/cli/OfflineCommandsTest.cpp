@@ -109,7 +109,7 @@ TEST_F(OfflineCommands, NewWritesANewDocumentsFileButReplacesOnlyWithForce) {
 TEST_F(OfflineCommands, CommandLineConvention) {
     writeDoc(path("-v.q02"), validDocument());
     const QByteArray newUsage = "usage: qarlo-cli new FILE [--force]\n";
-    const QByteArray readUsage = "usage: qarlo-cli read FILE [--port PORT] [--trace]\n";
+    const QByteArray readUsage = "usage: qarlo-cli read FILE [--port PORT] [--trace] [--quiet]\n";
     const struct {
         QStringList args;
         int exitCode;

@@ -21,7 +21,11 @@ qarlo-cli|sh|show
 qarlo-cli|--v|--version
 qarlo-cli show|--|--help --json --version
 qarlo-cli new|--f|--force
-qarlo-cli read a.q02|--|--help --port --trace --version
+qarlo-cli read a.q02|--|--help --port --quiet --trace --version
+qarlo-cli write a.q02|--v|--verify --version
+qarlo-cli verify a.q02|--|--help --json --port --quiet --trace --version
+qarlo-cli diff a.q02||a.q02 sub
+qarlo-cli diff a.q02 a.q02||
 qarlo-cli read a.q02 --port|CO|COM1 COM2
 qarlo-cli write --port|COM2|COM2
 qarlo-cli write --port COM2||a.q02 sub

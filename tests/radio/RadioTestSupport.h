@@ -83,6 +83,9 @@ public:
                     events << QStringLiteral("checkFailed:%1").arg(outcome.check.channel);
                 events << (outcome.succeeded() ? "finished:ok" : "finished:failed");
             });
+        QObject::connect(&link, &RadioLink::progress, [this](TransferStep step, int n, int all) {
+            progress << QStringLiteral("%1:%2/%3").arg(static_cast<int>(step)).arg(n).arg(all);
+        });
     }
     LinkRecorder(const LinkRecorder&) = delete; // the connections hold `this`
     LinkRecorder& operator=(const LinkRecorder&) = delete;
@@ -95,6 +98,7 @@ public:
     QStringList take() { return std::exchange(events, {}); }
 
     QStringList events;
+    QStringList progress; // "STEP:BYTES/TOTAL" as the link reported it
     int finishedCount = 0;
     bool idleAtFinish = false;
     TransferOutcome last;

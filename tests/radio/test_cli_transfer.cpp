@@ -1,6 +1,8 @@
 // qarlo-cli read / write end to end against qarlo-radio-sim on a pseudo-terminal.
 #include "RadioTestSupport.h"
 #include "cli/TransferReport.h"
+#include "tests/support/CliRunner.h"
+#include "tests/support/SimLauncher.h"
 #include "tests/support/Unprivileged.h"
 
 #include "memory/ChannelFile.h"
@@ -9,75 +11,20 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSerialPort>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <grp.h>
+#include <signal.h>
 
 #include <gtest/gtest.h>
 
 namespace qarlo::test {
 namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    QString out, err;
-};
-
-// `program` with `args`, as `user` when one is given.
-void startAs(QProcess& process, const QString& program, const QStringList& args,
-             const std::optional<Unprivileged>& user) {
-    QStringList line;
-    for (const std::string& word : user ? user->prefix() : std::vector<std::string>())
-        line << QString::fromStdString(word);
-    line << program << args;
-    process.start(line.takeFirst(), line);
-}
-
-CliRun runCli(const QStringList& args,
-              const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
-              const std::optional<Unprivileged>& user = std::nullopt) {
-    QProcess cli;
-    cli.setProcessEnvironment(env);
-    startAs(cli, QStringLiteral(QARLO_CLI_PATH), args, user);
-    CliRun run;
-    if (!cli.waitForFinished(20000)) {
-        cli.kill();
-        cli.waitForFinished();
-        return run;
-    }
-    run.exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -2;
-    run.out = QString::fromUtf8(cli.readAllStandardOutput());
-    run.err = QString::fromUtf8(cli.readAllStandardError());
-    return run;
-}
-
-// qarlo-radio-sim for one test, without pacing; its device path is what it prints first.
-class Sim {
-public:
-    explicit Sim(const QStringList& args, const std::optional<Unprivileged>& user = std::nullopt) {
-        startAs(process, QStringLiteral(QARLO_SIM_PATH), QStringList{"--no-pace"} + args, user);
-        if (process.waitForReadyRead(5000)) path = QString::fromUtf8(process.readLine()).trimmed();
-    }
-    ~Sim() { stop(); }
-    // Stops the simulator; its exit status, -2 when it had to be killed.
-    int stop() {
-        if (process.state() == QProcess::NotRunning) return exitCode;
-        process.terminate();
-        if (!process.waitForFinished(5000)) process.kill();
-        process.waitForFinished(1000);
-        log = QString::fromUtf8(process.readAllStandardError());
-        exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-        return exitCode;
-    }
-    QString path, log;
-
-private:
-    QProcess process;
-    int exitCode = -1;
-};
 
 QByteArray readAll(const QString& file) {
     QFile f(file);
@@ -89,6 +36,9 @@ void writeAll(const QString& file, const QByteArray& data) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(data);
 }
+
+// What a radio started with --fault corrupt-write holds after validDoc() is written into it.
+const std::string CORRUPTED = "01频道: 接收频率 430.125 → 430.12501 MHz\n";
 
 QString channelFile(const QTemporaryDir& dir, const QString& name, CQarloDoc doc) {
     const QString file = dir.filePath(name);
@@ -167,6 +117,10 @@ TEST(CliTransfer, MisbehavingRadioFailsWithTheMessageOnStandardError) {
             EXPECT_EQ(read.err, MSG_CHECK_LINK + "\n");
             EXPECT_EQ(readAll(file), "the user's own file");
         }
+        const CliRun verify = runCli({"verify", good, "--port", link});
+        EXPECT_EQ(verify.exitCode, 1);
+        EXPECT_EQ(verify.out, "");
+        EXPECT_EQ(verify.err, MSG_CHECK_LINK + "\n");
         const CliRun write = runCli({"write", good, "--port", link});
         EXPECT_EQ(write.exitCode, c.writes ? 0 : 1);
         EXPECT_EQ(write.out, c.writes ? MSG_WRITE_DONE + "\n" : "");
@@ -222,7 +176,12 @@ TEST(CliTransfer, FailuresBeforeTheLineAndTheirExitStatus) {
         {{"write", channelFile(dir, "bad.q02", invalid), "--port=/dev/qarlo-missing"},
          1,
          checkFailed},
+        {{"verify", good, "--port=/dev/qarlo-missing"}, 1, noDevice},
         {{"write", missing}, 2, {}},
+        {{"verify", missing}, 2, {}},
+        {{"diff", good, missing}, 2, {}},
+        {{"diff", good}, 2, {}},
+        {{"write", good, "--each"}, 2, {}},
         {{"write", shortFile}, 2, {}},
         {{"read"}, 2, {}},
         {{"read", good, "--port"}, 2, {}},
@@ -242,9 +201,85 @@ TEST(CliTransfer, FailuresBeforeTheLineAndTheirExitStatus) {
     EXPECT_FALSE(QFileInfo::exists(missing));
 }
 
+// write --verify reads back what the radio stored: a good radio holds the file, one that
+// corrupts what it is given shows exactly the changed field; verify alone says the same.
+TEST(CliTransfer, WriteVerifyFindsWhatTheRadioStoredWrongly) {
+    QTemporaryDir dir;
+    const QString file = channelFile(dir, "plan.q02", validDoc());
+    const struct {
+        const char* fault;
+        int differences; // also the exit status
+        QString verified;
+    } cases[] = {
+        {"none", 0, QString::fromUtf8("对讲机中的数据与当前文档相同\n")},
+        {"corrupt-write", 1, QString::fromUtf8("对讲机中的数据与当前文档不同\n" + CORRUPTED)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        Sim sim({"--fault", c.fault});
+        const CliRun write = runCli({"write", file, "--verify", "--port", sim.path});
+        EXPECT_EQ(write.exitCode, c.differences);
+        EXPECT_EQ(write.out, MSG_WRITE_DONE + "\n" + c.verified);
+        EXPECT_EQ(write.err, "");
+        const CliRun verify = runCli({"verify", file, "--port", sim.path, "--json"});
+        EXPECT_EQ(verify.exitCode, c.differences);
+        const QJsonObject json = QJsonDocument::fromJson(verify.out.toUtf8()).object();
+        EXPECT_EQ(json["same"].toBool(), c.differences == 0);
+        const QJsonArray list = json["differences"].toArray();
+        ASSERT_EQ(list.size(), c.differences);
+        if (c.differences > 0) {
+            EXPECT_EQ(list[0]["kind"], "rx-frequency");
+            EXPECT_EQ(list[0]["channel"], 1);
+            EXPECT_EQ(list[0]["text"].toString() + "\n", QString::fromUtf8(CORRUPTED));
+        }
+    }
+}
+
+// Fleet mode: one numbered line a radio, each written once however long it stays on the cable,
+// the next taken when it answers; Ctrl-C ends it with the summary and exit 1 as one failed.
+TEST(CliTransfer, WriteEachProgramsRadioAfterRadio) {
+    QTemporaryDir dir;
+    const QString file = channelFile(dir, "plan.q02", validDoc());
+    const QString link = dir.filePath("radio");
+    QProcess cli;
+    cli.start(QStringLiteral(QARLO_CLI_PATH),
+              {"write", file, "--verify", "--each", "--port", link});
+    QString out;
+    const auto waitLine = [&](const QString& line) {
+        return spinUntil([&] { return (out += cli.readAllStandardOutput()).contains(line); },
+                         20000);
+    };
+    const QString other = channelFile(dir, "other.q02", validDoc(43700000));
+    const struct {
+        QStringList sim;
+        QString line;
+    } radios[] = {
+        {{"--image", other}, "1: verified\n"},
+        {{"--fault", "corrupt-write"},
+         QString::fromUtf8("2: differs: 01频道: 接收频率 430.125 → 430.12501 MHz\n")},
+    };
+    for (const auto& radio : radios) {
+        Sim sim(QStringList{"--link", link} + radio.sim);
+        EXPECT_TRUE(waitLine(radio.line)) << out.toStdString();
+        spin(3000); // still on the cable: not written again
+        sim.stop();
+        spin(3000); // off the cable long enough for a probe to miss it
+    }
+    ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
+    ASSERT_TRUE(cli.waitForFinished(5000));
+    out += cli.readAllStandardOutput();
+    EXPECT_EQ(out, radios[0].line + radios[1].line + "written 2, verified 1, failed 1\n");
+    EXPECT_EQ(cli.exitCode(), 1);
+}
+
 // Where each way a transfer ends is printed, with the port's reason under an open failure, and
 // the exit status it gives.
 TEST(CliTransfer, EachOutcomeHasItsStreamReasonAndExitStatus) {
+    const auto compared = [](std::int32_t radioRx) { // against validDoc()
+        CQarloDoc radio = validDoc();
+        radio.setRxFreq(0, radioRx);
+        return TransferOutcome::ComparedWith(validDoc(), BuildRadioImage(radio));
+    };
     using Kind = TransferOutcome::Kind;
     OpenFailure held;
     held.why = OpenFailure::Why::HeldBy;
@@ -262,6 +297,9 @@ TEST(CliTransfer, EachOutcomeHasItsStreamReasonAndExitStatus) {
         {TransferOutcome::Of(Kind::NoHandshake), "", MSG_CHECK_LINK + "\n", 1},
         {TransferOutcome::Of(Kind::IncompleteImage), "", MSG_CHECK_LINK + "\n", 1},
         {TransferOutcome::Of(Kind::ImageNotTaken), "", MSG_CHECK_LINK + "\n", 1},
+        {compared(43012500), QString::fromUtf8("对讲机中的数据与当前文档相同\n"), "", 0},
+        {compared(43012501), QString::fromUtf8("对讲机中的数据与当前文档不同\n" + CORRUPTED), "",
+         1},
         {TransferOutcome::CheckFailedAt({10, 0}), "",
          QString::fromUtf8("01频道: 发射限时必须大于等于0.1，小于等于10\n"), 1},
     };
@@ -339,6 +377,27 @@ TEST(CliTransfer, PortsListsTheDevicesAsJson) {
         EXPECT_TRUE(port["device"].toString().startsWith("/dev/tty"))
             << port["device"].toString().toStdString();
     EXPECT_EQ(runCli({"ports", "--verbose"}).exitCode, 2);
+}
+
+// On a terminal (script(1) gives it one) read shows its step and bytes on one updating line,
+// wiped at the end; --quiet shows none. Elsewhere standard error stays empty (tests above).
+TEST(CliTransfer, ProgressOnlyOnATerminalAndNotWithQuiet) {
+    if (QStandardPaths::findExecutable("script").isEmpty()) GTEST_SKIP() << "no script(1)";
+    QTemporaryDir dir;
+    Sim sim({});
+    for (const QString quiet : {"", " --quiet"}) {
+        QProcess script;
+        script.start("script", {"-qec",
+                                QStringLiteral(QARLO_CLI_PATH) + " read " + dir.filePath("p.q02") +
+                                    " --port " + sim.path + quiet,
+                                "/dev/null"});
+        ASSERT_TRUE(script.waitForFinished(20000));
+        const QString seen = QString::fromUtf8(script.readAllStandardOutput());
+        EXPECT_EQ(seen.contains(QString::fromUtf8("\r\033[K正在从对讲机读出… 256/256\r\033[K")),
+                  quiet.isEmpty())
+            << seen.toStdString();
+        EXPECT_TRUE(seen.contains(MSG_READ_DONE));
+    }
 }
 
 TEST(CliTransfer, TraceShowsEveryByteWithItsTime) {

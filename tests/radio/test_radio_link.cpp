@@ -1,7 +1,7 @@
 // The transfer link against a fake radio on a pseudo-terminal: the real serial code, the real
 // timers, the exact bytes on the line.
-#include "FakeRadio.h"
 #include "RadioTestSupport.h"
+#include "tests/support/FakeRadio.h"
 
 #include "memory/ChannelFile.h"
 
@@ -21,11 +21,23 @@ const QByteArray READ_REQUEST = bytes({0xFF, 0x00, 0xFF, 0x00});
 const QByteArray FF11 = bytes({0xFF, 0x11});
 using Kind = TransferOutcome::Kind;
 
-// A document the user has been editing, which no failed read may touch.
+// A document the user has been editing, which no failed read may touch; how a radio holding
+// validDoc() differs from it.
 CQarloDoc editedDoc() {
     CQarloDoc doc = validDoc(44000000);
     doc.setRxFreq(7, 12345678);
     return doc;
+}
+const QString EDITED_CHANNEL_1 = QString::fromUtf8("01频道: 接收频率 440.000 → 430.125 MHz; "
+                                                   "发射频率 440.000 → 430.125 MHz");
+const QString EDITED_CHANNEL_8 = QString::fromUtf8("08频道: 接收频率 123.45678 → 0.000 MHz");
+const QString MSG_COMPARE_DIFFERS = QString::fromUtf8("对讲机中的数据与当前文档不同");
+
+QStringList lines(const std::vector<Difference>& differences) {
+    QStringList out;
+    for (const std::string& line : DifferenceLinesByRow(differences))
+        out << QString::fromStdString(line);
+    return out;
 }
 
 bool portIsFree(const QString& path) {
@@ -46,7 +58,7 @@ struct LinkTest : ::testing::Test {
 
 // One read after another on the same link, each against a radio answering its own way: every
 // transfer starts normally after the one before failed, and a failed read leaves the document
-// exactly as it was.
+// exactly as it was. A compare goes the same way but never touches the document.
 TEST_F(LinkTest, ReadOutcomeFollowsTheRadiosAnswer) {
     const struct {
         const char* name;
@@ -68,57 +80,72 @@ TEST_F(LinkTest, ReadOutcomeFollowsTheRadiosAnswer) {
     };
     RadioLink link(doc);
     LinkRecorder rec(link);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        FakeRadio r;
-        r.handshakeReply = c.reply;
-        r.image = radio.image;
-        r.imageBytes = c.imageBytes;
-        r.hangUpAfterSent = c.hangUpAfter;
-        doc = editedDoc();
-        doc.portName = r.path.toStdString();
-        const auto before = ChannelFileBytes(doc);
+    for (const bool comparing : {false, true})
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (comparing ? " compare" : " read"));
+            link.setTimeScale(comparing ? 0.25 : 1.0); // the read's pass measures the timers
+            FakeRadio r;
+            r.handshakeReply = c.reply;
+            r.image = radio.image;
+            r.imageBytes = c.imageBytes;
+            r.hangUpAfterSent = c.hangUpAfter;
+            doc = editedDoc();
+            doc.portName = r.path.toStdString();
+            const auto before = ChannelFileBytes(doc);
 
-        link.OnRadioRead();
-        link.OnRadioRead(); // ignored while busy, here and in the image step below
-        link.OnRadioWrite();
-        EXPECT_EQ(link.TransferMode(), RadioLink::MODE_READ);
-        ASSERT_TRUE(spinUntil([&] { return r.received().size() >= 4; }));
-        const auto tio = r.lineSettings(); // while the link holds the line
-        ASSERT_TRUE(tio);
-        EXPECT_EQ(cfgetospeed(&*tio), speed_t(B2400));
-        EXPECT_EQ(cfgetispeed(&*tio), speed_t(B2400));
-        EXPECT_EQ(tio->c_cflag & (CSIZE | PARENB | CSTOPB), tcflag_t(CS8));
-        const bool answered = c.reply.startsWith(FF11);
-        if (answered) {
-            ASSERT_TRUE(spinUntil([&] { return r.received().size() >= 8; }));
+            comparing ? link.OnRadioCompare() : link.OnRadioRead();
+            link.OnRadioRead(); // ignored while busy, here and in the image step below
             link.OnRadioWrite();
-            link.OnRadioRead();
-        }
-        ASSERT_TRUE(rec.waitFinished(rec.finishedCount + 1));
+            EXPECT_EQ(link.TransferMode(), RadioLink::MODE_READ);
+            ASSERT_TRUE(spinUntil([&] { return r.received().size() >= 4; }));
+            const auto tio = r.lineSettings(); // while the link holds the line
+            ASSERT_TRUE(tio);
+            EXPECT_EQ(cfgetospeed(&*tio), speed_t(B2400));
+            EXPECT_EQ(cfgetispeed(&*tio), speed_t(B2400));
+            EXPECT_EQ(tio->c_cflag & (CSIZE | PARENB | CSTOPB), tcflag_t(CS8));
+            const bool answered = c.reply.startsWith(FF11);
+            if (answered) {
+                ASSERT_TRUE(spinUntil([&] { return r.received().size() >= 8; }));
+                link.OnRadioWrite();
+                link.OnRadioRead();
+            }
+            ASSERT_TRUE(rec.waitFinished(rec.finishedCount + 1));
 
-        EXPECT_EQ(r.received(), answered ? HANDSHAKE + READ_REQUEST : HANDSHAKE);
-        if (answered) { // the 500 ms handshake timer, loosely
-            EXPECT_GE(*r.arrivalOf(4) - *r.arrivalOf(0), 350);
-            EXPECT_LT(*r.arrivalOf(4) - *r.arrivalOf(0), 1800);
+            EXPECT_EQ(r.received(), answered ? HANDSHAKE + READ_REQUEST : HANDSHAKE);
+            if (answered && !comparing) { // the 500 ms handshake timer, loosely
+                EXPECT_GE(*r.arrivalOf(4) - *r.arrivalOf(0), 350);
+                EXPECT_LT(*r.arrivalOf(4) - *r.arrivalOf(0), 1800);
+            }
+            EXPECT_TRUE(rec.idleAtFinish);
+            EXPECT_EQ(doc.IsModified(), c.reads && !comparing);
+            const QStringList progress = std::exchange(rec.progress, {});
+            EXPECT_EQ(progress.value(0), "0:0/4");
+            EXPECT_EQ(progress.contains("1:256/256"), c.reads);
+            if (c.reads && comparing) {
+                EXPECT_EQ(rec.take(),
+                          QStringList({"message:" + MSG_COMPARE_DIFFERS, "finished:ok"}));
+                EXPECT_EQ(
+                    QByteArray(reinterpret_cast<const char*>(rec.last.radioImage.data()), 256),
+                    r.image);
+                EXPECT_EQ(lines(rec.last.differences),
+                          QStringList({EDITED_CHANNEL_1, EDITED_CHANNEL_8}));
+                EXPECT_EQ(ChannelFileBytes(doc), before);
+            } else if (c.reads) {
+                EXPECT_EQ(rec.take(),
+                          QStringList({"imageDecoded", "message:" + MSG_READ_DONE, "finished:ok"}));
+                EXPECT_EQ(imageOf(doc), r.image);
+            } else {
+                EXPECT_EQ(rec.last.kind, answered ? Kind::IncompleteImage : Kind::NoHandshake);
+                EXPECT_EQ(rec.take(),
+                          QStringList({"message:" + MSG_CHECK_LINK, "finished:failed"}));
+                EXPECT_EQ(ChannelFileBytes(doc), before);
+            }
+            if (c.imageBytes == 0) { // the read request does not clear what the handshake received
+                EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(&link.IoBuffer[IO_INCOMING]), 4),
+                          c.reply);
+            }
+            EXPECT_TRUE(c.hangUpAfter >= 0 || portIsFree(r.path));
         }
-        EXPECT_TRUE(rec.idleAtFinish);
-        EXPECT_EQ(doc.IsModified(), c.reads);
-        if (c.reads) {
-            EXPECT_EQ(rec.take(),
-                      QStringList({"imageDecoded", "message:" + MSG_READ_DONE, "finished:ok"}));
-            EXPECT_EQ(imageOf(doc), r.image);
-        } else {
-            EXPECT_EQ(rec.last.kind, answered ? Kind::IncompleteImage : Kind::NoHandshake);
-            EXPECT_EQ(rec.take(), QStringList({"message:" + MSG_CHECK_LINK, "finished:failed"}));
-            EXPECT_EQ(ChannelFileBytes(doc), before);
-        }
-        if (c.imageBytes == 0) { // the read request does not clear what the handshake received
-            EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(&link.IoBuffer[IO_INCOMING]), 4),
-                      c.reply);
-        }
-        EXPECT_TRUE(c.hangUpAfter >= 0 || portIsFree(r.path));
-    }
 }
 
 // At the radio's own 2400 baud only a stream that starts after the read request has gone out
@@ -200,6 +227,7 @@ TEST_F(LinkTest, WriteOutcomeFollowsTheRadiosAnswer) {
         EXPECT_TRUE(rec.idleAtFinish);
         EXPECT_FALSE(out.IsModified());
         if (ok) {
+            EXPECT_EQ(std::exchange(rec.progress, {}).constLast(), "2:256/256");
             EXPECT_EQ(r.received(), HANDSHAKE + imageOf(out));
             EXPECT_GE(*r.arrivalOf(4) - *r.arrivalOf(0), 350);
         } else if (!c.reply.startsWith(FF11)) {
@@ -255,17 +283,24 @@ TEST_F(LinkTest, PortChosenDuringATransferIsUsedByTheNextOne) {
 // step before) shows its own message, and the document stays as it was.
 TEST_F(LinkTest, StepThatCannotOpenThePortShowsItsOwnMessage) {
     enum Obstacle { Held, Missing, GoneAfterHandshake };
+    const auto read = &RadioLink::OnRadioRead, write = &RadioLink::OnRadioWrite,
+               compare = &RadioLink::OnRadioCompare;
     const struct {
         Obstacle obstacle;
-        bool reading;
+        bool (RadioLink::*start)();
         QString message;
     } cases[] = {
-        {Held, true, MSG_OPEN_HANDSHAKE},          {Held, false, MSG_OPEN_HANDSHAKE},
-        {Missing, true, MSG_OPEN_HANDSHAKE},       {Missing, false, MSG_OPEN_HANDSHAKE},
-        {GoneAfterHandshake, true, MSG_OPEN_READ}, {GoneAfterHandshake, false, MSG_OPEN_IMAGE},
+        {Held, read, MSG_OPEN_HANDSHAKE},
+        {Held, write, MSG_OPEN_HANDSHAKE},
+        {Missing, compare, MSG_OPEN_HANDSHAKE},
+        {Missing, write, MSG_OPEN_HANDSHAKE},
+        {GoneAfterHandshake, read, MSG_OPEN_READ},
+        {GoneAfterHandshake, write, MSG_OPEN_IMAGE},
+        {GoneAfterHandshake, compare, MSG_OPEN_READ},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.message.toStdString() + (c.reading ? " read" : " write"));
+        SCOPED_TRACE(c.message.toStdString() + std::to_string(c.start == write));
+        const bool reading = c.start != write;
         FakeRadio r;
         QSerialPort other(r.path);
         ASSERT_TRUE(c.obstacle != Held || other.open(QIODevice::ReadWrite));
@@ -276,9 +311,9 @@ TEST_F(LinkTest, StepThatCannotOpenThePortShowsItsOwnMessage) {
         doc.portName = out.portName =
             c.obstacle == Missing ? "/dev/qarlo-no-such-tty" : name.toStdString();
         const auto before = ChannelFileBytes(doc);
-        RadioLink link(c.reading ? doc : out);
+        RadioLink link(reading ? doc : out);
         LinkRecorder rec(link);
-        c.reading ? link.OnRadioRead() : link.OnRadioWrite();
+        (link.*c.start)();
         if (c.obstacle == GoneAfterHandshake) {
             ASSERT_TRUE(spinUntil([&] { return r.received().size() >= 4; }));
             spin(100); // the reply is in; now the device disappears
@@ -291,6 +326,7 @@ TEST_F(LinkTest, StepThatCannotOpenThePortShowsItsOwnMessage) {
                   c.obstacle == Held ? OpenFailure::Why::HeldBy : OpenFailure::Why::NoSuchDevice);
         EXPECT_TRUE(rec.idleAtFinish);
         EXPECT_EQ(ChannelFileBytes(doc), before);
+        EXPECT_FALSE(doc.IsModified());
     }
 }
 
@@ -316,6 +352,21 @@ TEST_F(LinkTest, OwnerGoingAwayClosesThePortAndReturnsToIdle) {
     ASSERT_TRUE(spinUntil([&] { return radio.received().size() >= 16; }));
     doomed.reset();
     EXPECT_TRUE(portIsFree(radio.path));
+}
+
+// The radio is compared with what the document would write, not with its bytes: a band edge the
+// radio keeps only in whole 10 MHz steps and a squelch level it cannot hold compare as sent, and
+// a document that fails its checks is compared all the same.
+TEST(CompareWithRadio, ComparesWhatTheDocumentWouldWrite) {
+    CQarloDoc doc = validDoc();
+    doc.setBandHigh(435 * 25000);
+    doc.setSquelch(5, 12);
+    const RadioImage sent = BuildRadioImage(doc);
+    EXPECT_TRUE(CompareWithRadio(doc, sent).empty());
+    doc.setRxFreq(3, 47000000); // out of the band: the write would refuse it
+    ASSERT_TRUE(CheckDocument(doc));
+    EXPECT_EQ(lines(CompareWithRadio(doc, sent)),
+              QStringList(QString::fromUtf8("04频道: 接收频率 470.000 → 410.000 MHz")));
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The serial port alone: names, other holders of a device, open failures, the devices present,
 // and when an asynchronous read ends.
-#include "FakeRadio.h"
 #include "RadioTestSupport.h"
+#include "tests/support/FakeRadio.h"
 
 #include "radio/PortList.h"
 #include "radio/SerialPort.h"
