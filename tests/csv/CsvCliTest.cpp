@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 
 namespace qarlo {
@@ -64,32 +63,9 @@ protected:
     fs::path dir;
 };
 
-// export | import on random documents: into a FILE that does not exist yet, and into one
-// holding other bytes; every describable byte arrives, nothing else of the target moves.
-TEST_F(CsvCli, ExportPipedIntoImportKeepsEveryDescribableByte) {
-    std::mt19937 rng(99);
-    for (int i = 0; i < 8; ++i) {
-        SCOPED_TRACE(i);
-        const CQarloDoc source = csvtest::RandomDocument(rng);
-        store(source, "a.q02");
-        CQarloDoc base;
-        fs::remove(path("b.q02"));
-        if (i % 2 == 1) {
-            base = csvtest::RandomDocument(rng);
-            store(base, "b.q02");
-        }
-        ASSERT_EQ(cli("export a.q02 | '" + CLI + "' import - b.q02 > out.txt 2> err.txt"), 0)
-            << read("err.txt");
-        ASSERT_TRUE(csvtest::SameMemory(csvtest::ExpectedImport(source, base), load("b.q02")));
-        const int rows = csvtest::RowCount(source);
-        EXPECT_EQ(read("out.txt"), std::to_string(rows) + (rows == 1 ? " channel" : " channels") +
-                                       " set in b.q02\n");
-    }
-}
-
 // Standard output, a new or a regular file, or what -o names as it stands: a pipe, a FIFO,
 // /dev/stdout (appended where the shell appends). A directory, a FIFO no program reads, a missing
-// folder are refused at once, as are wrong arguments; a byte no cell can hold is warned about.
+// folder are refused at once; a byte no cell can hold is warned about.
 TEST_F(CsvCli, ExportWritesFilesAndStreamsAndNeverReplacesAStream) {
     std::mt19937 rng(6);
     const CQarloDoc doc = csvtest::RandomDocument(rng);
@@ -105,9 +81,6 @@ TEST_F(CsvCli, ExportWritesFilesAndStreamsAndNeverReplacesAStream) {
     ASSERT_EQ(::mkfifo(path("lonely").c_str(), 0600), 0);
     fs::create_directory(path("folder"));
     const std::string x = "'" + CLI + "' export ";
-    auto wrong = [](const std::string& problem) {
-        return "qarlo-cli export: " + problem + "\nusage: qarlo-cli export FILE [-o OUT.csv]\n";
-    };
     const struct {
         std::string line;
         int exit;
@@ -130,9 +103,6 @@ TEST_F(CsvCli, ExportWritesFilesAndStreamsAndNeverReplacesAStream) {
          "qarlo-cli: nodir/x.csv: cannot be written (No such file or directory)\n"},
         {x + "missing.q02 -o x.csv 2> err.txt", 2, "err.txt",
          "qarlo-cli: missing.q02: cannot be opened (No such file or directory)\n"},
-        {x + "2> err.txt", 2, "err.txt", wrong("Missing FILE.")},
-        {x + "a.q02 -o 2> err.txt", 2, "err.txt", wrong("Missing value after '-o'.")},
-        {x + "a.q02 b.q02 2> err.txt", 2, "err.txt", wrong("Unexpected argument 'b.q02'.")},
         {x + "odd.q02 -o odd.csv 2> err.txt", 0, "err.txt",
          "qarlo-cli: warning: odd.csv:2: column RxDtcsCode: 04频道: receive DCS byte 0x9C is not "
          "the byte of any of the 166 codes; importing this row will fail\n"},
@@ -212,6 +182,7 @@ TEST_F(CsvCli, ImportErrorsLeaveTheFileUntouched) {
     EXPECT_FALSE(fs::exists(path("new.q02")));
 }
 
+// What an import sets is the library's; here, that it makes a missing FILE and says how many.
 TEST_F(CsvCli, ImportCreatesAMissingFileAndRefusesABadOne) {
     write("in.csv", "Location,Frequency,Mode\n3,439.0125,NFM\n");
     ASSERT_EQ(cli("import in.csv new.q02 > out.txt"), 0);
@@ -221,7 +192,6 @@ TEST_F(CsvCli, ImportCreatesAMissingFileAndRefusesABadOne) {
     EXPECT_EQ(cli("import in.csv short.q02 2> err.txt"), 2);
     EXPECT_EQ(read("short.q02"), "too short");
     EXPECT_NE(read("err.txt").find("short.q02"), std::string::npos);
-    EXPECT_EQ(cli("import in.csv 2> /dev/null"), 2);
 }
 
 } // namespace

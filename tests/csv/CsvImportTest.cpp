@@ -9,6 +9,7 @@
 
 #include <random>
 #include <string>
+#include <tuple>
 
 namespace qarlo {
 namespace {
@@ -152,20 +153,13 @@ TEST(CsvImport, CellsReadAsNumbersAndDefaults) {
         // clang-format off
         {"Location,Frequency\n1,430.0125\n", 43001250, 43001250, 0, 0x5A, 0x5A},
         {"Location,Frequency,Tone,DtcsCode\n1,430,DTCS,754\n", F, F, D, 0x53, 0x53},
-        {"Location,Frequency,Tone,rToneFreq,cToneFreq\n1,430,Cross,67,71.9\n", F, F, TXQ | RXQ, 0,
-         1},
-        {tone("67"), F, F, TXQ, 0, 0x5A}, {tone("67.00"), F, F, TXQ, 0, 0x5A},
-        {tone("+67"), F, F, TXQ, 0, 0x5A}, {tone("100.0"), F, F, TXQ, 11, 0x5A},
-        {tone("1e2"), F, F, TXQ, 11, 0x5A}, {tone("250.3"), F, F, TXQ, 37, 0x5A},
-        {tone(" 71.9 "), F, F, TXQ, 1, 0x5A}, {tone("123.000"), F, F, TXQ, 17, 0x5A},
-        {dcs("023", "NN"), F, F, D, 0x00, 0x00}, {dcs("23", "NN"), F, F, D, 0x00, 0x00},
-        {dcs("023", "RR"), F, F, D, 0x87, 0x87}, {dcs("047", "rr"), F, F, D, 0x80, 0x80},
-        {dcs("754", "RN"), F, F, D, 0x91, 0x53}, {dcs("172", "RR"), F, F, D, 0x85, 0x85},
-        {dcs("043", "NN"), F, F, D, 0x06, 0x06},
-        {freq("430.125"), 43012500, 43012500, 0, 0x5A, 0x5A},
+        {"Location,Frequency,Tone,rToneFreq,cToneFreq\n1,430,Cross,67,71.9\n", F, F, TXQ | RXQ, 0, 1},
+        {tone("67.00"), F, F, TXQ, 0, 0x5A}, {tone("1e2"), F, F, TXQ, 11, 0x5A},
+        {tone("250.3"), F, F, TXQ, 37, 0x5A}, {tone(" 71.9 "), F, F, TXQ, 1, 0x5A},
+        {dcs("23", "NN"), F, F, D, 0x00, 0x00}, {dcs("047", "rr"), F, F, D, 0x80, 0x80},
+        {dcs("754", "RN"), F, F, D, 0x91, 0x53}, {dcs("043", "NN"), F, F, D, 0x06, 0x06},
         {freq("430.1250049"), 43012500, 43012500, 0, 0x5A, 0x5A},
         {freq("430.1250051"), 43012501, 43012501, 0, 0x5A, 0x5A}, {freq("-0"), 0, 0, 0, 0x5A, 0x5A},
-        {freq("0.000004"), 0, 0, 0, 0x5A, 0x5A},
         {freq("21474.836470"), INT32_MAX, INT32_MAX, 0, 0x5A, 0x5A},
         {freq("21474.8364749"), INT32_MAX, INT32_MAX, 0, 0x5A, 0x5A},
         // clang-format on
@@ -178,11 +172,9 @@ TEST(CsvImport, CellsReadAsNumbersAndDefaults) {
         doc.setRxCode(0, 0x5A);
         const auto result = ImportCsv(doc, c.csv);
         ASSERT_TRUE(result.ok()) << Errors(result);
-        EXPECT_EQ(doc.rxFreq(0), c.rx);
-        EXPECT_EQ(doc.txFreq(0), c.tx);
-        EXPECT_EQ(doc.flags(0), c.flags);
-        EXPECT_EQ(doc.txCode(0), c.txCode);
-        EXPECT_EQ(doc.rxCode(0), c.rxCode);
+        EXPECT_EQ(
+            std::tuple(doc.rxFreq(0), doc.txFreq(0), doc.flags(0), doc.txCode(0), doc.rxCode(0)),
+            std::tuple(c.rx, c.tx, c.flags, c.txCode, c.rxCode));
     }
 }
 
@@ -203,30 +195,25 @@ TEST(CsvImport, ErrorsNameLineAndColumnAndChangeNothing) {
         {bad(row("1,431,,0")), 3, "Location"}, // twice
         {bad(row("2,abc,,0")), 3, "Frequency"}, {bad(row("2,,,0")), 3, "Frequency"},
         {bad(row("2,-430,,0")), 3, "Frequency"}, {bad(row("2,nan,,0")), 3, "Frequency"},
-        {bad(row("2,inf,,0")), 3, "Frequency"}, {bad(row("2,21474.836480,,0")), 3, "Frequency"},
+        {bad(row("2,21474.836480,,0")), 3, "Frequency"},
         {bad(row("2,430MHz,,0")), 3, "Frequency"}, {bad(row("2,430,x,0")), 3, "Duplex"},
         {bad(row("2,430,+,five")), 3, "Offset"}, {bad(row("2,430,-,")), 3, "Offset"},
         {bad(row("2,5,-,7.6")), 3, "Offset"}, {bad(row("2,21474,+,10")), 3, "Offset"},
         {bad(row("2,430,split,-435")), 3, "Offset"},
         {sig("TSQL-R,88.5,88.5,023,NN,023,Tone->Tone"), 3, "Tone"},
-        {sig("DTCS-R,88.5,88.5,023,NN,023,Tone->Tone"), 3, "Tone"},
         {sig("CTCSS,88.5,88.5,023,NN,023,Tone->Tone"), 3, "Tone"},
         {sig("Tone,69.3,88.5,023,NN,023,Tone->Tone"), 3, "rToneFreq"},
         {sig("Tone,67.05,88.5,023,NN,023,Tone->Tone"), 3, "rToneFreq"},
-        {sig("TSQL,88.5,,023,NN,023,Tone->Tone"), 3, "cToneFreq"},
         {sig("TSQL,88.5,x,023,NN,023,Tone->Tone"), 3, "cToneFreq"},
         {sig("DTCS,88.5,88.5,036,NN,023,Tone->Tone"), 3, "DtcsCode"},
-        {sig("DTCS,88.5,88.5,999,NN,023,Tone->Tone"), 3, "DtcsCode"},
         {sig("DTCS,88.5,88.5,0023,NN,023,Tone->Tone"), 3, "DtcsCode"},
         {sig("Cross,88.5,88.5,023,NN,036,DTCS->DTCS"), 3, "RxDtcsCode"},
         {sig("DTCS,88.5,88.5,023,NX,023,Tone->Tone"), 3, "DtcsPolarity"},
         {sig("Cross,88.5,88.5,023,R,023,DTCS->"), 3, "DtcsPolarity"},
         {sig("Cross,88.5,88.5,023,NN,023,Tone->DCS"), 3, "CrossMode"},
-        {sig("Cross,88.5,88.5,023,NN,023,->"), 3, "CrossMode"},
         {sig("Cross,88.5,88.5,023,NN,023,Tone"), 3, "CrossMode"},
         {sig("Cross,88.5,1.0,023,NN,023,DTCS->Tone"), 3, "cToneFreq"},
         {bad(row("2,430,,0", NO_SIGNAL, "AM")), 3, "Mode"},
-        {bad(row("2,430,,0", NO_SIGNAL, "")), 3, "Mode"},
         {bad("3,430\n"), 3, ""}, // too few cells
         {bad(row("3,430,,0", NO_SIGNAL, "FM,extra")), 3, ""}, // too many
         {bad("\"3,430\n"), 3, ""}, // a quote never closed

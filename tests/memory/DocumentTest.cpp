@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <random>
+#include <tuple>
 
 namespace qarlo {
 namespace {
@@ -63,13 +64,9 @@ TEST(Document, FieldsSitAtTheirOffsets) {
         EXPECT_EQ(doc.ChannelMemory[1024 + i], settings[i]) << "settings byte " << i;
         EXPECT_EQ(doc.ChannelMemory[4 * 16 + i], i == 12 ? 3 : 0) << "neighbour byte " << i;
     }
-    EXPECT_EQ(doc.rxFreq(5), 43012500);
-    EXPECT_EQ(doc.txFreq(5), 10000000);
-    EXPECT_EQ(doc.rxCode(5) + doc.txCode(5) * 256, 0x2587);
-    EXPECT_EQ(doc.flags(5), 0xD8);
-    EXPECT_EQ(doc.squelch(5), 9);
-    EXPECT_EQ(doc.totTenths(), 100);
-    EXPECT_EQ(doc.bandLow(), 10000000);
+    EXPECT_EQ(std::tuple(doc.rxFreq(5), doc.txFreq(5), doc.rxCode(5), doc.txCode(5), doc.flags(5),
+                         doc.squelch(5), doc.totTenths(), doc.bandLow(), doc.bandHigh()),
+              std::tuple(43012500, 10000000, 0x87, 0x25, 0xD8, 9, 100, 10000000, 11750000));
     doc.setBandHigh(0xFFFFFF);
     EXPECT_EQ(doc.bandHigh(), 0xFFFFFF); // 24 bits read unsigned
     setRawFreqs(doc, 0, 0x80000000u, 0xFFFFFFFFu);
