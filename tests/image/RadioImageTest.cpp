@@ -32,17 +32,14 @@ void setBand(CQarloDoc& doc, std::uint32_t low, std::uint32_t high) {
     writeBE24(doc.ChannelMemory.data() + MEM_BAND_HIGH, high);
 }
 
-const char* const Messages[11] = {"",
-                                  "接收频率与发射频率的差值必须小于等于10MHz",
-                                  "频段值必须在100MHz－480MHz内",
-                                  "频段值必须以1MHz递增",
-                                  "频段范围必须在10MHz－40MHz内",
-                                  "频段值必须以1MHz递增",
-                                  "接收频率值超出频段范围",
-                                  "发射频率值超出频段范围",
-                                  "接收频率值必须是6.25KHz或5KHz的整数倍",
-                                  "发射频率值必须是6.25KHz或5KHz的整数倍",
-                                  "发射限时必须大于等于0.1，小于等于10"};
+// The message of each check, as the user reads it (check 0: none).
+// clang-format off
+const char* const Messages[11] = {"", "接收频率与发射频率的差值必须小于等于10MHz",
+    "频段值必须在100MHz－480MHz内", "频段值必须以1MHz递增", "频段范围必须在10MHz－40MHz内",
+    "频段值必须以1MHz递增", "接收频率值超出频段范围", "发射频率值超出频段范围",
+    "接收频率值必须是6.25KHz或5KHz的整数倍", "发射频率值必须是6.25KHz或5KHz的整数倍",
+    "发射限时必须大于等于0.1，小于等于10"};
+// clang-format on
 
 struct Channel {
     int ch;
