@@ -111,7 +111,12 @@ TEST_F(ChannelFileTest, FileBytesAndRoundTrip) {
     EXPECT_EQ(loaded.portName, "COM2");
     EXPECT_EQ(loaded.selectedChannel, 255);
     EXPECT_EQ(loaded.listRefillPending, -1);
-    EXPECT_EQ(entries(), (std::vector<std::string>{"new.q02", "round.q02"}));
+    fs::create_symlink("made.q02", dir / "ahead.q02"); // a link to a file not made yet: made
+    ASSERT_TRUE(StoreChannelFile(saved, dir / "ahead.q02").ok());
+    EXPECT_TRUE(fs::is_symlink(dir / "ahead.q02"));
+    EXPECT_EQ(readAll(dir / "made.q02"), onDisk);
+    EXPECT_EQ(entries(),
+              (std::vector<std::string>{"ahead.q02", "made.q02", "new.q02", "round.q02"}));
 }
 
 // Fewer than 1041 bytes, an empty file included, is no channel file: the document becomes new.
