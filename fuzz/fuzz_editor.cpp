@@ -24,39 +24,12 @@ using namespace qarlo;
 
 namespace {
 
-int prompts = 0;      // "enter a number" and any other message: counted, never waited for
-bool tracing = false; // QARLO_FUZZ_TRACE=1: one line a step, to read a crash's program
-
-void traceStep(const char* what, const QString& detail = QString()) {
-    if (tracing) std::fprintf(stderr, "step: %s %s\n", what, detail.toUtf8().constData());
-}
-
-QString describe(const CQarloDoc& doc, const CQarloView& view) {
-    QString list;
-    for (std::uint8_t e : doc.ProgrammedChannelList) {
-        if (e == LIST_END) break;
-        list += QString::number(e) + QLatin1Char(' ');
-    }
-    return QStringLiteral("current=%1 selected=%2 programmedPos=%3 list=[%4] rx=%5 tx=%6")
-        .arg(view.currentChannel)
-        .arg(doc.selectedChannel)
-        .arg(view.programmedPos)
-        .arg(list)
-        .arg(doc.rxFreq(view.currentChannel))
-        .arg(doc.txFreq(view.currentChannel));
-}
-
 // Reads the program; past its end every byte is 0.
-class Program {
-public:
-    Program(const std::uint8_t* d, std::size_t n) : data(d), size(n) {}
+struct Program {
+    const std::uint8_t* data;
+    std::size_t size, pos = 0;
     bool done() const { return pos >= size; }
     std::uint8_t next() { return pos < size ? data[pos++] : 0; }
-
-private:
-    const std::uint8_t* data;
-    std::size_t size;
-    std::size_t pos = 0;
 };
 
 void sendKey(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier,
@@ -74,39 +47,23 @@ char typedChar(std::uint8_t b) {
     return static_cast<char>(32 + b % 95);
 }
 
+// Replaces everything, appends, types somewhere in the middle or rubs some out first; then up to
+// 8 characters, a byte of 255 being a backspace.
 void typeInto(QLineEdit* edit, Program& p) {
     edit->setFocus(Qt::OtherFocusReason);
     const std::uint8_t mode = p.next();
-    switch (mode % 4) {
-    case 0: // replace everything
-        sendKey(edit, Qt::Key_A, Qt::ControlModifier);
-        break;
-    case 1: // append
-        sendKey(edit, Qt::Key_End);
-        break;
-    case 2: // somewhere in the middle
-        sendKey(edit, Qt::Key_Home);
-        for (int i = 0; i < (mode >> 2) % 8; ++i)
-            sendKey(edit, Qt::Key_Right);
-        break;
-    default: // rub some out first
-        sendKey(edit, Qt::Key_End);
-        for (int i = 0; i < (mode >> 2) % 12; ++i)
-            sendKey(edit, Qt::Key_Backspace);
-        break;
-    }
-    traceStep("type", edit->objectName() +
-                          QStringLiteral(" mode %1 into \"%2\"").arg(mode % 4).arg(edit->text()));
-    const int length = p.next() % 9;
-    for (int i = 0; i < length; ++i) {
+    const int moves = mode % 4 == 2 ? (mode >> 2) % 8 : mode % 4 == 3 ? (mode >> 2) % 12 : 0;
+    const int first[] = {Qt::Key_A, Qt::Key_End, Qt::Key_Home, Qt::Key_End};
+    sendKey(edit, first[mode % 4], mode % 4 == 0 ? Qt::ControlModifier : Qt::NoModifier);
+    for (int i = 0; i < moves; ++i)
+        sendKey(edit, mode % 4 == 2 ? Qt::Key_Right : Qt::Key_Backspace);
+    for (int i = p.next() % 9; i > 0; --i) {
         const std::uint8_t b = p.next();
-        if (b == 255) {
-            sendKey(edit, Qt::Key_Backspace);
-            continue;
-        }
         const char c = typedChar(b);
-        const int key = (c >= 'a' && c <= 'z') ? Qt::Key_A + (c - 'a') : c;
-        sendKey(edit, key, Qt::NoModifier, QString(QChar::fromLatin1(c)));
+        const int key = b == 255                 ? Qt::Key_Backspace
+                        : (c >= 'a' && c <= 'z') ? Qt::Key_A + (c - 'a')
+                                                 : c;
+        sendKey(edit, key, Qt::NoModifier, b == 255 ? QString() : QString(QChar::fromLatin1(c)));
     }
 }
 
@@ -129,93 +86,57 @@ void clickList(ListBox* list, Program& p) {
         row = (how & 0x40) && list->GetCurSel() >= 0 ? list->GetCurSel() : which % list->count();
     }
     if (row < 0 || (how & 0x30) == 0x30) {
-        traceStep("click below the rows of", list->objectName());
         mouseClick(list->viewport(), QPoint(2, list->viewport()->height() - 2), mods);
         return;
     }
-    traceStep("click", list->objectName() + QStringLiteral(" row %1 of %2 (selected %3)%4")
-                                                .arg(row)
-                                                .arg(list->count())
-                                                .arg(list->GetCurSel())
-                                                .arg(mods ? QStringLiteral(" ctrl") : QString()));
     list->scrollToItem(list->item(row));
     const QRect rect = list->visualItemRect(list->item(row));
     if (rect.isEmpty()) return;
     mouseClick(list->viewport(), rect.center(), mods);
 }
 
-void keyInList(ListBox* list, Program& p) {
-    static constexpr int keys[] = {Qt::Key_Up,     Qt::Key_Down,     Qt::Key_Home, Qt::Key_End,
-                                   Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Space};
-    list->setFocus(Qt::OtherFocusReason);
-    const std::uint8_t b = p.next();
-    traceStep("key in", list->objectName() + QStringLiteral(" %1").arg(b % std::size(keys)));
-    sendKey(list, keys[b % std::size(keys)], (b & 0x80) ? Qt::ControlModifier : Qt::NoModifier);
+// After every step: the list matches the memory, squelch levels that were levels stay in 0..9,
+// only the records of the channels that were current and the settings changed (and a change
+// marks the document), and showing any channel, a spare row, -1 or "none" changes no byte; then
+// the form shows its channel again with the user's texts as they were.
+void checkStep(CQarloDoc& doc, CQarloView& view, const ChannelMemoryBytes& before,
+               int channelBefore, const std::array<bool, CHANNEL_COUNT>& wasLevel, std::uint8_t k) {
+    fuzz::requireProgrammedListConsistent(doc); // exactly what a fresh rebuild gives
+    for (int ch = 0; ch < CHANNEL_COUNT; ++ch)
+        fuzz::require(!wasLevel[ch] || doc.squelch(ch) <= 9, "squelch level left 0..9");
+    for (int i = 0; i < CHANNEL_MEMORY_SIZE; ++i) {
+        const int row = i / RECORD_SIZE;
+        fuzz::require(before[i] == doc.ChannelMemory[i] || row == channelBefore ||
+                          row == view.currentChannel || i == MEM_TOT_TENTHS ||
+                          (i >= MEM_BAND_LOW && i < MEM_BAND_HIGH + 3),
+                      "a byte changed outside the edited channel and the settings");
+    }
+    fuzz::require(before == doc.ChannelMemory || doc.IsModified(),
+                  "a change left the document unmarked");
+
+    QLineEdit* edits[] = {view.txFreqEdit, view.totEdit, view.rxFreqEdit, view.bandLowEdit,
+                          view.bandHighEdit};
+    double* values[] = {&view.txFreqMHz, &view.totMinutes, &view.rxFreqMHz, &view.bandLowMHz,
+                        &view.bandHighMHz};
+    QString texts[5];
+    double saved[5];
+    for (int i = 0; i < 5; ++i) {
+        texts[i] = edits[i]->text();
+        saved[i] = *values[i];
+    }
+    const ChannelMemoryBytes shown = doc.ChannelMemory;
+    const int channel = k == 0xFE   ? -1
+                        : k == 0xFF ? NO_CHANNEL
+                        : k < 0xF0  ? k % CHANNEL_COUNT
+                                    : CHANNEL_COUNT + k - 0xF0;
+    view.ShowChannel(channel);
+    view.ShowChannel(view.currentChannel);
+    fuzz::require(doc.ChannelMemory == shown, "ShowChannel changed the memory");
+    for (int i = 0; i < 5; ++i) {
+        edits[i]->setText(texts[i]); // programmatic: no handler runs
+        *values[i] = saved[i];
+    }
 }
-
-struct Checker {
-    CQarloDoc& doc;
-    CQarloView& view;
-    std::array<bool, CHANNEL_COUNT> squelchWasLevel{};
-
-    void programmedList() const {
-        fuzz::requireProgrammedListConsistent(doc);
-        CQarloDoc fresh = doc;
-        fresh.RebuildProgrammedList();
-        fuzz::require(fresh.ProgrammedChannelList == doc.ProgrammedChannelList,
-                      "edited programmed list differs from a fresh rebuild");
-    }
-
-    void squelch() const {
-        for (int ch = 0; ch < CHANNEL_COUNT; ++ch) {
-            if (squelchWasLevel[static_cast<std::size_t>(ch)])
-                fuzz::require(doc.squelch(ch) <= 9, "squelch level left 0..9");
-        }
-    }
-
-    // Only the records of the channels that were current, and the settings, may change.
-    void onlyEditedBytes(const ChannelMemoryBytes& before, int channelBefore) const {
-        for (int i = 0; i < CHANNEL_MEMORY_SIZE; ++i) {
-            if (before[static_cast<std::size_t>(i)] ==
-                doc.ChannelMemory[static_cast<std::size_t>(i)])
-                continue;
-            const int row = i / RECORD_SIZE;
-            fuzz::require(row == channelBefore || row == view.currentChannel ||
-                              i == MEM_TOT_TENTHS || (i >= MEM_BAND_LOW && i < MEM_BAND_HIGH + 3),
-                          "a byte changed outside the edited channel and the settings");
-        }
-        if (before != doc.ChannelMemory)
-            fuzz::require(doc.IsModified(), "a change left the document unmarked");
-    }
-
-    // Showing a channel, any channel, reads the memory only; then the form shows its channel
-    // again with the user's texts as they were.
-    void showChannel(std::uint8_t k) {
-        QLineEdit* edits[] = {view.txFreqEdit, view.totEdit, view.rxFreqEdit, view.bandLowEdit,
-                              view.bandHighEdit};
-        double* values[] = {&view.txFreqMHz, &view.totMinutes, &view.rxFreqMHz, &view.bandLowMHz,
-                            &view.bandHighMHz};
-        QString texts[5];
-        double saved[5];
-        for (int i = 0; i < 5; ++i) {
-            texts[i] = edits[i]->text();
-            saved[i] = *values[i];
-        }
-        const ChannelMemoryBytes before = doc.ChannelMemory;
-        // Mostly a channel of the list; now and then a spare row, -1 or "none" (255).
-        int channel = k < 0xF0 ? k % CHANNEL_COUNT : CHANNEL_COUNT + (k - 0xF0);
-        if (k == 0xFE) channel = -1;
-        if (k == 0xFF) channel = NO_CHANNEL;
-        view.ShowChannel(channel);
-        fuzz::require(doc.ChannelMemory == before, "ShowChannel changed the memory");
-        view.ShowChannel(view.currentChannel);
-        fuzz::require(doc.ChannelMemory == before, "ShowChannel changed the memory");
-        for (int i = 0; i < 5; ++i) {
-            edits[i]->setText(texts[i]); // programmatic: no handler runs
-            *values[i] = saved[i];
-        }
-    }
-};
 
 } // namespace
 
@@ -238,17 +159,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     static char* argv[] = {name, nullptr};
     static QApplication* app = new QApplication(argc, argv);
     (void)app;
-    tracing = !qEnvironmentVariableIsEmpty("QARLO_FUZZ_TRACE");
     return 0;
 }
 
 namespace {
-// The form's prompts are counted and traced, never shown.
-struct PromptCounter : MessageSink {
-    void ShowMessage(const QString& text) override {
-        ++prompts;
-        traceStep("message", text);
-    }
+// "Enter a number" and the like: never shown, never waited for.
+struct NoMessages : MessageSink {
+    void ShowMessage(const QString&) override {}
 };
 } // namespace
 
@@ -260,17 +177,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     doc.RebuildProgrammedList();
     doc.selectedChannel = NO_CHANNEL;
 
-    PromptCounter messages;
+    NoMessages messages;
     CQarloView view(doc, messages);
     // Never shown: the handlers and the list geometry work the same, and painting a window for
     // every input would only fill Qt's font caches (and slow each input down several times).
     view.OnInitialUpdate();
 
-    Checker check{doc, view, {}};
+    std::array<bool, CHANNEL_COUNT> wasLevel{};
     for (int ch = 0; ch < CHANNEL_COUNT; ++ch)
-        check.squelchWasLevel[static_cast<std::size_t>(ch)] = doc.squelch(ch) <= 9;
-    traceStep("start", describe(doc, view));
-    check.programmedList();
+        wasLevel[ch] = doc.squelch(ch) <= 9;
+    fuzz::requireProgrammedListConsistent(doc);
 
     QLineEdit* edits[] = {view.txFreqEdit, view.totEdit, view.rxFreqEdit, view.bandLowEdit,
                           view.bandHighEdit};
@@ -278,7 +194,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         view.rxCodeTypeList, view.rxCodeTableList, view.txCodeTypeList,
                         view.txCodeTableList};
 
-    Program p(data + docBytes, size - docBytes);
+    Program p{data + docBytes, size - docBytes};
     for (int steps = 0; !p.done() && steps < 200; ++steps) {
         const ChannelMemoryBytes before = doc.ChannelMemory;
         const int channelBefore = view.currentChannel;
@@ -292,15 +208,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 3:
             clickList(lists[p.next() % std::size(lists)], p);
             break;
-        case 4:
-            keyInList(lists[p.next() % std::size(lists)], p);
+        case 4: { // a key in a list, with or without Ctrl
+            static constexpr int keys[] = {Qt::Key_Up,   Qt::Key_Down,   Qt::Key_Home,
+                                           Qt::Key_End,  Qt::Key_PageUp, Qt::Key_PageDown,
+                                           Qt::Key_Space};
+            ListBox* list = lists[p.next() % std::size(lists)];
+            const std::uint8_t b = p.next();
+            list->setFocus(Qt::OtherFocusReason);
+            sendKey(list, keys[b % std::size(keys)],
+                    (b & 0x80) ? Qt::ControlModifier : Qt::NoModifier);
             break;
+        }
         case 5: { // the spin's arrows, often past either end
             const std::uint8_t b = p.next();
             QToolButton* arrow =
                 (b & 1) ? view.squelchSpin->upButton() : view.squelchSpin->downButton();
-            traceStep("spin",
-                      QStringLiteral("%1 x%2").arg(b & 1 ? "up" : "down").arg((b >> 1) % 12 + 1));
             for (int i = 0; i <= (b >> 1) % 12; ++i)
                 arrow->click();
             fuzz::require(doc.squelch(view.currentChannel) <= 9,
@@ -309,25 +231,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         case 6: { // the arrow keys in the squelch edit step the spin too
             const std::uint8_t b = p.next();
-            traceStep("arrow key in the squelch edit", b & 1 ? "up" : "down");
             view.squelchEdit->setFocus(Qt::OtherFocusReason);
             sendKey(view.squelchEdit, (b & 1) ? Qt::Key_Up : Qt::Key_Down);
             break;
         }
         default:
-            traceStep((op >> 3) & 1 ? "copy rx to tx" : "copy tx to rx");
             ((op >> 3) & 1 ? view.copyRxToTxButton : view.copyTxToRxButton)->click();
             break;
         }
-        if (tracing) {
-            traceStep("  now", describe(doc, view) +
-                                   QStringLiteral(" rx \"%1\" tx \"%2\"")
-                                       .arg(view.rxFreqEdit->text(), view.txFreqEdit->text()));
-        }
-        check.programmedList();
-        check.squelch();
-        check.onlyEditedBytes(before, channelBefore);
-        check.showChannel(p.next());
+        checkStep(doc, view, before, channelBefore, wasLevel, p.next());
     }
     return 0;
 }

@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 
 namespace qarlo {
@@ -32,35 +31,26 @@ class CsvCli : public ::testing::Test {
 protected:
     void SetUp() override {
         if (CLI.empty()) GTEST_SKIP() << "qarlo-cli is not built";
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = fs::temp_directory_path() /
-              ("qarlo-csv-" + std::to_string(::getpid()) + "-" + info->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        std::string name = (fs::temp_directory_path() / "qarlo-csv-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(name.data()), nullptr);
+        dir = name;
     }
     void TearDown() override {
         if (!dir.empty()) fs::remove_all(dir);
     }
-
     std::string path(const std::string& name) const { return (dir / name).string(); }
-    // Runs "qarlo-cli ARGS" (a shell line, redirections allowed).
-    int cli(const std::string& args) const { return run("'" + CLI + "' " + args); }
-
-    // Runs a shell command line with the working directory set to the test's folder.
+    // Runs a shell command line in the test's folder; "qarlo-cli ARGS" through cli().
     int run(const std::string& command) const {
-        const std::string line = "cd '" + dir.string() + "' && " + command;
-        const int status = std::system(line.c_str());
+        const int status = std::system(("cd '" + dir.string() + "' && " + command).c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-
-    static std::string read(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
+    int cli(const std::string& args) const { return run("'" + CLI + "' " + args); }
+    std::string read(const std::string& name) const {
+        std::ifstream in(path(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
     }
-    static void write(const std::string& file, const std::string& text) {
-        std::ofstream(file, std::ios::binary) << text;
+    void write(const std::string& name, const std::string& text) const {
+        std::ofstream(path(name), std::ios::binary) << text;
     }
     void store(CQarloDoc doc, const std::string& name) const {
         ASSERT_TRUE(StoreChannelFile(doc, path(name)).ok());
@@ -70,50 +60,27 @@ protected:
         EXPECT_TRUE(LoadChannelFile(doc, path(name)).ok()) << name;
         return doc;
     }
-
     fs::path dir;
 };
 
-// export | import on 200 random documents: into a FILE that does not exist yet, and into one
-// holding other bytes; every describable byte arrives, nothing else of the target moves.
-TEST_F(CsvCli, ExportPipedIntoImportKeepsEveryDescribableByte) {
-    std::mt19937 rng(99);
-    for (int i = 0; i < 200; ++i) {
-        SCOPED_TRACE(i);
-        const CQarloDoc source = csvtest::RandomDocument(rng);
-        store(source, "a.q02");
-        CQarloDoc base;
-        fs::remove(path("b.q02"));
-        if (i % 2 == 1) {
-            base = csvtest::RandomDocument(rng);
-            store(base, "b.q02");
-        }
-        ASSERT_EQ(cli("export a.q02 | '" + CLI + "' import - b.q02 > out.txt 2> err.txt"), 0)
-            << read(path("err.txt"));
-        ASSERT_TRUE(csvtest::SameMemory(csvtest::ExpectedImport(source, base), load("b.q02")));
-        const int rows = csvtest::RowCount(source);
-        EXPECT_EQ(read(path("out.txt")), std::to_string(rows) +
-                                             (rows == 1 ? " channel" : " channels") +
-                                             " set in b.q02\n");
-    }
-}
-
 // Standard output, a new or a regular file, or what -o names as it stands: a pipe, a FIFO,
 // /dev/stdout (appended where the shell appends). A directory, a FIFO no program reads, a missing
-// folder are refused at once, as are wrong arguments.
+// folder are refused at once; a byte no cell can hold is warned about.
 TEST_F(CsvCli, ExportWritesFilesAndStreamsAndNeverReplacesAStream) {
     std::mt19937 rng(6);
     const CQarloDoc doc = csvtest::RandomDocument(rng);
     store(doc, "a.q02");
     const std::string csv = ExportCsv(doc);
-    write(path("log.txt"), "old\n");
+    CQarloDoc odd; // a byte the CSV cannot hold: exported with a warning
+    odd.setRxFreq(3, 43000000);
+    odd.setFlags(3, FLAG_RX_CODED);
+    odd.setRxCode(3, 0x9C);
+    store(odd, "odd.q02");
+    write("log.txt", "old\n");
     ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
     ASSERT_EQ(::mkfifo(path("lonely").c_str(), 0600), 0);
     fs::create_directory(path("folder"));
     const std::string x = "'" + CLI + "' export ";
-    auto wrong = [](const std::string& problem) {
-        return "qarlo-cli export: " + problem + "\nusage: qarlo-cli export FILE [-o OUT.csv]\n";
-    };
     const struct {
         std::string line;
         int exit;
@@ -136,14 +103,14 @@ TEST_F(CsvCli, ExportWritesFilesAndStreamsAndNeverReplacesAStream) {
          "qarlo-cli: nodir/x.csv: cannot be written (No such file or directory)\n"},
         {x + "missing.q02 -o x.csv 2> err.txt", 2, "err.txt",
          "qarlo-cli: missing.q02: cannot be opened (No such file or directory)\n"},
-        {x + "2> err.txt", 2, "err.txt", wrong("Missing FILE.")},
-        {x + "a.q02 -o 2> err.txt", 2, "err.txt", wrong("Missing value after '-o'.")},
-        {x + "a.q02 b.q02 2> err.txt", 2, "err.txt", wrong("Unexpected argument 'b.q02'.")},
+        {x + "odd.q02 -o odd.csv 2> err.txt", 0, "err.txt",
+         "qarlo-cli: warning: odd.csv:2: column RxDtcsCode: 04频道: receive DCS byte 0x9C is not "
+         "the byte of any of the 166 codes; importing this row will fail\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         EXPECT_EQ(run(c.line), c.exit);
-        EXPECT_EQ(read(path(c.file)), c.content);
+        EXPECT_EQ(read(c.file), c.content);
     }
     EXPECT_FALSE(fs::exists(path("x.csv")));
     struct stat st {};
@@ -155,16 +122,16 @@ TEST_F(CsvCli, ExportWritesFilesAndStreamsAndNeverReplacesAStream) {
 // nor made: no file, a file without rows, a FIFO, a device, more than a CSV can need (a file or a
 // stream).
 TEST_F(CsvCli, ImportRefusesWhatIsNoCsvAndLeavesTheFile) {
-    write(path("header.csv"), "Location,Frequency\r# nothing yet\r");
+    write("header.csv", "Location,Frequency\r# nothing yet\r");
     ASSERT_EQ(::mkfifo(path("fifo.csv").c_str(), 0600), 0);
     for (const auto& [name, size] :
          {std::pair{"cap.csv", CSV_MAX_BYTES}, {"big.csv", CSV_MAX_BYTES + 1}}) {
-        write(path(name), "");
+        write(name, "");
         fs::resize_file(path(name), size);
     }
     std::mt19937 rng(12);
     store(csvtest::RandomDocument(rng), "b.q02");
-    const std::string before = read(path("b.q02"));
+    const std::string before = read("b.q02");
     const std::string x = "timeout 20 '" + CLI + "' import ";
     const struct {
         std::string line; // the target's name follows
@@ -182,70 +149,49 @@ TEST_F(CsvCli, ImportRefusesWhatIsNoCsvAndLeavesTheFile) {
         for (const char* target : {"b.q02", "new.q02"}) {
             SCOPED_TRACE(c.line + " " + target);
             EXPECT_EQ(run(c.line + " " + target + " > out.txt 2> err.txt"), c.exit);
-            EXPECT_NE(read(path("err.txt")).find(c.message), std::string::npos)
-                << read(path("err.txt"));
-            EXPECT_EQ(read(path("out.txt")), "");
+            EXPECT_NE(read("err.txt").find(c.message), std::string::npos) << read("err.txt");
+            EXPECT_EQ(read("out.txt"), "");
         }
-        EXPECT_EQ(read(path("b.q02")), before);
+        EXPECT_EQ(read("b.q02"), before);
         EXPECT_FALSE(fs::exists(path("new.q02")));
     }
-}
-
-TEST_F(CsvCli, ExportWarnsAboutBytesTheCsvCannotHold) {
-    CQarloDoc doc;
-    doc.setRxFreq(3, 43000000);
-    doc.setTxFreq(3, 43000000);
-    doc.setFlags(3, FLAG_RX_CODED);
-    doc.setRxCode(3, 0x9C);
-    store(doc, "a.q02");
-    ASSERT_EQ(cli("export a.q02 -o out.csv 2> err.txt"), 0);
-    EXPECT_EQ(read(path("err.txt")), "qarlo-cli: warning: out.csv:2: column RxDtcsCode: 04频道: "
-                                     "receive DCS byte 0x9C is not the byte of "
-                                     "any of the 166 codes; importing this row will fail\n");
 }
 
 TEST_F(CsvCli, ImportErrorsLeaveTheFileUntouched) {
     std::mt19937 rng(8);
     store(csvtest::RandomDocument(rng), "b.q02");
-    const std::string before = read(path("b.q02"));
-    write(path("in.csv"), "Location,Frequency,Tone,rToneFreq\n# "
-                          "fine\n1,430,Tone,67\n17,430,Tone,66\n2,430,TSQL-R,67\n1,x,\n");
+    const std::string before = read("b.q02");
+    write("in.csv", "Location,Frequency,Tone,rToneFreq\n# "
+                    "fine\n1,430,Tone,67\n17,430,Tone,66\n2,430,TSQL-R,67\n1,x,\n");
     EXPECT_EQ(cli("import in.csv b.q02 > out.txt 2> err.txt"), 1);
     EXPECT_EQ(
-        read(path("err.txt")),
+        read("err.txt"),
         "in.csv:4: column Location: channel 17 is outside 1..16\n"
         "in.csv:4: column rToneFreq: \"66\" is not one of the 38 tones the radio knows\n"
         "in.csv:5: column Tone: \"TSQL-R\" (reverse squelch) is not something the radio can do\n"
         "in.csv:6: the row has 3 cells, the header 4\n"
         "qarlo-cli: b.q02 left unchanged\n");
-    EXPECT_EQ(read(path("out.txt")), "");
-    EXPECT_EQ(read(path("b.q02")), before);
+    EXPECT_EQ(read("out.txt"), "");
+    EXPECT_EQ(read("b.q02"), before);
 
     // An error also keeps a missing FILE from being created; stdin is named as such.
     EXPECT_EQ(
         run("printf 'Location,Frequency\\n0,430\\n' | '" + CLI + "' import - new.q02 2> err.txt"),
         1);
-    EXPECT_EQ(read(path("err.txt")).rfind("<stdin>:2: column Location: ", 0), 0u)
-        << read(path("err.txt"));
+    EXPECT_EQ(read("err.txt").rfind("<stdin>:2: column Location: ", 0), 0u) << read("err.txt");
     EXPECT_FALSE(fs::exists(path("new.q02")));
 }
 
+// What an import sets is the library's; here, that it makes a missing FILE and says how many.
 TEST_F(CsvCli, ImportCreatesAMissingFileAndRefusesABadOne) {
-    write(path("in.csv"), "Location,Frequency,Mode\n3,439.0125,NFM\n");
+    write("in.csv", "Location,Frequency,Mode\n3,439.0125,NFM\n");
     ASSERT_EQ(cli("import in.csv new.q02 > out.txt"), 0);
-    EXPECT_EQ(read(path("out.txt")), "1 channel set in new.q02\n");
-    CQarloDoc expected;
-    expected.setRxFreq(2, 43901250);
-    expected.setTxFreq(2, 43901250);
-    expected.setFlags(2, FLAG_NARROW);
-    EXPECT_TRUE(csvtest::SameMemory(expected, load("new.q02")));
-    EXPECT_EQ(read(path("new.q02")).size(), static_cast<std::size_t>(CHANNEL_FILE_SIZE));
-
-    write(path("short.q02"), "too short");
+    EXPECT_EQ(read("out.txt"), "1 channel set in new.q02\n");
+    EXPECT_EQ(load("new.q02").rxFreq(2), 43901250);
+    write("short.q02", "too short");
     EXPECT_EQ(cli("import in.csv short.q02 2> err.txt"), 2);
-    EXPECT_EQ(read(path("short.q02")), "too short");
-    EXPECT_NE(read(path("err.txt")).find("short.q02"), std::string::npos);
-    EXPECT_EQ(cli("import in.csv 2> /dev/null"), 2);
+    EXPECT_EQ(read("short.q02"), "too short");
+    EXPECT_NE(read("err.txt").find("short.q02"), std::string::npos);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include <random>
 #include <string>
+#include <tuple>
 
 namespace qarlo {
 namespace {
@@ -30,42 +31,6 @@ std::string row(const std::string& head, const std::string& signalling = NO_SIGN
     return head + "," + signalling + "," + mode + "\n";
 }
 
-// Squelch, the uninterpreted bits and bytes, the spare rows and the settings row are the radio's,
-// not the CSV's; a direction set to none keeps its CTCSS bit and code byte, as the editor does.
-TEST(CsvImport, LeavesWhatTheCsvDoesNotDescribe) {
-    std::mt19937 rng(7);
-    CQarloDoc doc;
-    for (auto& b : doc.ChannelMemory)
-        b = static_cast<std::uint8_t>(rng());
-    doc.setFlags(4, 0xFF);
-    doc.setTxCode(4, 0x33);
-    doc.setRxCode(4, 0x44);
-    CQarloDoc before = doc;
-
-    const auto result = ImportCsv(doc, COLUMNS + row("5,430.000000,off,0"));
-    ASSERT_TRUE(result.ok()) << Errors(result);
-    EXPECT_EQ(doc.rxFreq(4), 43000000);
-    EXPECT_EQ(doc.txFreq(4), 0);
-    // Narrow and both coded bits cleared; both CTCSS bits and the three loose bits kept.
-    EXPECT_EQ(doc.flags(4), 0xFF & ~(FLAG_NARROW | FLAG_TX_CODED | FLAG_RX_CODED));
-    EXPECT_EQ(doc.txCode(4), 0x33);
-    EXPECT_EQ(doc.rxCode(4), 0x44);
-
-    before.setRxFreq(4, 43000000);
-    before.setTxFreq(4, 0);
-    before.setFlags(4, doc.flags(4));
-    EXPECT_TRUE(SameMemory(before, doc)); // squelch, bytes 11 and 13..15, other rows, settings
-}
-
-TEST(CsvImport, AFileWithoutRowsChangesNothing) {
-    CQarloDoc doc;
-    const auto result = ImportCsv(doc, HEADER + "\n# nothing yet\n,,,,\n");
-    ASSERT_TRUE(result.ok()) << Errors(result);
-    EXPECT_TRUE(result.channelsSet.empty());
-    EXPECT_FALSE(doc.IsModified());
-    EXPECT_TRUE(SameMemory(CQarloDoc(), doc));
-}
-
 // Byte-order mark, CR LF, comments, blank lines, quotes with "" escapes, reordered and unknown
 // columns, columns left out, any letter case, spaces around cells.
 TEST(CsvImport, LenientLayout) {
@@ -74,10 +39,10 @@ TEST(CsvImport, LenientLayout) {
         "\r\n"
         "  # another comment\r\n"
         "\"Frequency\",Extra,tone,LOCATION,\"rToneFreq\",Mode,Comment\r\n"
-        "\"438.5\",\"a, b\",tone, 2 ,\"67\",nfm,\"say \"\"hi\"\"\r\nsecond line\"\r\n"
+        "439.0,x,,7,,fm,\r\n"
         "\r\n"
         "# between rows\r\n"
-        "439.0,x,,7,,fm,\r\n"
+        "\"438.5\",\"a, b\",tone, 2 ,\"67\",nfm,\"say \"\"hi\"\"\r\nsecond line\"\r\n"
         ",,,,,,\r\n";
     CQarloDoc doc;
     const auto result = ImportCsv(doc, csv);
@@ -89,12 +54,23 @@ TEST(CsvImport, LenientLayout) {
     EXPECT_EQ(doc.txCode(1), 0);
     EXPECT_EQ(doc.rxFreq(6), 43900000);
     EXPECT_EQ(doc.flags(6), 0);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.ProgrammedChannelList[0], 1); // rebuilt: both frequencies at 100 MHz or above
+    EXPECT_EQ(doc.ProgrammedChannelList[1], 6);
+    EXPECT_EQ(doc.ProgrammedChannelList[2], 0xFF);
 
     // The quoted cell spanning two lines moves the following rows' line numbers along.
     const auto bad = ImportCsv(doc, csv + "9,x,Tone,99,67,fm,\r\n");
     ASSERT_EQ(bad.errors.size(), 1u) << Errors(bad);
     EXPECT_EQ(bad.errors[0].line, 11);
     EXPECT_EQ(bad.errors[0].column, "Location");
+
+    // A file of comments and empty rows changes nothing, and marks nothing modified.
+    const auto none = ImportCsv(doc = CQarloDoc(), HEADER + "\n# nothing yet\n,,,,\n");
+    ASSERT_TRUE(none.ok()) << Errors(none);
+    EXPECT_TRUE(none.channelsSet.empty());
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_TRUE(SameMemory(CQarloDoc(), doc));
 }
 
 // Line ends as any program writes them (CR alone: old Mac), and UTF-16 with a byte-order mark as
@@ -155,71 +131,50 @@ TEST(CsvImport, MessagesShowACellReadably) {
     }
 }
 
-TEST(CsvImport, MinimalFileAndDefaults) {
-    CQarloDoc doc;
-    doc.setFlags(0, FLAG_NARROW | FLAG_TX_CODED | FLAG_RX_CODED);
-    const auto result = ImportCsv(doc, "Location,Frequency\n1,430.0125\n");
-    ASSERT_TRUE(result.ok()) << Errors(result);
-    EXPECT_EQ(doc.rxFreq(0), 43001250);
-    EXPECT_EQ(doc.txFreq(0), 43001250);
-    EXPECT_EQ(doc.flags(0), 0); // no Mode column: FM; no Tone column: no signalling
-
-    // Without a DtcsPolarity column the codes are normal; without CrossMode, Cross is Tone->Tone.
-    const auto dtcs = ImportCsv(doc, "Location,Frequency,Tone,DtcsCode\n1,430,DTCS,754\n");
-    ASSERT_TRUE(dtcs.ok()) << Errors(dtcs);
-    EXPECT_EQ(doc.txCode(0), 0x53);
-    EXPECT_EQ(doc.rxCode(0), 0x53);
-    const auto cross =
-        ImportCsv(doc, "Location,Frequency,Tone,rToneFreq,cToneFreq\n1,430,Cross,67,71.9\n");
-    ASSERT_TRUE(cross.ok()) << Errors(cross);
-    EXPECT_EQ(doc.flags(0), FLAG_TX_CODED | FLAG_TX_CTCSS | FLAG_RX_CODED | FLAG_RX_CTCSS);
-    EXPECT_EQ(doc.txCode(0), 0);
-    EXPECT_EQ(doc.rxCode(0), 1);
-}
-
-// Tones compare as numbers, codes may lose their leading zeros, frequencies round to 10 Hz and
-// reach the top of what the record holds.
-TEST(CsvImport, TonesCodesAndFrequenciesReadAsNumbers) {
+// Columns left out take their defaults (simplex, FM, no signalling, normal polarity, Cross as
+// Tone->Tone); tones compare as numbers, codes may lose their leading zeros, frequencies round to
+// 10 Hz and reach the top of what the record holds.
+TEST(CsvImport, CellsReadAsNumbersAndDefaults) {
     const auto tone = [](const char* t) {
-        return row("1,430,,0", std::string("Tone,\"") + t + "\",88.5,023,NN,023,");
+        return COLUMNS + row("1,430,,0", std::string("Tone,\"") + t + "\",88.5,023,NN,023,");
     };
     const auto dcs = [](const char* code, const char* polarity) {
-        return row("1,430,,0", std::string("DTCS,88.5,88.5,") + code + "," + polarity + ",023,");
+        return COLUMNS +
+               row("1,430,,0", std::string("DTCS,88.5,88.5,") + code + "," + polarity + ",023,");
     };
+    const auto freq = [](const char* f) { return COLUMNS + row(std::string("1,") + f + ",,0"); };
+    constexpr std::int32_t F = 43000000;
+    constexpr std::uint8_t D = FLAG_TX_CODED | FLAG_RX_CODED;
     const struct {
-        std::string row;
-        std::int32_t rx;
-        std::uint8_t txCode, rxCode;
-    } cases[] = {{tone("67"), 43000000, 0, 0},
-                 {tone("67.00"), 43000000, 0, 0},
-                 {tone("+67"), 43000000, 0, 0},
-                 {tone("100.0"), 43000000, 11, 0},
-                 {tone("1e2"), 43000000, 11, 0},
-                 {tone("250.3"), 43000000, 37, 0},
-                 {tone(" 71.9 "), 43000000, 1, 0},
-                 {tone("123.000"), 43000000, 17, 0},
-                 {dcs("023", "NN"), 43000000, 0x00, 0x00},
-                 {dcs("23", "NN"), 43000000, 0x00, 0x00},
-                 {dcs("023", "RR"), 43000000, 0x87, 0x87},
-                 {dcs("047", "rr"), 43000000, 0x80, 0x80},
-                 {dcs("754", "RN"), 43000000, 0x91, 0x53},
-                 {dcs("172", "RR"), 43000000, 0x85, 0x85},
-                 {dcs("043", "NN"), 43000000, 0x06, 0x06},
-                 {row("1,430.125,,0"), 43012500, 0, 0},
-                 {row("1,430.1250049,,0"), 43012500, 0, 0},
-                 {row("1,430.1250051,,0"), 43012501, 0, 0},
-                 {row("1,-0,,0"), 0, 0, 0},
-                 {row("1,0.000004,,0"), 0, 0, 0},
-                 {row("1,21474.836470,,0"), 0x7FFFFFFF, 0, 0},
-                 {row("1,21474.8364749,,0"), 0x7FFFFFFF, 0, 0}};
+        std::string csv;
+        std::int32_t rx, tx;
+        std::uint8_t flags, txCode, rxCode;
+    } cases[] = {
+        // clang-format off
+        {"Location,Frequency\n1,430.0125\n", 43001250, 43001250, 0, 0x5A, 0x5A},
+        {"Location,Frequency,Tone,DtcsCode\n1,430,DTCS,754\n", F, F, D, 0x53, 0x53},
+        {"Location,Frequency,Tone,rToneFreq,cToneFreq\n1,430,Cross,67,71.9\n", F, F, TXQ | RXQ, 0, 1},
+        {tone("67.00"), F, F, TXQ, 0, 0x5A}, {tone("1e2"), F, F, TXQ, 11, 0x5A},
+        {tone("250.3"), F, F, TXQ, 37, 0x5A}, {tone(" 71.9 "), F, F, TXQ, 1, 0x5A},
+        {dcs("23", "NN"), F, F, D, 0x00, 0x00}, {dcs("047", "rr"), F, F, D, 0x80, 0x80},
+        {dcs("754", "RN"), F, F, D, 0x91, 0x53}, {dcs("043", "NN"), F, F, D, 0x06, 0x06},
+        {freq("430.1250049"), 43012500, 43012500, 0, 0x5A, 0x5A},
+        {freq("430.1250051"), 43012501, 43012501, 0, 0x5A, 0x5A}, {freq("-0"), 0, 0, 0, 0x5A, 0x5A},
+        {freq("21474.836470"), INT32_MAX, INT32_MAX, 0, 0x5A, 0x5A},
+        {freq("21474.8364749"), INT32_MAX, INT32_MAX, 0, 0x5A, 0x5A},
+        // clang-format on
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.row);
+        SCOPED_TRACE(c.csv);
         CQarloDoc doc;
-        const auto result = ImportCsv(doc, COLUMNS + c.row);
+        doc.setFlags(0, FLAG_NARROW | D);
+        doc.setTxCode(0, 0x5A); // an uncoded direction keeps its byte
+        doc.setRxCode(0, 0x5A);
+        const auto result = ImportCsv(doc, c.csv);
         ASSERT_TRUE(result.ok()) << Errors(result);
-        EXPECT_EQ(doc.rxFreq(0), c.rx);
-        EXPECT_EQ(doc.txCode(0), c.txCode);
-        EXPECT_EQ(doc.rxCode(0), c.rxCode);
+        EXPECT_EQ(
+            std::tuple(doc.rxFreq(0), doc.txFreq(0), doc.flags(0), doc.txCode(0), doc.rxCode(0)),
+            std::tuple(c.rx, c.tx, c.flags, c.txCode, c.rxCode));
     }
 }
 
@@ -232,55 +187,43 @@ TEST(CsvImport, ErrorsNameLineAndColumnAndChangeNothing) {
     };
     // A bad row after a good one, on line 3.
     auto bad = [](const std::string& text) { return COLUMNS + row("1,430,,0") + text; };
+    auto sig = [&](const char* signalling) { return bad(row("2,430,,0", signalling)); };
     const ErrorCase cases[] = {
-        {bad(row("0,430,,0")), 3, "Location"},
-        {bad(row("17,430,,0")), 3, "Location"},
-        {bad(row("one,430,,0")), 3, "Location"},
-        {bad(row(",430,,0")), 3, "Location"},
+        // clang-format off
+        {bad(row("0,430,,0")), 3, "Location"}, {bad(row("17,430,,0")), 3, "Location"},
+        {bad(row("one,430,,0")), 3, "Location"}, {bad(row(",430,,0")), 3, "Location"},
         {bad(row("1,431,,0")), 3, "Location"}, // twice
-        {bad(row("2,abc,,0")), 3, "Frequency"},
-        {bad(row("2,,,0")), 3, "Frequency"},
-        {bad(row("2,-430,,0")), 3, "Frequency"},
-        {bad(row("2,nan,,0")), 3, "Frequency"},
-        {bad(row("2,inf,,0")), 3, "Frequency"},
+        {bad(row("2,abc,,0")), 3, "Frequency"}, {bad(row("2,,,0")), 3, "Frequency"},
+        {bad(row("2,-430,,0")), 3, "Frequency"}, {bad(row("2,nan,,0")), 3, "Frequency"},
         {bad(row("2,21474.836480,,0")), 3, "Frequency"},
-        {bad(row("2,430MHz,,0")), 3, "Frequency"},
-        {bad(row("2,430,x,0")), 3, "Duplex"},
-        {bad(row("2,430,+,five")), 3, "Offset"},
-        {bad(row("2,430,-,")), 3, "Offset"},
-        {bad(row("2,5,-,7.6")), 3, "Offset"},
-        {bad(row("2,21474,+,10")), 3, "Offset"},
+        {bad(row("2,430MHz,,0")), 3, "Frequency"}, {bad(row("2,430,x,0")), 3, "Duplex"},
+        {bad(row("2,430,+,five")), 3, "Offset"}, {bad(row("2,430,-,")), 3, "Offset"},
+        {bad(row("2,5,-,7.6")), 3, "Offset"}, {bad(row("2,21474,+,10")), 3, "Offset"},
         {bad(row("2,430,split,-435")), 3, "Offset"},
-        {bad(row("2,430,,0", "TSQL-R,88.5,88.5,023,NN,023,Tone->Tone")), 3, "Tone"},
-        {bad(row("2,430,,0", "DTCS-R,88.5,88.5,023,NN,023,Tone->Tone")), 3, "Tone"},
-        {bad(row("2,430,,0", "CTCSS,88.5,88.5,023,NN,023,Tone->Tone")), 3, "Tone"},
-        {bad(row("2,430,,0", "Tone,69.3,88.5,023,NN,023,Tone->Tone")), 3, "rToneFreq"},
-        {bad(row("2,430,,0", "Tone,67.05,88.5,023,NN,023,Tone->Tone")), 3, "rToneFreq"},
-        {bad(row("2,430,,0", "TSQL,88.5,,023,NN,023,Tone->Tone")), 3, "cToneFreq"},
-        {bad(row("2,430,,0", "TSQL,88.5,x,023,NN,023,Tone->Tone")), 3, "cToneFreq"},
-        {bad(row("2,430,,0", "DTCS,88.5,88.5,036,NN,023,Tone->Tone")), 3, "DtcsCode"},
-        {bad(row("2,430,,0", "DTCS,88.5,88.5,999,NN,023,Tone->Tone")), 3, "DtcsCode"},
-        {bad(row("2,430,,0", "DTCS,88.5,88.5,0023,NN,023,Tone->Tone")), 3, "DtcsCode"},
-        {bad(row("2,430,,0", "Cross,88.5,88.5,023,NN,036,DTCS->DTCS")), 3, "RxDtcsCode"},
-        {bad(row("2,430,,0", "DTCS,88.5,88.5,023,NX,023,Tone->Tone")), 3, "DtcsPolarity"},
-        {bad(row("2,430,,0", "Cross,88.5,88.5,023,R,023,DTCS->")), 3, "DtcsPolarity"},
-        {bad(row("2,430,,0", "Cross,88.5,88.5,023,NN,023,Tone->DCS")), 3, "CrossMode"},
-        {bad(row("2,430,,0", "Cross,88.5,88.5,023,NN,023,->")), 3, "CrossMode"},
-        {bad(row("2,430,,0", "Cross,88.5,88.5,023,NN,023,Tone")), 3, "CrossMode"},
-        {bad(row("2,430,,0", "Cross,88.5,1.0,023,NN,023,DTCS->Tone")), 3, "cToneFreq"},
+        {sig("TSQL-R,88.5,88.5,023,NN,023,Tone->Tone"), 3, "Tone"},
+        {sig("CTCSS,88.5,88.5,023,NN,023,Tone->Tone"), 3, "Tone"},
+        {sig("Tone,69.3,88.5,023,NN,023,Tone->Tone"), 3, "rToneFreq"},
+        {sig("Tone,67.05,88.5,023,NN,023,Tone->Tone"), 3, "rToneFreq"},
+        {sig("TSQL,88.5,x,023,NN,023,Tone->Tone"), 3, "cToneFreq"},
+        {sig("DTCS,88.5,88.5,036,NN,023,Tone->Tone"), 3, "DtcsCode"},
+        {sig("DTCS,88.5,88.5,0023,NN,023,Tone->Tone"), 3, "DtcsCode"},
+        {sig("Cross,88.5,88.5,023,NN,036,DTCS->DTCS"), 3, "RxDtcsCode"},
+        {sig("DTCS,88.5,88.5,023,NX,023,Tone->Tone"), 3, "DtcsPolarity"},
+        {sig("Cross,88.5,88.5,023,R,023,DTCS->"), 3, "DtcsPolarity"},
+        {sig("Cross,88.5,88.5,023,NN,023,Tone->DCS"), 3, "CrossMode"},
+        {sig("Cross,88.5,88.5,023,NN,023,Tone"), 3, "CrossMode"},
+        {sig("Cross,88.5,1.0,023,NN,023,DTCS->Tone"), 3, "cToneFreq"},
         {bad(row("2,430,,0", NO_SIGNAL, "AM")), 3, "Mode"},
-        {bad(row("2,430,,0", NO_SIGNAL, "")), 3, "Mode"},
-        {bad("3,430\n"), 3, ""},                              // too few cells
+        {bad("3,430\n"), 3, ""}, // too few cells
         {bad(row("3,430,,0", NO_SIGNAL, "FM,extra")), 3, ""}, // too many
-        {bad("\"3,430\n"), 3, ""},                            // a quote never closed
-        {"Location,Name\n1,x\n", 1, "Frequency"},
-        {"Name,Frequency\nx,430\n", 1, "Location"},
+        {bad("\"3,430\n"), 3, ""}, // a quote never closed
+        {"Location,Name\n1,x\n", 1, "Frequency"}, {"Name,Frequency\nx,430\n", 1, "Location"},
         {"Location,Frequency,frequency\n1,430,431\n", 1, "Frequency"},
-        {"", 1, ""},
-        {"\xEF\xBB\xBF# nothing\n\n", 1, ""},
+        {"", 1, ""}, {"\xEF\xBB\xBF# nothing\n\n", 1, ""},
         {"Location,Frequency,Tone\n1,430,TSQL\n", 2, "cToneFreq"}, // a needed column missing
         {"Location,Frequency,Duplex\n1,430,+\n", 2, "Offset"},
         {"# a\n\nLocation,Frequency\n# b\n\n1,x\n", 6, "Frequency"}, // physical lines
+        // clang-format on
     };
     std::mt19937 rng(11);
     for (const auto& c : cases) {
@@ -315,55 +258,6 @@ TEST(CsvImport, EveryErrorOfEveryRowIsReported) {
                                                                {2, "Mode"},
                                                                {4, "rToneFreq"}}));
     EXPECT_TRUE(SameMemory(CQarloDoc(), doc)); // row 3 was fine, but nothing is applied
-}
-
-// A file as CHIRP writes it for another radio, rows out of order: more columns than this radio
-// uses, odd powers, steps and comments. Everything the radio can hold is taken, the rest ignored.
-TEST(CsvImport, ChirpStyleFile) {
-    const std::string csv =
-        HEADER +
-        "16,GB3XX,433.075000,-,1.600000,Tone,110.9,88.5,023,NN,023,Tone->Tone,NFM,12.50,,5.0W,"
-        "\"Hilltop, north\",,,,\r\n"
-        "2,SIMPLEX,433.500000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,25.00,S,50W,,,,,\r\n"
-        "3,PMR 1,446.006250,,0.000000,TSQL,88.5,94.8,023,NN,023,Tone->Tone,NFM,6.25,,0.5W,,,,,\r\n"
-        "4,DCS,446.018750,,0.000000,DTCS,88.5,88.5,606,NR,023,Tone->Tone,NFM,6.25,,0.5W,,,,,\r\n"
-        "5,XB,145.600000,split,433.200000,Cross,88.5,123.0,023,NN,612,DTCS->Tone,FM,5.00,,High,,,,,"
-        "\r\n"
-        "6,RXONLY,439.100000,off,0,Cross,88.5,88.5,023,NN,165,Tone->Tone,FM,5.00,,High,,,,,\r\n"
-        "1,X,438.5,-,7.6,Cross,67.0,88.5,023,NR,023,Tone->DTCS,FM,5.00,,High,,,,,\r\n"
-        "7,Y,145.5,split,435,DTCS,88.5,88.5,172,RR,023,Tone->Tone,FM,5.00,,High,,,,,\r\n";
-    CQarloDoc doc;
-    const auto result = ImportCsv(doc, csv);
-    ASSERT_TRUE(result.ok()) << Errors(result);
-    EXPECT_EQ(result.channelsSet, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 15}));
-    EXPECT_TRUE(doc.IsModified());
-    const struct {
-        int ch;
-        std::int32_t rx, tx;
-        std::uint8_t flags, txCode, rxCode;
-    } expected[] = {
-        {15, 43307500, 43147500, FLAG_NARROW | TXQ, 14, 0}, // 110.9
-        {1, 43350000, 43350000, 0, 0, 0},
-        {2, 44600625, 44600625, FLAG_NARROW | TXQ | RXQ, 9, 9}, // 94.8
-        {3, 44601875, 44601875, FLAG_NARROW | FLAG_TX_CODED | FLAG_RX_CODED, 0x43,
-         0xC7},                                                 // 606N, 606I
-        {4, 14560000, 43320000, FLAG_TX_CODED | RXQ, 0x00, 17}, // DtcsCode 023 normal, 123.0
-        {5, 43910000, 0, TXQ | RXQ, 7, 7}, // Cross Tone->Tone with the default 88.5 columns
-        {0, 43850000, 43090000, TXQ | FLAG_RX_CODED, 0x00, 0x87},           // 67, 023I
-        {6, 14550000, 43500000, FLAG_TX_CODED | FLAG_RX_CODED, 0x85, 0x85}, // 172I
-    };
-    for (const auto& e : expected) {
-        SCOPED_TRACE(e.ch);
-        EXPECT_EQ(doc.rxFreq(e.ch), e.rx);
-        EXPECT_EQ(doc.txFreq(e.ch), e.tx);
-        EXPECT_EQ(doc.flags(e.ch), e.flags);
-        EXPECT_EQ(doc.txCode(e.ch), e.txCode);
-        EXPECT_EQ(doc.rxCode(e.ch), e.rxCode);
-    }
-    // The programmed list is rebuilt: both frequencies at or above 100 MHz.
-    const std::array<std::uint8_t, 16> list{0,    1,    2,    3,    4,    6,    15,   0xFF,
-                                            0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    EXPECT_EQ(doc.ProgrammedChannelList, list);
 }
 
 } // namespace

@@ -18,59 +18,35 @@ inline constexpr std::uint8_t DESCRIBED_FLAGS = FLAG_NARROW | FLAG_RX_CODED | FL
 inline constexpr std::uint8_t TXQ = FLAG_TX_CODED | FLAG_TX_CTCSS,
                               RXQ = FLAG_RX_CODED | FLAG_RX_CTCSS;
 
+// Anywhere a 32-bit record holds, the radio's band on a 6.25 kHz raster, small numbers (six
+// decimals with leading zeros), the top of the range.
 inline std::int32_t randomUnits(std::mt19937& rng) {
-    switch (rng() % 4) {
-    case 0: // anywhere a 32-bit record can hold
-        return static_cast<std::int32_t>(rng() & 0x7FFFFFFF);
-    case 1: // the radio's band on a 6.25 kHz raster
-        return static_cast<std::int32_t>(10000000 + (rng() % 60000) * 625);
-    case 2: // small numbers, where six decimals have leading zeros
-        return static_cast<std::int32_t>(rng() % 200000);
-    default: // the edge of the range
-        return static_cast<std::int32_t>(0x7FFFFFFF - rng() % 3);
-    }
+    const std::uint64_t pick[] = {rng() & 0x7FFFFFFF, 10000000 + (rng() % 60000) * 625,
+                                  rng() % 200000, 0x7FFFFFFF - rng() % 3};
+    return static_cast<std::int32_t>(pick[rng() % 4]);
 }
 
-inline std::int32_t clampUnits(std::int64_t v) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, 0, 0x7FFFFFFF));
-}
-
-// Random bytes everywhere, then every channel made describable: non-negative frequencies and, in
-// each coded direction, a byte that some tone or code encodes to.
+// Random bytes everywhere, then every channel made describable: non-negative frequencies (often
+// equal, off, or within 10 MHz) and, in each coded direction, a byte some tone or code encodes to.
 inline CQarloDoc RandomDocument(std::mt19937& rng) {
     CQarloDoc doc;
     for (auto& b : doc.ChannelMemory)
         b = static_cast<std::uint8_t>(rng());
     for (int ch = 0; ch < CHANNEL_COUNT; ++ch) {
         const std::int32_t rx = rng() % 10 == 0 ? 0 : randomUnits(rng);
-        std::int32_t tx = 0;
-        const auto near = static_cast<std::int64_t>(rng() % 1000001);
-        switch (rng() % 6) {
-        case 0:
-            tx = rx;
-            break;
-        case 1:
-            tx = 0;
-            break;
-        case 2:
-            tx = clampUnits(rx + near);
-            break;
-        case 3:
-            tx = clampUnits(rx - near);
-            break;
-        default:
-            tx = randomUnits(rng);
-            break;
-        }
+        const std::int64_t near =
+            std::int64_t{rx} + static_cast<std::int64_t>(rng() % 2000001) - 1000000;
+        const std::int64_t tx[] = {rx, 0, std::clamp<std::int64_t>(near, 0, 0x7FFFFFFF),
+                                   randomUnits(rng)};
         doc.setRxFreq(ch, rx);
-        doc.setTxFreq(ch, tx);
+        doc.setTxFreq(ch, static_cast<std::int32_t>(tx[rng() % 4]));
         const std::uint8_t flags = doc.flags(ch);
-        auto describableCode = [&](bool ctcss) {
+        auto code = [&](bool ctcss) {
             return ctcss ? encodeCtcssRow(static_cast<int>(rng() % CtcssTable.size()))
                          : encodeDcsRow(static_cast<int>(rng() % DcsTable.size()));
         };
-        if (flags & FLAG_TX_CODED) doc.setTxCode(ch, describableCode(flags & FLAG_TX_CTCSS));
-        if (flags & FLAG_RX_CODED) doc.setRxCode(ch, describableCode(flags & FLAG_RX_CTCSS));
+        if (flags & FLAG_TX_CODED) doc.setTxCode(ch, code(flags & FLAG_TX_CTCSS));
+        if (flags & FLAG_RX_CODED) doc.setRxCode(ch, code(flags & FLAG_RX_CTCSS));
     }
     return doc;
 }
@@ -85,17 +61,16 @@ inline CQarloDoc ExpectedImport(const CQarloDoc& source, const CQarloDoc& base) 
         out.setRxFreq(ch, source.rxFreq(ch));
         out.setTxFreq(ch, source.txFreq(ch));
         const std::uint8_t from = source.flags(ch);
-        std::uint8_t flags = static_cast<std::uint8_t>((out.flags(ch) & ~DESCRIBED_FLAGS) |
-                                                       (from & DESCRIBED_FLAGS));
+        int flags = (out.flags(ch) & ~DESCRIBED_FLAGS) | (from & DESCRIBED_FLAGS);
         if (from & FLAG_TX_CODED) {
-            flags = static_cast<std::uint8_t>((flags & ~FLAG_TX_CTCSS) | (from & FLAG_TX_CTCSS));
+            flags = (flags & ~FLAG_TX_CTCSS) | (from & FLAG_TX_CTCSS);
             out.setTxCode(ch, source.txCode(ch));
         }
         if (from & FLAG_RX_CODED) {
-            flags = static_cast<std::uint8_t>((flags & ~FLAG_RX_CTCSS) | (from & FLAG_RX_CTCSS));
+            flags = (flags & ~FLAG_RX_CTCSS) | (from & FLAG_RX_CTCSS);
             out.setRxCode(ch, source.rxCode(ch));
         }
-        out.setFlags(ch, flags);
+        out.setFlags(ch, static_cast<std::uint8_t>(flags));
     }
     return out;
 }
@@ -103,11 +78,10 @@ inline CQarloDoc ExpectedImport(const CQarloDoc& source, const CQarloDoc& base) 
 // Byte-for-byte comparison naming the first differing channel row and byte.
 inline ::testing::AssertionResult SameMemory(const CQarloDoc& expected, const CQarloDoc& actual) {
     for (int i = 0; i < CHANNEL_MEMORY_SIZE; ++i) {
-        if (expected.ChannelMemory[i] != actual.ChannelMemory[i]) {
+        if (expected.ChannelMemory[i] != actual.ChannelMemory[i])
             return ::testing::AssertionFailure()
                    << "row " << i / RECORD_SIZE << " byte " << i % RECORD_SIZE << ": expected "
                    << int{expected.ChannelMemory[i]} << ", got " << int{actual.ChannelMemory[i]};
-        }
     }
     return ::testing::AssertionSuccess();
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <random>
+#include <tuple>
 
 namespace qarlo {
 namespace {
@@ -15,36 +16,35 @@ void setRawFreqs(CQarloDoc& doc, int ch, std::uint32_t rx, std::uint32_t tx) {
 }
 
 // A new document: zero but squelch 3 in channels 0..15 and time-out 50, empty list, no selection.
-void expectNewDocument(const CQarloDoc& doc) {
-    for (int i = 0; i < CHANNEL_MEMORY_SIZE; ++i) {
-        const bool squelch = i < CHANNEL_COUNT * RECORD_SIZE && i % RECORD_SIZE == 12;
-        ASSERT_EQ(doc.ChannelMemory[i], squelch ? 3 : i == 1026 ? 0x32 : 0) << "byte " << i;
-    }
-    for (auto b : doc.ProgrammedChannelList)
-        EXPECT_EQ(b, 0xFF);
-    EXPECT_EQ(doc.listRefillPending, -1);
-    EXPECT_EQ(doc.selectedChannel, 255);
-    EXPECT_FALSE(doc.IsModified());
-}
-
+// New on a used document gives the same, and keeps only the chosen port.
 TEST(Document, NewDocumentResetsEverythingButThePort) {
     CQarloDoc doc;
-    expectNewDocument(doc);
     EXPECT_EQ(doc.portName, "COM1");
-
     std::mt19937 gen(11);
-    for (auto& b : doc.ChannelMemory)
-        b = static_cast<std::uint8_t>(gen());
-    doc.ProgrammedChannelList.fill(3);
-    doc.listRefillPending = 1;
-    doc.selectedChannel = 6;
-    doc.portName = "COM2";
-    doc.SetModifiedFlag(true);
-    EXPECT_TRUE(doc.OnNewDocument());
-    expectNewDocument(doc);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        for (int i = 0; i < CHANNEL_MEMORY_SIZE; ++i) {
+            const bool squelch = i < CHANNEL_COUNT * RECORD_SIZE && i % RECORD_SIZE == 12;
+            ASSERT_EQ(doc.ChannelMemory[i], squelch ? 3 : i == 1026 ? 0x32 : 0) << "byte " << i;
+        }
+        for (auto b : doc.ProgrammedChannelList)
+            EXPECT_EQ(b, 0xFF);
+        EXPECT_EQ(doc.listRefillPending, -1);
+        EXPECT_EQ(doc.selectedChannel, 255);
+        EXPECT_FALSE(doc.IsModified());
+        for (auto& b : doc.ChannelMemory)
+            b = static_cast<std::uint8_t>(gen());
+        doc.ProgrammedChannelList.fill(3);
+        doc.listRefillPending = 1;
+        doc.selectedChannel = 6;
+        doc.portName = "COM2";
+        doc.SetModifiedFlag(true);
+        EXPECT_TRUE(doc.OnNewDocument());
+    }
     EXPECT_EQ(doc.portName, "COM2");
 }
 
+// The byte layout a radio image and a channel file share, big-endian, to the byte.
 TEST(Document, FieldsSitAtTheirOffsets) {
     CQarloDoc doc;
     doc.setRxFreq(5, 43012500); // 430.125 MHz
@@ -64,65 +64,59 @@ TEST(Document, FieldsSitAtTheirOffsets) {
         EXPECT_EQ(doc.ChannelMemory[1024 + i], settings[i]) << "settings byte " << i;
         EXPECT_EQ(doc.ChannelMemory[4 * 16 + i], i == 12 ? 3 : 0) << "neighbour byte " << i;
     }
-    EXPECT_EQ(doc.rxFreq(5), 43012500);
-    EXPECT_EQ(doc.txFreq(5), 10000000);
-    EXPECT_EQ(doc.rxCode(5), 0x87);
-    EXPECT_EQ(doc.txCode(5), 0x25);
-    EXPECT_EQ(doc.flags(5), 0xD8);
-    EXPECT_EQ(doc.squelch(5), 9);
-    EXPECT_EQ(doc.totTenths(), 100);
-    EXPECT_EQ(doc.bandLow(), 10000000);
-    EXPECT_EQ(doc.bandHigh(), 11750000);
+    EXPECT_EQ(std::tuple(doc.rxFreq(5), doc.txFreq(5), doc.rxCode(5), doc.txCode(5), doc.flags(5),
+                         doc.squelch(5), doc.totTenths(), doc.bandLow(), doc.bandHigh()),
+              std::tuple(43012500, 10000000, 0x87, 0x25, 0xD8, 9, 100, 10000000, 11750000));
     doc.setBandHigh(0xFFFFFF);
     EXPECT_EQ(doc.bandHigh(), 0xFFFFFF); // 24 bits read unsigned
     setRawFreqs(doc, 0, 0x80000000u, 0xFFFFFFFFu);
     EXPECT_EQ(doc.rxFreq(0), INT32_MIN); // a top bit set reads negative
     EXPECT_EQ(doc.txFreq(0), -1);
+    // Each stored byte is a truncated quotient's low byte, so -1 keeps only its last byte.
+    std::uint8_t p[4] = {};
+    storeBE(p, 3, 12000000);
+    EXPECT_EQ(readBE24(p), 0xB71B00u);
+    storeBE(p, 4, -65536);
+    EXPECT_EQ(readBE32(p), 0x00FF0000u);
+    storeBE(p, 4, -1);
+    EXPECT_EQ(readBE32(p), 0x000000FFu);
 }
 
-TEST(Document, ProgrammedRule) {
+// Programmed: both frequencies at least 100 MHz, read signed; codes, flags, squelch and the loose
+// bytes play no part, nor does a spare row. The list holds them ascending, then 0xFF.
+TEST(Document, ProgrammedRuleAndList) {
     const struct {
         std::uint32_t rx, tx;
         bool programmed;
     } cases[] = {
-        {10000000, 10000000, true},
-        {9999999, 10000000, false},
-        {10000000, 9999999, false},
-        {10000000, 0, false},
-        {0, 10000000, false},
-        {0x7FFFFFFF, 0x7FFFFFFF, true},
-        {0x80000000, 10000000, false},
-        {10000000, 0xFF000000, false},
-        {0xFFFFFFFF, 0xFFFFFFFF, false},
-        {52000000, 43012500, true},
+        // clang-format off
+        {10000000, 10000000, true}, {9999999, 10000000, false}, {10000000, 9999999, false},
+        {10000000, 0, false}, {0, 10000000, false}, {0x7FFFFFFF, 0x7FFFFFFF, true},
+        {0x80000000, 10000000, false}, {10000000, 0xFF000000, false},
+        {0xFFFFFFFF, 0xFFFFFFFF, false}, {52000000, 43012500, true},
+        // clang-format on
     };
-    for (const auto& c : cases) {
-        CQarloDoc doc;
-        setRawFreqs(doc, 9, c.rx, c.tx);
-        // Codes, flags, squelch and the loose bytes play no part.
-        for (int b : {4, 9, 10, 11, 12, 13, 14, 15})
-            doc.record(9)[b] = 0xFF;
-        EXPECT_EQ(doc.IsChannelProgrammed(9), c.programmed) << std::hex << c.rx << " " << c.tx;
-    }
     CQarloDoc doc;
+    std::array<std::uint8_t, 16> expected;
+    expected.fill(0xFF);
+    int count = 0;
+    for (int ch = 0; ch < CHANNEL_COUNT; ++ch) {
+        const auto& c = cases[ch % std::size(cases)];
+        setRawFreqs(doc, ch, c.rx, c.tx);
+        for (int b : {4, 9, 10, 11, 12, 13, 14, 15})
+            doc.record(ch)[b] = 0xFF;
+        EXPECT_EQ(doc.IsChannelProgrammed(ch), c.programmed) << std::hex << c.rx << " " << c.tx;
+        if (c.programmed) expected[count++] = static_cast<std::uint8_t>(ch);
+    }
     setRawFreqs(doc, 16, 10000000, 10000000); // a spare row is never a channel
     EXPECT_FALSE(doc.IsChannelProgrammed(16));
     EXPECT_FALSE(doc.IsChannelProgrammed(-1));
-}
-
-TEST(Document, RebuildListIsAscendingWhateverItHeld) {
-    CQarloDoc doc;
-    for (int ch : {15, 3, 0, 16})
-        setRawFreqs(doc, ch, 43000000, 43000000);
     doc.ProgrammedChannelList = {7, 1, 2, 0xFF, 9, 9, 9, 9, 0, 0, 0, 0, 0, 0, 0, 0};
     doc.listRefillPending = 1;
     doc.RebuildProgrammedList();
-    const std::array<std::uint8_t, 16> expected{0x00, 0x03, 0x0F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                                0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     EXPECT_EQ(doc.ProgrammedChannelList, expected);
     EXPECT_EQ(doc.listRefillPending, -1);
-    EXPECT_EQ(doc.programmedCount(), 3);
-
+    EXPECT_EQ(doc.programmedCount(), count);
     // All sixteen: 00 01 .. 0F and no end marker.
     for (int ch = 0; ch < CHANNEL_COUNT; ++ch)
         setRawFreqs(doc, ch, 14500000, 14500000);
@@ -133,22 +127,10 @@ TEST(Document, RebuildListIsAscendingWhateverItHeld) {
 }
 
 TEST(Document, ChannelNames) {
-    EXPECT_EQ(ChannelName(0), "01频道");
-    EXPECT_EQ(ChannelName(15), "16频道");
-    EXPECT_EQ(ChannelName(63), "64频道");
-    EXPECT_TRUE(ChannelName(64).empty());
-    EXPECT_TRUE(ChannelName(-1).empty());
-}
-
-TEST(Bytes, StoreFollowsTheSignedDivisionRule) {
-    std::uint8_t p[4] = {};
-    storeBE(p, 3, 12000000); // 480 MHz band edge
-    EXPECT_EQ(readBE24(p), 0xB71B00u);
-    // Each byte is a truncated quotient's low byte, so -1 keeps only its last byte.
-    storeBE(p, 4, -1);
-    EXPECT_EQ(readBE32(p), 0x000000FFu);
-    storeBE(p, 4, -65536);
-    EXPECT_EQ(readBE32(p), 0x00FF0000u);
+    const std::pair<int, const char*> cases[] = {
+        {0, "01频道"}, {15, "16频道"}, {63, "64频道"}, {64, ""}, {-1, ""}};
+    for (const auto& [ch, name] : cases)
+        EXPECT_EQ(ChannelName(ch), name) << ch;
 }
 
 } // namespace
