@@ -7,11 +7,11 @@
 #include "editor/CQarloView.h"
 #include "memory/ChannelFile.h"
 #include "radio/RadioLink.h"
+#include "tests/support/FormInput.h"
 #include "tests/support/MessageRecorder.h"
 
 #include <QAction>
 #include <QFile>
-#include <QLineEdit>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -101,8 +101,8 @@ protected:
     // The programmed list box as channel indices read back from its texts ("03频道" -> 2).
     std::vector<int> ListedChannels() {
         std::vector<int> channels;
-        for (int row = 0; row < view().programmedList->GetCount(); ++row)
-            channels.push_back(view().programmedList->GetText(row).left(2).toInt() - 1);
+        for (const QString& row : Rows(view().programmedList))
+            channels.push_back(row.left(2).toInt() - 1);
         return channels;
     }
 

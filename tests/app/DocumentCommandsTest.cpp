@@ -1,12 +1,14 @@
 // New, Open (good, long, short, empty and missing files), Save and Save As, the recent-file list
-// across a restart, and CSV import and export from the File menu.
+// across a restart, CSV import and export from the File menu, the save question and backups.
 #include "AppFixture.h"
 
+#include "app/BackupKeeper.h"
 #include "app/FileNames.h"
 #include "memory/Csv.h"
 
 #include <QFileInfo>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <fcntl.h>
@@ -14,12 +16,14 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 namespace qarlo::test {
 namespace {
 
 using DocumentCommandsTest = AppFixture;
+using Answer = CMainFrame::SaveAnswer;
 
 TEST_F(DocumentCommandsTest, OpenLeavesTheEditorAtChannelOneWithTheListRefilled) {
     struct Case {
@@ -68,18 +72,6 @@ TEST_F(DocumentCommandsTest, OpenLeavesTheEditorAtChannelOneWithTheListRefilled)
     }
     EXPECT_TRUE(frame().close()); // and closing asks nothing either
     EXPECT_TRUE(questions.empty());
-}
-
-TEST_F(DocumentCommandsTest, AFileOnTheCommandLineOpensAtOnceAndNewResetsIt) {
-    ASSERT_TRUE(Start({WriteDoc(QStringLiteral("three.q02"), ProgrammedDoc({0, 1, 2}))}));
-    EXPECT_EQ(frame().displayedCaption(), Caption("three.q02"));
-    EXPECT_EQ(ListedChannels(), (std::vector<int>{0, 1, 2}));
-    view().channelList->SetCurSel(4);
-    frame().OnFileNew();
-    EXPECT_EQ(frame().displayedCaption(), Caption("无标题"));
-    EXPECT_EQ(ListedChannels(), std::vector<int>{});
-    EXPECT_EQ(view().channelList->GetCurSel(), 0);
-    EXPECT_EQ(view().rxFreqEdit->text(), QStringLiteral("0"));
 }
 
 TEST_F(DocumentCommandsTest, RecentFilesKeepFourNewestFirstAcrossARestart) {
@@ -176,14 +168,8 @@ TEST_F(DocumentCommandsTest, SaveLeavesTheProgrammedSelectionToTheNextChannelSho
     ASSERT_TRUE(Start({WriteDoc(QStringLiteral("saved.q02"), ProgrammedDoc({2, 5, 9}))}));
     frame().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&frame()));
-    const auto click = [](ListBox* list, int row) {
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(row)).center());
-    };
-    const auto selected = [this] {
-        return view().programmedList->GetText(view().programmedList->GetCurSel());
-    };
-    click(view().programmedList, 1); // 06频道
+    const auto selected = [this] { return SelectedText(view().programmedList); };
+    ClickRow(view().programmedList, 1); // 06频道
     view().rxFreqEdit->selectAll();
     QTest::keyClicks(view().rxFreqEdit, QStringLiteral("4")); // 4 MHz: no longer programmed
     EXPECT_EQ(ListedChannels(), (std::vector<int>{2, 9}));
@@ -194,7 +180,7 @@ TEST_F(DocumentCommandsTest, SaveLeavesTheProgrammedSelectionToTheNextChannelSho
     EXPECT_EQ(view().currentChannel, 5);
     EXPECT_EQ(selected(), QString()); // not "10频道" while the form shows channel 06
     EXPECT_EQ(doc().listRefillPending, -1);
-    click(view().channelList, 9);
+    ClickRow(view().channelList, 9);
     EXPECT_EQ(ListedChannels(), (std::vector<int>{2, 9}));
     EXPECT_EQ(selected(), QStringLiteral("10频道"));
     EXPECT_EQ(doc().listRefillPending, 1);
@@ -246,6 +232,135 @@ TEST_F(DocumentCommandsTest, CsvExportAndImportFromTheFileMenu) {
     EXPECT_EQ(ListedChannels(), (std::vector<int>{1, 4}));
     EXPECT_EQ(view().channelList->GetCurSel(), 0);
     EXPECT_EQ(doc().rxFreq(4), kHz(434000));
+}
+
+// An edit is never lost without a question: New, Open, a recent file, closing the window, Exit and
+// a read from the radio each ask first, and each of the three answers does what it says.
+TEST_F(DocumentCommandsTest, EachPathAsksAndEachAnswerDoesWhatItSays) {
+    const QString work = WriteDoc(QStringLiteral("work.q02"), ProgrammedDoc({2}));
+    const QString other = WriteDoc(QStringLiteral("other.q02"), ProgrammedDoc({9}));
+    // A port that does not exist: a read that starts ends at once with its message.
+    qputenv("QARLO_COM1", QFile::encodeName(dir.filePath(QStringLiteral("no-such-port"))));
+    auto opened = [&] { return frame().documents().title() == QStringLiteral("other.q02"); };
+    // Each path runs its command and says whether the command went ahead.
+    const std::pair<const char*, std::function<bool()>> paths[] = {
+        {"New",
+         [&] {
+             frame().action(ID_FILE_NEW)->trigger();
+             return frame().documents().pathName().isEmpty();
+         }},
+        {"Open",
+         [&] {
+             nextOpen = other;
+             frame().action(ID_FILE_OPEN)->trigger();
+             return opened();
+         }},
+        {"Recent",
+         [&] {
+             frame().OnOpenRecentFile(1);
+             return opened();
+         }},
+        {"Close", [&] { return frame().close(); }},
+        {"Exit",
+         [&] {
+             frame().action(ID_APP_EXIT)->trigger();
+             return !frame().isVisible();
+         }},
+        {"Read",
+         [&] {
+             QSignalSpy finished(&frame().link(), &RadioLink::transferFinished);
+             frame().action(ID_RADIO_READ)->trigger();
+             return finished.count() == 1;
+         }},
+    };
+    const QByteArray onDisk = ReadAll(work);
+    for (const auto& [path, run] : paths) {
+        for (const Answer a : {Answer::Save, Answer::Discard, Answer::Cancel}) {
+            SCOPED_TRACE(std::string(path) + " answer " + std::to_string(static_cast<int>(a)));
+            // work.q02 open with other.q02 second in the recent files, channel 1 edited.
+            Write(QStringLiteral("work.q02"), onDisk);
+            ASSERT_TRUE(Start({other}));
+            ASSERT_TRUE(frame().OpenDocumentFile(work));
+            QTest::keyClicks(view().rxFreqEdit, QStringLiteral("145"));
+            const QByteArray edited = FileBytes(doc());
+            questions.clear();
+            answer = a;
+
+            EXPECT_EQ(run(), a != Answer::Cancel);
+            EXPECT_EQ(questions, std::vector<QString>{QStringLiteral("work.q02")});
+            // Only Save touches the file, and then with the edit in it.
+            EXPECT_EQ(ReadAll(work), a == Answer::Save ? edited : onDisk);
+            if (a == Answer::Cancel) {
+                EXPECT_EQ(FileBytes(doc()), edited);
+                EXPECT_EQ(frame().displayedCaption(), Caption(QStringLiteral("work.q02*")));
+            }
+        }
+    }
+}
+
+TEST_F(DocumentCommandsTest, ASaveThatIsNotNamedOrFailsStopsTheCommand) {
+    ASSERT_TRUE(Start());
+    QTest::keyClicks(view().rxFreqEdit, QStringLiteral("4"));
+    answer = Answer::Save;
+    nextSave.clear(); // the user cancels the Save As dialog
+    frame().OnFileNew();
+    EXPECT_EQ(questions, std::vector<QString>{QStringLiteral("无标题")});
+    EXPECT_EQ(doc().rxFreq(0), kHz(4000));
+
+    nextSave = dir.filePath(QStringLiteral("no/folder/x.q02")); // and a save that fails
+    EXPECT_FALSE(frame().close());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("无法保存文件")));
+    EXPECT_EQ(frame().displayedCaption(), Caption(QStringLiteral("无标题*")));
+    EXPECT_TRUE(frame().recentFiles().files().isEmpty());
+}
+
+// Backups of what goes to and comes from the radio: names, contents, two in one second, a folder
+// closed to others, and only the newest kept beside files of other names.
+TEST(BackupKeeper, KeepsTheNewestChannelFilesNamedByTimeAndDirection) {
+    using Direction = BackupKeeper::Direction;
+    const QDateTime evening(QDate(2026, 12, 6), QTime(21, 30, 0));
+    QTemporaryDir dir;
+    BackupKeeper keeper(dir.filePath(QStringLiteral("a/b/backups")));
+    const CQarloDoc docs[] = {ProgrammedDoc({0, 15}), ProgrammedDoc({1}), ProgrammedDoc({2})};
+    EXPECT_EQ(keeper.Keep(docs[0], Direction::Read, evening), QString());
+    EXPECT_EQ(keeper.Keep(docs[1], Direction::Write, evening.addSecs(3599)), QString());
+    EXPECT_EQ(keeper.Keep(docs[2], Direction::Write, evening.addSecs(3599)), QString());
+    const QStringList names = keeper.Backups();
+    ASSERT_EQ(names.size(), 3);
+    EXPECT_EQ(names[0] + names[1],
+              QStringLiteral("2026-12-06_213000_read.q022026-12-06_222959_write.q02"));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(ReadAll(keeper.folder() + QLatin1Char('/') + names[i]), FileBytes(docs[i])) << i;
+    EXPECT_TRUE(BackupKeeper::DefaultFolder().endsWith(
+        QStringLiteral("/Local AppWizard-Generated Applications/qarlo/backups")));
+    EXPECT_EQ(keeper.lastKept(), keeper.folder() + QLatin1Char('/') + names[2]);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(keeper.folder()).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+    // Older backups, alternately written and read, 37 s apart.
+    auto oldName = [&](int i) {
+        return BackupKeeper::FileNameFor(evening.addDays(-400).addSecs(i * 37),
+                                         i % 2 ? Direction::Read : Direction::Write);
+    };
+    for (const auto& [existing, limit] :
+         {std::pair{0, 100}, {99, 100}, {100, 100}, {130, 100}, {5, 3}}) {
+        SCOPED_TRACE(existing);
+        QTemporaryDir full;
+        QStringList kept{QStringLiteral("notes.q02")};
+        for (int i = 0; i < existing; ++i)
+            kept.append(oldName(i));
+        for (const QString& name : kept)
+            ASSERT_TRUE(QFile(full.filePath(name)).open(QIODevice::WriteOnly));
+        BackupKeeper limited(full.path(), limit);
+        ASSERT_EQ(limited.Keep(ProgrammedDoc({3}), Direction::Read, evening), QString());
+        kept = limited.Backups();
+        ASSERT_EQ(kept.size(), std::min(existing + 1, limit));
+        EXPECT_EQ(kept.last(), QStringLiteral("2026-12-06_213000_read.q02"));
+        EXPECT_TRUE(existing + 1 <= limit || kept.first() == oldName(existing + 1 - limit));
+        EXPECT_TRUE(QFile::exists(full.filePath(QStringLiteral("notes.q02"))));
+    }
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 
 #include "app/BackupKeeper.h"
 #include "radio/RadioImage.h"
-#include "tests/support/FormInput.h"
 
 #include <QMenu>
 #include <QProcess>
@@ -78,24 +77,6 @@ TEST_F(RadioFromWindowTest, AReadMarksTheDocumentAndKeepsABackup) {
     EXPECT_EQ(frame().messagePaneText(), frame().lastBackupProblem());
 }
 
-// The virtual radio's device listed in the port menu (pseudo-terminals are never enumerated, so
-// the list is staged), chosen there, is what the next read uses; COM1 leads nowhere.
-TEST_F(RadioFromWindowTest, ADeviceChosenFromThePortMenuIsReadNext) {
-    StartRadio({QStringLiteral("--no-pace")});
-    const QString device = QFileInfo(dir.filePath(QStringLiteral("COM1"))).symLinkTarget();
-    qputenv("QARLO_COM1", QFile::encodeName(dir.filePath(QStringLiteral("no-such-port"))));
-    ASSERT_TRUE(Start());
-    frame().listPorts = [&] {
-        return QList<PortInfo>{{device, "qarlo-radio-sim", {}, false, 0, 0, {}}};
-    };
-    emit frame().portMenu()->aboutToShow();
-    QAction* listed = frame().portMenu()->actions().last();
-    ASSERT_EQ(listed->text(), device + QStringLiteral("  qarlo-radio-sim"));
-    listed->trigger();
-    ASSERT_TRUE(Transfer(ID_RADIO_READ));
-    EXPECT_EQ(messages, std::vector<QString>{QStringLiteral("数据已从对讲机中读出")});
-}
-
 // What a user sets in the form goes into the radio and comes back unchanged; after the read
 // channel 0 is current in the form and both lists. Only a write that went out leaves a backup.
 TEST_F(RadioFromWindowTest, ChannelsSetInTheFormSurviveAWriteAndARead) {
@@ -135,8 +116,8 @@ TEST_F(RadioFromWindowTest, ChannelsSetInTheFormSurviveAWriteAndARead) {
     EXPECT_EQ(ListedChannels(), (std::vector<int>{0, 1}));
     EXPECT_EQ(view().rxFreqEdit->text(), QStringLiteral("430"));
     ClickRow(view().programmedList, 1);
-    EXPECT_EQ(view().rxCodeTableList->GetText(view().rxCodeTableList->GetCurSel()), "88.5");
-    EXPECT_EQ(view().txCodeTableList->GetText(view().txCodeTableList->GetCurSel()), "023I");
+    EXPECT_EQ(SelectedText(view().rxCodeTableList) + SelectedText(view().txCodeTableList),
+              "88.5023I");
     EXPECT_EQ(view().squelchEdit->text(), QStringLiteral("4"));
 }
 

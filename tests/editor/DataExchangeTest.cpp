@@ -1,15 +1,12 @@
-// The text-to-number rules of the form's numeric edits, and dialog units to pixels.
-#include "editor/DataExchange.h"
+// The text-to-number rules of the form's numeric edits, dialog units to pixels, and the printed
+// channel sheet.
+#include "EditorFixture.h"
+
+#include "editor/ChannelSheet.h"
 #include "editor/DialogUnits.h"
 
 #include <QFontInfo>
-#include <QFontMetrics>
-
-#include <gtest/gtest.h>
-
-#include <cstdint>
-#include <optional>
-#include <utility>
+#include <QPainter>
 
 namespace qarlo::test {
 namespace {
@@ -25,15 +22,12 @@ TEST(ParseNumber, AcceptsOnlyWholeDecimalNumbers) {
                                                       {"1e2", 100.0},
                                                       {"2.5E-1", 0.25}};
     for (const auto& [text, value] : numbers)
-        EXPECT_EQ(ParseNumber(QString::fromUtf8(text)), value) << text;
+        EXPECT_EQ(ParseNumber(U(text)), value) << text;
     // Full-width digits are no ASCII digits; a value too large for a double is no number.
     for (const char* text : {"", "   ", ".", "-", "4x", "4 5", "1e", "--4", "+-4", "inf", "nan",
                              "0x10", "1e999", "4,5", "４３８"})
-        EXPECT_EQ(ParseNumber(QString::fromUtf8(text)), std::nullopt) << '"' << text << '"';
-}
-
-TEST(FormatNumber, FifteenSignificantDigits) {
-    const std::pair<double, const char*> cases[] = {{5.0, "5"},
+        EXPECT_EQ(ParseNumber(U(text)), std::nullopt) << '"' << text << '"';
+    const std::pair<double, const char*> shown[] = {{5.0, "5"},
                                                     {145.0125, "145.0125"},
                                                     {0.0, "0"},
                                                     {0.1, "0.1"},
@@ -42,27 +36,68 @@ TEST(FormatNumber, FifteenSignificantDigits) {
                                                     {50 * 0.1, "5"},
                                                     {14501250 * 0.00001, "145.0125"},
                                                     {43012500 * 0.00001, "430.125"}};
-    for (const auto& [value, text] : cases)
+    for (const auto& [value, text] : shown)
         EXPECT_EQ(FormatNumber(value).toStdString(), text) << value;
 }
 
-TEST(DialogUnitsTest, QuarterAndEighthOfTheBaseHalvesRoundedUp) {
-    const DialogUnits du(7, 17);
-    EXPECT_EQ(du.x(4), 7);
-    EXPECT_EQ(du.y(8), 17);
-    EXPECT_EQ(du.rect(202, 224, 50, 16), QRect(354, 476, 88, 34)); // 353.5 and 87.5 round up
-    EXPECT_EQ(du.size(692, 444), QSize(1211, 944));
-}
-
-// The Song face of fonts-arphic-uming has SimSun's 9 pt metrics; without it the form is drawn
-// at another size.
-TEST(DialogUnitsTest, FormFontIsTheSongFaceWithSimSunsMetrics) {
+// The Song face of fonts-arphic-uming has SimSun's 9 pt metrics (6 x 12 px base units); without
+// it the form is drawn at another size. A unit is a quarter (eighth) of the base, halves up.
+TEST(DialogUnitsTest, SongFaceBaseAndHalvesRoundedUp) {
     const QFont font = FormFont();
     EXPECT_EQ(QFontInfo(font).family().toStdString(), "AR PL UMing CN");
     EXPECT_EQ(QFontInfo(font).pointSize(), 9);
     EXPECT_TRUE(QFontMetrics(font).inFont(QChar(0x9891))); // 频
-    const DialogUnits du(font);
-    EXPECT_EQ(std::pair(du.baseX, du.baseY), std::pair(6, 12));
+    const DialogUnits song(font);
+    EXPECT_EQ(std::pair(song.baseX, song.baseY), std::pair(6, 12));
+    const DialogUnits du(7, 17);
+    EXPECT_EQ(du.rect(202, 224, 50, 16), QRect(354, 476, 88, 34)); // 353.5 and 87.5 round up
+    EXPECT_EQ(du.size(692, 444), QSize(1211, 944));
+}
+
+TEST(ChannelSheet, LinesReadAsTheEditorShowsThemAndAPageComesOut) {
+    CQarloDoc doc;
+    doc.setBandLow(400 * 25000);
+    doc.setBandHigh(440 * 25000);
+    doc.setTotTenths(25);
+    doc.setRxFreq(0, 43012500);
+    doc.setTxFreq(0, 43502500);
+    doc.setTxCode(0, 0x87);
+    doc.setFlags(0, FLAG_RX_CODED | FLAG_RX_CTCSS | FLAG_TX_CODED | FLAG_NARROW);
+    doc.setSquelch(0, 9);
+    doc.setRxCode(1, 0x26);                                         // a tone byte past the table
+    doc.setFlags(1, FLAG_RX_CODED | FLAG_RX_CTCSS | FLAG_TX_CTCSS); // transmit tone bit, uncoded
+    doc.setTxCode(1, 0x05);
+    EXPECT_EQ(SheetRow(doc, 0), QStringList({U("01频道"), "430.125", "QT 67", "435.025", "DQT 023I",
+                                             "12.5KHz", "9"}));
+    EXPECT_EQ(SheetRow(doc, 1),
+              QStringList({U("02频道"), "0", "QT ?", "0", U("无"), "25KHz", "3"}));
+    EXPECT_EQ(SheetRow(doc, 15)[0], U("16频道"));
+    EXPECT_TRUE(SheetRow(doc, 16).isEmpty());
+    EXPECT_EQ(SheetBandLine(doc) + SheetTotLine(doc), U("频  段 400 - 440 MHzTOT限时 2.5 分"));
+    EXPECT_EQ(SheetHeader().join('|'), U("频道选择|接收\n频    率 MHz|接收\n编码类型 编码表|发射\n"
+                                         "频   率 MHz|发射\n编码类型 编码表|频道宽/窄|静噪等级"));
+
+    // The A4 preview at 100 dpi: the title at the top, the table past its sixteenth row. Written
+    // where QARLO_SHEET_PNG points: the README's docs/channel-sheet.png comes from here.
+    QImage page(827, 1169, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        PaintChannelSheet(painter, QRect(60, 60, 707, 1049), doc, QStringLiteral("repeaters.q02"));
+    }
+    int first = -1, last = -1; // rows with ink
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width(); ++x) {
+            if (qGray(page.pixel(x, y)) >= 128) continue;
+            first = first < 0 ? y : first;
+            last = y;
+            break;
+        }
+    }
+    EXPECT_TRUE(first >= 60 && first < 90) << first;
+    EXPECT_TRUE(last > 60 + 17 * 20 && last < 1109) << last; // header + 16 rows of over 20 px
+    const QString png = qEnvironmentVariable("QARLO_SHEET_PNG");
+    EXPECT_TRUE(png.isEmpty() || page.save(png, "PNG"));
 }
 
 } // namespace

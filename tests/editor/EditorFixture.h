@@ -1,39 +1,21 @@
 #pragma once
-// A document and the editor form shown offscreen, driven the way a user drives it: typing into
-// edits, clicking list rows, the spin's arrows and the copy buttons. Messages are recorded
-// instead of waiting for a click.
+// A document and the editor form shown offscreen, driven the way a user drives it. Messages are
+// recorded instead of waiting for a click.
 #include "editor/CQarloView.h"
 #include "tests/support/FormInput.h"
 #include "tests/support/MessageRecorder.h"
 
-#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
 #include <QToolButton>
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <ostream>
-#include <vector>
 
 namespace qarlo::test {
 
-inline QString U(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
 using Bytes = std::vector<std::uint8_t>;
-
-// "01频道" ... for the given channel indices.
-inline QStringList names(const std::vector<int>& channels) {
-    QStringList out;
-    for (int ch : channels)
-        out << QString::fromUtf8(ChannelName(ch).data(), qsizetype(ChannelName(ch).size()));
-    return out;
-}
 
 // Where the editor stands: the current channel, the channel list's row, programmedPos, and what
 // the programmed list shows with its selected row ("" for none).
@@ -58,9 +40,7 @@ protected:
         view->OnInitialUpdate();
         modifiedSpy = std::make_unique<QSignalSpy>(view.get(), &CQarloView::documentModified);
     }
-    void TearDown() override { view.reset(); }
 
-    void typeInto(QLineEdit* edit, const QString& text) { TypeInto(edit, text); }
     // Only the last keystroke typed: for values whose beginnings ("-", "1e") are no number yet.
     void finishTyping(QLineEdit* edit, const QString& text) {
         edit->setText(text.chopped(1));
@@ -68,47 +48,21 @@ protected:
         edit->end(false);
         QTest::keyClicks(edit, text.right(1));
     }
-    void emptyEdit(QLineEdit* edit) {
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Backspace);
-    }
-    void clickRow(ListBox* list, int row) { ClickRow(list, row); }
-    void clickRowWithText(ListBox* list, const QString& text) { ClickRowWithText(list, text); }
-    void chooseChannel(int channel) { clickRow(view->channelList, channel); }
+    void chooseChannel(int channel) { ClickRow(view->channelList, channel); }
     void spin(int steps) {
         QToolButton* button =
             steps > 0 ? view->squelchSpin->upButton() : view->squelchSpin->downButton();
         for (int i = 0; i < std::abs(steps); ++i)
             QTest::mouseClick(button, Qt::LeftButton);
     }
-
     // `count` bytes of the channel memory from `offset` (a record's field: channel * 16 + offset).
     Bytes memory(int offset, int count) const {
         const auto* p = doc.ChannelMemory.data() + offset;
         return Bytes(p, p + count);
     }
-    std::vector<int> programmedEntries() const {
-        std::vector<int> out;
-        for (std::uint8_t e : doc.ProgrammedChannelList) {
-            if (e == LIST_END) break;
-            out.push_back(e);
-        }
-        return out;
-    }
-    QStringList rows(const ListBox* list) const {
-        QStringList out;
-        for (int i = 0; i < list->count(); ++i)
-            out << list->GetText(i);
-        return out;
-    }
-    QString selectedText(const ListBox* list) const {
-        const int sel = list->GetCurSel();
-        return sel < 0 ? QString() : list->GetText(sel);
-    }
     Lists lists() const {
         return {view->currentChannel, view->channelList->GetCurSel(), view->programmedPos,
-                rows(view->programmedList), selectedText(view->programmedList)};
+                Rows(view->programmedList), SelectedText(view->programmedList)};
     }
     // The five numeric edits in exchange order: transmit, time-out, receive, band low, band high.
     QStringList edits() const {
@@ -118,8 +72,8 @@ protected:
     // One direction as shown: the code type, the code table's row count and its selected row.
     QStringList signalling(bool transmit) const {
         const ListBox* table = transmit ? view->txCodeTableList : view->rxCodeTableList;
-        return {selectedText(transmit ? view->txCodeTypeList : view->rxCodeTypeList),
-                QString::number(table->count()), selectedText(table)};
+        return {SelectedText(transmit ? view->txCodeTypeList : view->rxCodeTypeList),
+                QString::number(table->count()), SelectedText(table)};
     }
     void setFrequencies(int channel, std::int32_t rx, std::int32_t tx) {
         doc.setRxFreq(channel, rx);

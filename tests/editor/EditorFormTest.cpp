@@ -11,17 +11,13 @@ namespace {
 
 TEST_F(EditorTest, StartUpShowsChannelZeroOfANewDocument) {
     EXPECT_EQ(lists(), (Lists{0, 0, -1, {}, ""}));
-    EXPECT_EQ(doc.selectedChannel, 0);
-    EXPECT_EQ(rows(view->channelList),
-              names({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}));
-    EXPECT_EQ(rows(view->txCodeTypeList), QStringList({"QT", "DQT", U("无")}));
-    EXPECT_EQ(rows(view->rxCodeTypeList), rows(view->txCodeTypeList));
-    EXPECT_EQ(signalling(true), QStringList({U("无"), "0", ""}));
-    EXPECT_EQ(signalling(false), QStringList({U("无"), "0", ""}));
-    EXPECT_EQ(rows(view->bandwidthList), QStringList({"25KHz", "12.5KHz"}));
-    EXPECT_EQ(view->bandwidthList->GetCurSel(), 0);
-    EXPECT_EQ(std::pair(view->squelchSpin->lower(), view->squelchSpin->upper()), std::pair(0, 9));
-    EXPECT_EQ(view->squelchEdit->text(), "3");
+    EXPECT_EQ(Rows(view->channelList),
+              Names({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}));
+    EXPECT_EQ(Rows(view->rxCodeTypeList), QStringList({"QT", "DQT", U("无")}));
+    EXPECT_EQ(signalling(true) + signalling(false),
+              QStringList({U("无"), "0", "", U("无"), "0", ""}));
+    EXPECT_EQ(Rows(view->bandwidthList), QStringList({"25KHz", "12.5KHz"}));
+    EXPECT_EQ(SelectedText(view->bandwidthList) + view->squelchEdit->text(), "25KHz3");
     EXPECT_TRUE(view->squelchEdit->isReadOnly());
     EXPECT_EQ(edits(), QStringList({"0", "5", "0", "0", "0"}));
     EXPECT_EQ(doc.listRefillPending, 1);
@@ -61,7 +57,6 @@ TEST_F(EditorTest, EveryControlAndCaptionOfTheTemplateInTabOrder) {
     EXPECT_EQ(view->formSizeHint(), QSize(1038, 666));
     EXPECT_EQ(view->copyRxToTxButton->text() + view->copyTxToRxButton->text(),
               U("复制到==>复制到<=="));
-
     for (const QLabel* l : view->findChildren<QLabel*>()) {
         if (l->text() == U("静噪等级")) {
             EXPECT_EQ(l->geometry(), QRect(491, 201, 66, 17));
@@ -71,84 +66,55 @@ TEST_F(EditorTest, EveryControlAndCaptionOfTheTemplateInTabOrder) {
         if (g->title() == U("频道功能")) {
             EXPECT_EQ(g->geometry(), QRect(468, 89, 113, 180));
         }
-        // The frame's top line (first ink at x = 4) runs through the middle of the caption: the
-        // first block of inked rows between the sides holds both. The caption is centred.
+        // The frame's top line (first ink at x = 4) runs through the middle of the centred
+        // caption and stops short of it on both sides: the gap is as wide as its glyphs.
         const QImage image = g->grab().toImage();
         const auto inked = [&](int x, int y) { return image.pixel(x, y) != image.pixel(0, 0); };
-        int line = 0, top = 0, bottom = 0, left = image.width(), right = 0;
         const auto rowInked = [&](int y) {
-            for (int x = 8; x < image.width() - 8; ++x) {
+            for (int x = 8; x < image.width() - 8; ++x)
                 if (inked(x, y)) return true;
-            }
             return false;
         };
+        int line = 0, top = 0, bottom = 0, left = image.width(), right = 0;
         while (line < image.height() - 1 && !inked(4, line))
             ++line;
         while (top < image.height() - 1 && !rowInked(top))
             ++top;
-        for (bottom = top; bottom + 2 < image.height(); ++bottom) {
+        for (bottom = top; bottom + 2 < image.height(); ++bottom)
             if (!rowInked(bottom + 1) && !rowInked(bottom + 2)) break;
-        }
         for (int y = top; y < line; ++y) {
             for (int x = 8; x < image.width() - 8; ++x) {
-                if (!inked(x, y)) continue;
-                left = std::min(left, x);
-                right = std::max(right, x);
+                if (inked(x, y)) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
             }
         }
-        EXPECT_TRUE(top < line && line < bottom) << g->title().toStdString();
-        EXPECT_LE(std::abs(left + right - image.width() + 1), 2) << g->title().toStdString();
-        // The line stops short of the caption on both sides: the gap is as wide as its glyphs.
-        EXPECT_FALSE(inked(left - 2, line) || inked(right + 2, line)) << g->title().toStdString();
+        const std::string title = g->title().toStdString();
+        EXPECT_TRUE(top < line && line < bottom) << title;
+        EXPECT_LE(std::abs(left + right - image.width() + 1), 2) << title;
+        EXPECT_FALSE(inked(left - 2, line) || inked(right + 2, line)) << title;
     }
 }
 
-// ShowChannel on the decoded edge bytes: what each direction shows, and no byte changed.
-TEST_F(EditorTest, ShowChannelDecodesSignallingWithoutTouchingMemory) {
+// ShowChannel on the edge bytes: what it shows, and no byte, channel or list changed.
+TEST_F(EditorTest, ShowChannelDecodesWithoutTouchingMemory) {
     const struct {
         std::uint8_t flags, rxCode, txCode;
         QStringList rx, tx; // code type, code table rows, selected code ("" none)
     } cases[] = {
-        // transmit CTCSS 0x25 is the last tone
         {0x28, 0x00, 0x25, {U("无"), "0", ""}, {"QT", "38", "250.3"}},
-        // receive DCS: inverted, normal after the gap of "036", the byte of "036", a normal
-        // byte above 83 read as an inverted row, bytes that name no row
+        // DCS: inverted, normal after the gap of "036", the byte of "036", a normal byte above
+        // 83 read as an inverted row, bytes that name no row
         {0x10, 0x87, 0x00, {"DQT", "166", "023I"}, {U("无"), "0", ""}},
         {0x10, 0x06, 0x00, {"DQT", "166", "043N"}, {U("无"), "0", ""}},
         {0x10, 0x05, 0x00, {"DQT", "166", "032N"}, {U("无"), "0", ""}},
         {0x10, 0x54, 0x00, {"DQT", "166", "023I"}, {U("无"), "0", ""}},
         {0x10, 0x9C, 0x00, {"DQT", "166", ""}, {U("无"), "0", ""}},
-        {0x10, 0xFF, 0x00, {"DQT", "166", ""}, {U("无"), "0", ""}},
-        // a tone byte past the table, both directions coded
-        {0x78, 0x26, 0x0A, {"QT", "38", ""}, {"QT", "38", "97.4"}},
-        // uncoded with the CTCSS bits and code bytes still holding values
-        {0x60, 0x25, 0x87, {U("无"), "0", ""}, {U("无"), "0", ""}},
+        {0x78, 0x26, 0x0A, {"QT", "38", ""}, {"QT", "38", "97.4"}}, // a tone past the table
+        {0x60, 0x25, 0x87, {U("无"), "0", ""}, {U("无"), "0", ""}}, // uncoded, bits still set
         {0x18, 0x53, 0x85, {"DQT", "166", "754N"}, {"DQT", "166", "172I"}},
     };
-    for (const auto& c : cases) {
-        std::uint8_t* rec = doc.record(4);
-        rec[REC_FLAGS] = c.flags;
-        rec[REC_RX_CODE] = c.rxCode;
-        rec[REC_TX_CODE] = c.txCode;
-        rec[11] = 0xA5; // bytes no field owns pass through untouched as well
-        const ChannelMemoryBytes before = doc.ChannelMemory;
-        view->ShowChannel(4);
-        EXPECT_EQ(signalling(false), c.rx) << int(c.flags) << " " << int(c.rxCode);
-        EXPECT_EQ(signalling(true), c.tx) << int(c.flags) << " " << int(c.txCode);
-        EXPECT_EQ(doc.ChannelMemory, before);
-    }
-    // Selections and positions set by the program run no handler either.
-    view->channelList->SetCurSel(6);
-    view->programmedList->SetCurSel(0);
-    view->txCodeTypeList->SetCurSel(0);
-    view->bandwidthList->SetCurSel(1);
-    view->squelchSpin->SetPos(1);
-    EXPECT_EQ(view->currentChannel, 0);
-    EXPECT_EQ(doc.squelch(0), 3);
-    EXPECT_EQ(modifiedSpy->count(), 0);
-}
-
-TEST_F(EditorTest, ShowChannelFillsFrequenciesSettingsAndBandwidth) {
     const std::uint8_t freq[4] = {0x02, 0x90, 0x51, 0x94}; // 430.125 MHz
     std::copy_n(freq, 4, doc.record(2) + REC_RX_FREQ);
     doc.setTxFreq(2, 14501250);
@@ -157,73 +123,69 @@ TEST_F(EditorTest, ShowChannelFillsFrequenciesSettingsAndBandwidth) {
     doc.setTotTenths(255);
     doc.setBandLow(10012500);  // 400.5 MHz, shown rounded down
     doc.setBandHigh(11750000); // 470 MHz
-    doc.setSquelch(3, 12);
-    const ChannelMemoryBytes before = doc.ChannelMemory;
-
+    doc.setSquelch(4, 12);     // beyond the spin's range: shown at its end, stored as it was
+    doc.record(4)[11] = 0xA5;  // bytes no field owns pass through untouched as well
     view->ShowChannel(2);
     EXPECT_EQ(edits(), QStringList({"145.0125", "25.5", "430.125", "400", "470"}));
     EXPECT_EQ(view->bandLowMHz, 400.0);
-    EXPECT_EQ(selectedText(view->bandwidthList), "12.5KHz");
-    EXPECT_EQ(view->squelchEdit->text(), "7");
-    // ShowChannel moves neither the current channel nor the channel list.
-    EXPECT_EQ(lists(), (Lists{0, 0, -1, {}, ""}));
+    EXPECT_EQ(SelectedText(view->bandwidthList) + view->squelchEdit->text(), "12.5KHz7");
+    for (const auto& c : cases) {
+        std::uint8_t* rec = doc.record(4);
+        rec[REC_FLAGS] = c.flags;
+        rec[REC_RX_CODE] = c.rxCode;
+        rec[REC_TX_CODE] = c.txCode;
+        const ChannelMemoryBytes before = doc.ChannelMemory;
+        view->ShowChannel(4);
+        EXPECT_EQ(signalling(false), c.rx) << int(c.flags) << " " << int(c.rxCode);
+        EXPECT_EQ(signalling(true), c.tx) << int(c.flags) << " " << int(c.txCode);
+        EXPECT_EQ(SelectedText(view->bandwidthList) + view->squelchEdit->text(), "25KHz9");
+        EXPECT_EQ(doc.ChannelMemory, before);
+    }
+    // ShowChannel and selections set by the program run no handler and move no list.
+    view->channelList->SetCurSel(6);
+    view->programmedList->SetCurSel(0);
+    view->txCodeTypeList->SetCurSel(0);
+    view->bandwidthList->SetCurSel(1);
+    view->squelchSpin->SetPos(1);
+    EXPECT_EQ(view->currentChannel, 0);
     EXPECT_EQ(doc.selectedChannel, 0);
-
-    // A squelch byte beyond the spin's range is shown at its end and stays stored as it was.
-    view->ShowChannel(3);
-    EXPECT_EQ(view->squelchEdit->text(), "9");
-    EXPECT_EQ(selectedText(view->bandwidthList), "25KHz");
-    EXPECT_EQ(doc.ChannelMemory, before);
+    EXPECT_EQ(doc.squelch(0), 3);
+    EXPECT_EQ(modifiedSpy->count(), 0);
 }
 
-TEST_F(EditorTest, InitialUpdateAfterOpeningADocument) {
+TEST_F(EditorTest, InitialUpdateAndChoosingFromTheChannelList) {
     setFrequencies(0, 14500000, 14500000);
-    setFrequencies(3, 43012500, 43012500);
-    setFrequencies(15, 43500000, 43500000);
-    view->currentChannel = 5; // wherever the editor was before
-    reloadDocument();
-    EXPECT_EQ(lists(), (Lists{0, 0, -1, names({0, 3, 15}), U("01频道")}));
-    EXPECT_EQ(view->rxFreqEdit->text(), "145");
-    EXPECT_EQ(doc.listRefillPending, 1);
-
-    doc.setRxFreq(0, 0); // channel 0 not programmed: the channels listed, none selected
-    reloadDocument();
-    EXPECT_EQ(lists(), (Lists{0, 0, -1, names({3, 15}), ""}));
-
-    // The document's channel already current: nothing is shown again and the channel list
-    // goes back to its first row while the editor stays on channel 3.
-    chooseChannel(3);
-    view->rxFreqMHz = 1.5;
-    view->OnInitialUpdate();
-    EXPECT_EQ(lists(), (Lists{3, 0, -1, names({3, 15}), U("04频道")}));
-    EXPECT_EQ(view->rxFreqEdit->text(), "1.5");
-    EXPECT_FALSE(doc.IsModified());
-}
-
-TEST_F(EditorTest, ChoosingFromTheChannelList) {
     setFrequencies(5, 14500000, 14600000);
     setFrequencies(9, 43000000, 43000000);
+    view->currentChannel = 5; // wherever the editor was before
     reloadDocument();
-    const QStringList listed = names({5, 9});
+    EXPECT_EQ(lists(), (Lists{0, 0, -1, Names({0, 5, 9}), U("01频道")}));
+    EXPECT_EQ(view->rxFreqEdit->text(), "145");
+    doc.setRxFreq(0, 0); // channel 0 not programmed: the channels listed, none selected
+    reloadDocument();
+    const QStringList listed = Names({5, 9});
+    EXPECT_EQ(lists(), (Lists{0, 0, -1, listed, ""}));
 
     chooseChannel(5);
     EXPECT_EQ(lists(), (Lists{5, 5, 0, listed, U("06频道")}));
     EXPECT_EQ(doc.selectedChannel, 5);
     EXPECT_EQ(view->txFreqEdit->text(), "146");
-
     view->rxFreqEdit->setText("145.000"); // the current channel again is not shown again
     chooseChannel(5);
     EXPECT_EQ(view->rxFreqEdit->text(), "145.000");
+    // Already current at an initial update: not shown again, the channel list back at row 0.
+    view->rxFreqMHz = 1.5;
+    view->OnInitialUpdate();
+    EXPECT_EQ(lists(), (Lists{5, 0, -1, listed, U("06频道")}));
+    EXPECT_EQ(view->rxFreqEdit->text(), "1.5");
 
     chooseChannel(7); // not programmed: no programmed row
     EXPECT_EQ(lists(), (Lists{7, 7, -1, listed, ""}));
     EXPECT_EQ(view->rxFreqEdit->text(), "0");
-
     view->channelList->setFocus(); // the keyboard: two steps down
     QTest::keyClick(view->channelList, Qt::Key_Down);
     QTest::keyClick(view->channelList, Qt::Key_Down);
     EXPECT_EQ(lists(), (Lists{9, 9, 1, listed, U("10频道")}));
-
     // Without a selected row the search is for no channel, whatever was chosen before.
     view->channelList->SetCurSel(-1);
     view->OnSelchangeChannelList();
@@ -238,47 +200,42 @@ TEST_F(EditorTest, ChoosingFromTheProgrammedListAndKeepingTheSelections) {
     setFrequencies(5, 15000000, 15000000);
     setFrequencies(3, 0, 14500000);
     reloadDocument();
-    clickRowWithText(view->programmedList, U("06频道"));
-    EXPECT_EQ(lists(), (Lists{5, 5, 1, names({2, 5}), U("06频道")}));
-    EXPECT_EQ(doc.selectedChannel, 5);
+    ListBox* programmed = view->programmedList;
+    ClickRowWithText(programmed, U("06频道"));
+    EXPECT_EQ(lists(), (Lists{5, 5, 1, Names({2, 5}), U("06频道")}));
     EXPECT_EQ(view->rxFreqEdit->text(), "150");
-
     // The row already selected shows the channel again: an unsaved edit text is replaced. A
-    // press below the last row keeps the selection.
+    // press below the last row, a right or a middle button keep the selection.
     view->rxFreqEdit->setText("150.000");
-    clickRowWithText(view->programmedList, U("06频道"));
+    ClickRowWithText(programmed, U("06频道"));
     EXPECT_EQ(view->rxFreqEdit->text(), "150");
-    const QRect last = view->programmedList->visualItemRect(view->programmedList->item(1));
-    QTest::mouseClick(view->programmedList->viewport(), Qt::LeftButton, {},
+    const QRect last = programmed->visualItemRect(programmed->item(1));
+    QTest::mouseClick(programmed->viewport(), Qt::LeftButton, {},
                       QPoint(last.center().x(), last.bottom() + 3 * last.height()));
-    // Nor does a right or middle button pick a row.
-    for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
-        QTest::mouseClick(
-            view->programmedList->viewport(), button, {},
-            view->programmedList->visualItemRect(view->programmedList->item(0)).center());
-    }
-    EXPECT_EQ(lists(), (Lists{5, 5, 1, names({2, 5}), U("06频道")}));
+    for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton})
+        QTest::mouseClick(programmed->viewport(), button, {},
+                          programmed->visualItemRect(programmed->item(0)).center());
+    EXPECT_EQ(lists(), (Lists{5, 5, 1, Names({2, 5}), U("06频道")}));
 
     chooseChannel(3);
-    const QRect row = view->channelList->visualItemRect(view->channelList->item(3));
-    QTest::mouseClick(view->channelList->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                      row.center());
+    ClickRow(view->channelList, 3, Qt::ControlModifier);
     view->channelList->setFocus();
     QTest::keyClick(view->channelList, Qt::Key_Space, Qt::ControlModifier);
-    EXPECT_EQ(lists(), (Lists{3, 3, -1, names({2, 5}), ""}));
+    EXPECT_EQ(lists(), (Lists{3, 3, -1, Names({2, 5}), ""}));
     QTest::mouseClick(view->copyTxToRxButton, Qt::LeftButton);
-    EXPECT_EQ(lists(), (Lists{3, 3, 1, names({2, 3, 5}), U("04频道")}));
+    EXPECT_EQ(lists(), (Lists{3, 3, 1, Names({2, 3, 5}), U("04频道")}));
 }
 
 // UpdateProgrammedList after the current channel's frequencies changed: its insert and remove
 // rules, the position it leaves and what the list box then shows.
 TEST_F(EditorTest, ProgrammedListFollowsTheCurrentChannel) {
-    const std::vector<int> all{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
-    std::vector<int> allBut11 = all;
-    allBut11.erase(allBut11.begin() + 11);
+    std::vector<int> all(16), allBut11, allBut1;
+    for (int ch = 0; ch < 16; ++ch) {
+        all[std::size_t(ch)] = ch;
+        if (ch != 11) allBut11.push_back(ch);
+        if (ch != 1) allBut1.push_back(ch);
+    }
     const std::vector<int> first15(all.begin(), all.end() - 1);
-    std::vector<int> allBut1 = all;
-    allBut1.erase(allBut1.begin() + 1);
     const std::vector<int> sameTwice(16, 0); // never produced; must not be written past its end
     const struct {
         std::vector<int> listed;
@@ -310,10 +267,11 @@ TEST_F(EditorTest, ProgrammedListFollowsTheCurrentChannel) {
         view->channelList->SetCurSel(c.channel);
         view->currentChannel = c.channel;
         setFrequencies(c.channel, c.rx, c.tx);
-
         view->UpdateProgrammedList();
-        EXPECT_EQ(programmedEntries(), c.after) << c.channel;
-        EXPECT_EQ(lists(), (Lists{c.channel, c.channel, c.pos, names(c.after), U(c.selected)}));
+        std::vector<int> entries(doc.ProgrammedChannelList.begin(),
+                                 doc.ProgrammedChannelList.begin() + doc.programmedCount());
+        EXPECT_EQ(entries, c.after) << c.channel;
+        EXPECT_EQ(lists(), (Lists{c.channel, c.channel, c.pos, Names(c.after), U(c.selected)}));
     }
 }
 

@@ -1,10 +1,8 @@
 // Typing, clicking and stepping in the form, checked against the bytes stored in the document.
 #include "EditorFixture.h"
 
-#include <algorithm>
 #include <cstring>
 #include <tuple>
-#include <utility>
 
 namespace qarlo::test {
 namespace {
@@ -14,7 +12,7 @@ constexpr int RX = REC_RX_FREQ, TX = REC_TX_FREQ;
 TEST_F(EditorTest, FrequencyTypedCharacterByCharacterStoresEachStep) {
     setFrequencies(0, 0, 43000000);
     reloadDocument();
-    typeInto(view->rxFreqEdit, "");
+    TypeInto(view->rxFreqEdit, "");
     const struct {
         Qt::Key key;
         std::int32_t units;
@@ -25,8 +23,7 @@ TEST_F(EditorTest, FrequencyTypedCharacterByCharacterStoresEachStep) {
         QTest::keyClick(view->rxFreqEdit, s.key);
         const bool listed = s.units >= PROGRAMMED_MIN_FREQ;
         EXPECT_EQ(doc.rxFreq(0), s.units) << view->rxFreqEdit->text().toStdString();
-        EXPECT_EQ(lists(), (Lists{0, 0, listed ? 0 : 255,
-                                  names(listed ? std::vector{0} : std::vector<int>{}),
+        EXPECT_EQ(lists(), (Lists{0, 0, listed ? 0 : 255, listed ? Names({0}) : QStringList(),
                                   listed ? U("01频道") : QString()}));
     }
     EXPECT_EQ(view->rxFreqEdit->text(), "438.52"); // as typed: never rewritten
@@ -61,12 +58,12 @@ TEST_F(EditorTest, FrequenciesStoredRoundedAndTheNarrowRule) {
     }
     // The rule never clears the flag; the user's pick of 25 kHz does, even on a .0125 frequency,
     // and picking a row again changes nothing.
-    typeInto(view->rxFreqEdit, "145.0125");
-    typeInto(view->rxFreqEdit, "438.5");
-    EXPECT_EQ(selectedText(view->bandwidthList), "12.5KHz");
+    TypeInto(view->rxFreqEdit, "145.0125");
+    TypeInto(view->rxFreqEdit, "438.5");
+    EXPECT_EQ(SelectedText(view->bandwidthList), "12.5KHz");
     EXPECT_EQ(doc.flags(0), FLAG_NARROW);
     for (const char* row : {"25KHz", "25KHz", "12.5KHz", "12.5KHz", "25KHz"}) {
-        clickRowWithText(view->bandwidthList, row);
+        ClickRowWithText(view->bandwidthList, row);
         EXPECT_EQ(doc.flags(0), row[0] == '2' ? 0 : FLAG_NARROW) << row;
     }
 }
@@ -102,7 +99,7 @@ TEST_F(EditorTest, TimeOutAndBandEdgesAsStored) {
     // A band edit rewrites every other edit from its member too.
     view->txFreqEdit->setText("435.0250");
     view->txFreqMHz = 435.025;
-    typeInto(view->bandHighEdit, "4");
+    TypeInto(view->bandHighEdit, "4");
     EXPECT_EQ(edits(), QStringList({"435.025", "0.19", "0", "400", "4"}));
 }
 
@@ -135,11 +132,13 @@ TEST_F(EditorTest, PromptWhenAnEditIsNoNumber) {
         doc.setBandLow(10000000);
         view->ShowChannel(0);
         messages.clear();
-        if (c.typedIn == c.emptied) {
-            emptyEdit(c.emptied);
+        if (c.typedIn == c.emptied) { // with the keyboard
+            c.emptied->setFocus();
+            c.emptied->selectAll();
+            QTest::keyClick(c.emptied, Qt::Key_Backspace);
         } else {
             c.emptied->setText("");
-            typeInto(c.typedIn, c.typed);
+            TypeInto(c.typedIn, c.typed);
         }
         SCOPED_TRACE(c.emptied->objectName().toStdString() + " " + c.typed);
         EXPECT_EQ(messages, std::vector<QString>(std::max<std::size_t>(1, std::strlen(c.typed)),
@@ -154,7 +153,7 @@ TEST_F(EditorTest, PromptWhenAnEditIsNoNumber) {
         if (!std::exchange(typed, true)) QTest::keyClicks(tx, "7");
     };
     low->setText("");
-    typeInto(rx, "1");
+    TypeInto(rx, "1");
     EXPECT_EQ(doc.txFreq(0), 14500000);
     EXPECT_EQ(doc.rxFreq(0), 100000);
 }
@@ -217,7 +216,7 @@ TEST_F(EditorTest, CopyButtonsCopyFrequencyCodeAndSignallingBits) {
         // Shown again, the side copied to reads like the other, and the channel is listed.
         EXPECT_EQ((toTx ? view->txFreqEdit : view->rxFreqEdit)->text(), "430.125");
         EXPECT_EQ(signalling(toTx)[0], U(c.type));
-        EXPECT_EQ(lists(), (Lists{6, 6, 0, names({6}), U("07频道")}));
+        EXPECT_EQ(lists(), (Lists{6, 6, 0, Names({6}), U("07频道")}));
         EXPECT_TRUE(doc.IsModified());
     }
 }
@@ -226,16 +225,16 @@ TEST_F(EditorTest, ModifiedOnlyWhenAByteChanges) {
     // Choosing, showing and picking what is already in force change no byte.
     chooseChannel(3);
     chooseChannel(0);
-    clickRowWithText(view->bandwidthList, "25KHz");
-    clickRowWithText(view->rxCodeTypeList, U("无"));
-    typeInto(view->txFreqEdit, "0");
-    typeInto(view->totEdit, "5");
+    ClickRowWithText(view->bandwidthList, "25KHz");
+    ClickRowWithText(view->rxCodeTypeList, U("无"));
+    TypeInto(view->txFreqEdit, "0");
+    TypeInto(view->totEdit, "5");
     spin(7); // 3 -> 9 in six changes, then held at 9
     EXPECT_EQ(modifiedSpy->count(), 6);
     doc.SetModifiedFlag(false);
     spin(1);
     EXPECT_FALSE(doc.IsModified());
-    typeInto(view->totEdit, "6");
+    TypeInto(view->totEdit, "6");
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(modifiedSpy->count(), 7);
 }
