@@ -192,7 +192,7 @@ TEST(CsvImport, ErrorsNameLineAndColumnAndChangeNothing) {
         {bad(row("2,21474.836480,,0")), 3, "Frequency"},
         {bad(row("2,430MHz,,0")), 3, "Frequency"}, {bad(row("2,430,x,0")), 3, "Duplex"},
         {bad(row("2,430,+,five")), 3, "Offset"}, {bad(row("2,5,-,7.6")), 3, "Offset"},
-        {bad(row("2,430,split,-435")), 3, "Offset"},
+        {bad(row("2,430,split,-435")), 3, "Offset"}, {bad(row("2,21474,+,10")), 3, "Offset"},
         {sig("TSQL-R,88.5,88.5,023,NN,023,Tone->Tone"), 3, "Tone"},
         {sig("CTCSS,88.5,88.5,023,NN,023,Tone->Tone"), 3, "Tone"},
         {sig("Tone,69.3,88.5,023,NN,023,Tone->Tone"), 3, "rToneFreq"},
