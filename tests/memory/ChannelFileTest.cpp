@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -17,6 +19,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace qarlo {
@@ -79,66 +82,40 @@ protected:
     fs::path dir;
 };
 
-// A new document's file to the byte; any other document's memory goes out and comes back byte for
-// byte. Storing rebuilds the stale list and keeps the selection; loading clears the selection,
-// rebuilds the list and keeps the port.
+// Memory out byte for byte, a 1041st byte 0. Storing rebuilds the stale list and keeps the
+// selection; loading (see FileSizes) rebuilds the list too. A link to a file not made yet: made.
 TEST_F(ChannelFileTest, FileBytesAndRoundTrip) {
-    CQarloDoc saved;
-    ASSERT_TRUE(StoreChannelFile(saved, dir / "new.q02").ok());
-    const Bytes fresh = readAll(dir / "new.q02");
-    ASSERT_EQ(fresh.size(), 1041u);
-    for (int i = 0; i < 1041; ++i) {
-        const bool squelch = i <= 252 && i % 16 == 12; // squelch 3 of channels 0..15
-        ASSERT_EQ(fresh[i], squelch ? 0x03 : i == 1026 ? 0x32 : 0x00) << "byte " << i;
-    }
-    saved = usedDocument(1234);
+    CQarloDoc saved = usedDocument(1234), loaded = usedDocument();
     saved.ProgrammedChannelList.fill(9);
-    const auto before = saved.ChannelMemory;
-    ASSERT_TRUE(StoreChannelFile(saved, dir / "round.q02").ok());
+    Bytes expected(saved.ChannelMemory.begin(), saved.ChannelMemory.end());
+    expected.push_back(0);
     const std::array<std::uint8_t, 16> list{1,    5,    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                                             0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    EXPECT_EQ(saved.ChannelMemory, before);
-    EXPECT_EQ(saved.ProgrammedChannelList, list);
-    EXPECT_EQ(saved.listRefillPending, -1);
-    EXPECT_EQ(saved.selectedChannel, 4);
-    const Bytes onDisk = readAll(dir / "round.q02");
-    ASSERT_EQ(onDisk.size(), 1041u);
-    EXPECT_TRUE(std::equal(before.begin(), before.end(), onDisk.begin()));
-    CQarloDoc loaded = usedDocument();
-    ASSERT_TRUE(LoadChannelFile(loaded, dir / "round.q02").ok());
-    EXPECT_EQ(loaded.ChannelMemory, before);
-    EXPECT_EQ(loaded.ProgrammedChannelList, list);
-    EXPECT_EQ(loaded.portName, "COM2");
-    EXPECT_EQ(loaded.selectedChannel, 255);
-    EXPECT_EQ(loaded.listRefillPending, -1);
-    fs::create_symlink("made.q02", dir / "ahead.q02"); // a link to a file not made yet: made
+    fs::create_symlink("made.q02", dir / "ahead.q02");
     ASSERT_TRUE(StoreChannelFile(saved, dir / "ahead.q02").ok());
+    EXPECT_EQ(
+        std::tuple(saved.ProgrammedChannelList, saved.listRefillPending, saved.selectedChannel),
+        std::tuple(list, -1, 4));
+    EXPECT_EQ(readAll(dir / "made.q02"), expected);
+    ASSERT_TRUE(LoadChannelFile(loaded, dir / "ahead.q02").ok());
+    EXPECT_EQ(loaded.ProgrammedChannelList, list);
     EXPECT_TRUE(fs::is_symlink(dir / "ahead.q02"));
-    EXPECT_EQ(readAll(dir / "made.q02"), onDisk);
-    EXPECT_EQ(entries(),
-              (std::vector<std::string>{"ahead.q02", "made.q02", "new.q02", "round.q02"}));
+    EXPECT_EQ(entries(), (std::vector<std::string>{"ahead.q02", "made.q02"}));
 }
 
 // Fewer than 1041 bytes, an empty file included, is no channel file: the document becomes new.
 // 1041 bytes or more: the first 1041 load.
 TEST_F(ChannelFileTest, FileSizes) {
-    for (std::size_t size : {0u, 1u, 1040u, 1041u, 1042u, 4096u}) {
-        SCOPED_TRACE(size);
-        const auto file = dir / "f.q02";
+    for (std::size_t size : {0u, 1040u, 1041u, 4096u}) {
         const Bytes bytes = randomBytes(size, static_cast<unsigned>(size));
-        writeAll(file, bytes);
-        CQarloDoc doc = usedDocument();
-        const FileResult r = LoadChannelFile(doc, file);
-        EXPECT_EQ(r.file, file);
-        EXPECT_EQ(r.error, size >= 1041 ? FileError::None : FileError::InvalidFormat);
-        const CQarloDoc fresh;
-        EXPECT_TRUE(size >= 1041 ? std::equal(doc.ChannelMemory.begin(), doc.ChannelMemory.end(),
-                                              bytes.begin())
-                                 : doc.ChannelMemory == fresh.ChannelMemory);
-        EXPECT_TRUE(size >= 1041 || doc.ProgrammedChannelList == fresh.ProgrammedChannelList);
-        EXPECT_EQ(doc.listRefillPending, -1);
-        EXPECT_EQ(doc.selectedChannel, 255);
-        EXPECT_EQ(doc.portName, "COM2");
+        writeAll(dir / "f.q02", bytes);
+        CQarloDoc doc = usedDocument(), expected;
+        if (size >= 1041) std::copy_n(bytes.begin(), 1040, expected.ChannelMemory.begin());
+        EXPECT_EQ(LoadChannelFile(doc, dir / "f.q02").error,
+                  size >= 1041 ? FileError::None : FileError::InvalidFormat);
+        EXPECT_EQ(doc.ChannelMemory, expected.ChannelMemory) << size;
+        EXPECT_EQ(std::tuple(doc.listRefillPending, doc.selectedChannel, doc.portName),
+                  std::tuple(-1, 255, "COM2"));
     }
 }
 
@@ -289,8 +266,18 @@ TEST_F(ChannelFileTest, ASaveKilledOrFailingHalfWayLeavesNoDebris) {
                     std::equal(now.begin(), now.end(), bytesB.begin(), bytesB.end()))
             << "kill " << i;
     }
+    // Left-over temporaries: a killed save's (unlocked) goes, a running save's (locked) and a
+    // name that is not ours stay.
+    const std::string stale = ".killed.q02.qarlo-save-", locked = stale + "654321";
+    for (const std::string& name : {stale + "123456", locked, stale + "12x"})
+        writeAll(dir / name, {1});
+    const int held = ::open((dir / locked).c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
     ASSERT_TRUE(StoreChannelFile(a, file).ok());
-    EXPECT_EQ(entries(), std::vector<std::string>{"killed.q02"});
+    ::close(held);
+    EXPECT_EQ(entries(), (std::vector<std::string>{stale + "12x", locked, "killed.q02"}));
+    fs::remove(dir / locked);
+    fs::remove(dir / (stale + "12x"));
 
     auto* previous = std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};

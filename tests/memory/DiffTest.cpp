@@ -39,79 +39,37 @@ TEST(Diff, EachFieldKindIsReportedOnceInTheFormsTerms) {
         Lines expected;
         bool radioSeesIt; // spare rows and the settings row's reserved bytes never travel
     } cases[] = {
-        {"rx frequency",
-         [](CQarloDoc& d) { d.setRxFreq(2, 43852500); },
-         {"03频道: 接收频率 438.500 → 438.525 MHz"},
-         true},
-        {"tx frequency gone",
-         [](CQarloDoc& d) { d.setTxFreq(2, 0); },
-         {"03频道: 已设置 是 → 否", "03频道: 发射频率 438.500 → 0.000 MHz"},
-         true},
-        {"tx type and code",
-         [](CQarloDoc& d) {
-             d.setFlags(2, FLAG_TX_CODED);
-             d.setTxCode(2, encodeDcsRow(0));
-         },
-         {"03频道: 发射编码 QT 67 → DQT 023N"},
-         true},
-        {"tx DCS inverted",
-         [](CQarloDoc& d) {
-             d.setFlags(2, FLAG_TX_CODED);
-             d.setTxCode(2, encodeDcsRow(DCS_NORMAL_COUNT));
-         },
-         {"03频道: 发射编码 QT 67 → DQT 023I"},
-         true},
-        {"tx tone only",
-         [](CQarloDoc& d) { d.setTxCode(2, encodeCtcssRow(1)); },
-         {"03频道: 发射编码 QT 67 → QT 71.9"},
-         true},
-        {"rx signalling on",
-         [](CQarloDoc& d) {
-             d.setFlags(2, d.flags(2) | FLAG_RX_CODED | FLAG_RX_CTCSS);
-             d.setRxCode(2, encodeCtcssRow(1));
-         },
-         {"03频道: 接收编码 无 → QT 71.9"},
-         true},
-        {"rx code byte while off",
-         [](CQarloDoc& d) { d.setRxCode(2, 7); },
-         {"03频道: 接收编码字节 00 → 07"},
-         true},
-        {"bandwidth",
-         [](CQarloDoc& d) { d.setFlags(2, d.flags(2) | FLAG_NARROW); },
-         {"03频道: 频道宽/窄 25KHz → 12.5KHz"},
-         true},
-        {"spare flag bit",
-         [](CQarloDoc& d) { d.setFlags(2, d.flags(2) | 0x01); },
-         {"03频道: 保留标志位 00 → 01"},
-         true},
+        // clang-format off
+        {"rx frequency", [](CQarloDoc& d) { d.setRxFreq(2, 43852500); },
+         {"03频道: 接收频率 438.500 → 438.525 MHz"}, true},
+        {"tx frequency gone", [](CQarloDoc& d) { d.setTxFreq(2, 0); },
+         {"03频道: 已设置 是 → 否", "03频道: 发射频率 438.500 → 0.000 MHz"}, true},
+        {"tx type and code", [](CQarloDoc& d) { d.setFlags(2, FLAG_TX_CODED); d.setTxCode(2, encodeDcsRow(0)); },
+         {"03频道: 发射编码 QT 67 → DQT 023N"}, true},
+        {"tx DCS inverted", [](CQarloDoc& d) { d.setFlags(2, FLAG_TX_CODED); d.setTxCode(2, encodeDcsRow(DCS_NORMAL_COUNT)); },
+         {"03频道: 发射编码 QT 67 → DQT 023I"}, true},
+        {"tx tone only", [](CQarloDoc& d) { d.setTxCode(2, encodeCtcssRow(1)); },
+         {"03频道: 发射编码 QT 67 → QT 71.9"}, true},
+        {"rx signalling on", [](CQarloDoc& d) { d.setFlags(2, d.flags(2) | FLAG_RX_CODED | FLAG_RX_CTCSS); d.setRxCode(2, encodeCtcssRow(1)); },
+         {"03频道: 接收编码 无 → QT 71.9"}, true},
+        {"rx code byte while off", [](CQarloDoc& d) { d.setRxCode(2, 7); },
+         {"03频道: 接收编码字节 00 → 07"}, true},
+        {"bandwidth", [](CQarloDoc& d) { d.setFlags(2, d.flags(2) | FLAG_NARROW); },
+         {"03频道: 频道宽/窄 25KHz → 12.5KHz"}, true},
+        {"spare flag bit", [](CQarloDoc& d) { d.setFlags(2, d.flags(2) | 0x01); },
+         {"03频道: 保留标志位 00 → 01"}, true},
         {"squelch", [](CQarloDoc& d) { d.setSquelch(2, 9); }, {"03频道: 静噪等级 3 → 9"}, true},
-        {"record bytes 11 and 15 of channel 16",
-         [](CQarloDoc& d) {
-             d.record(15)[11] = 0x5A;
-             d.record(15)[15] = 0x01;
-         },
-         {"16频道: 保留字节11 00 → 5A", "16频道: 保留字节15 00 → 01"},
-         true},
-        {"time-out",
-         [](CQarloDoc& d) { d.setTotTenths(25); },
-         {"整机设置: TOT限时 5 → 2.5 分"},
-         true},
-        {"band",
-         [](CQarloDoc& d) {
-             d.setBandLow(410 * 25000);
-             d.setBandHigh(430 * 25000);
-         },
-         {"整机设置: 频段下限 400 → 410 MHz", "整机设置: 频段上限 440 → 430 MHz"},
-         true},
-        {"spare row",
-         [](CQarloDoc& d) { d.record(16)[15] = 0x5A; },
+        {"record bytes 11 and 15", [](CQarloDoc& d) { d.record(15)[11] = 0x5A; d.record(15)[15] = 1; },
+         {"16频道: 保留字节11 00 → 5A", "16频道: 保留字节15 00 → 01"}, true},
+        {"time-out", [](CQarloDoc& d) { d.setTotTenths(25); }, {"整机设置: TOT限时 5 → 2.5 分"}, true},
+        {"band", [](CQarloDoc& d) { d.setBandLow(410 * 25000); d.setBandHigh(430 * 25000); },
+         {"整机设置: 频段下限 400 → 410 MHz", "整机设置: 频段上限 440 → 430 MHz"}, true},
+        {"spare row", [](CQarloDoc& d) { d.record(16)[15] = 0x5A; },
          {"备用行17: 内容 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 → "
-          "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 5A"},
-         false},
-        {"settings reserved byte",
-         [](CQarloDoc& d) { d.record(SETTINGS_ROW)[9] = 1; },
-         {"整机设置: 保留字节9 00 → 01"},
-         false},
+          "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 5A"}, false},
+        {"settings reserved byte", [](CQarloDoc& d) { d.record(SETTINGS_ROW)[9] = 1; },
+         {"整机设置: 保留字节9 00 → 01"}, false},
+        // clang-format on
     };
     const CQarloDoc a = base();
     EXPECT_TRUE(DiffDocuments(a, a, DiffScope::File).empty());

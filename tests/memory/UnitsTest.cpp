@@ -20,17 +20,15 @@ TEST(Units, TypedValuesArriveExactly) {
     int wrong = 0;
     for (std::int64_t step : {500, 625}) {
         for (std::int64_t units = 10000000; units <= 52000000; units += step) {
-            std::string frac = std::to_string(100000 + units % 100000).substr(1);
-            while (!frac.empty() && frac.back() == '0')
-                frac.pop_back();
-            const std::string text = std::to_string(units / 100000) + "." + frac;
+            const std::string text = std::to_string(units / 100000) + "." +
+                                     std::to_string(100000 + units % 100000).substr(1);
             const std::int32_t got = FrequencyUnitsFromMHz(std::strtod(text.c_str(), nullptr));
             if (got != units && ++wrong <= 5) ADD_FAILURE() << text << " -> " << got;
         }
     }
     for (int tenths = 0; tenths <= 255; ++tenths) {
         const std::string text = std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
-        if (TotTenthsFromMinutes(std::strtod(text.c_str(), nullptr)) != tenths) ++wrong;
+        wrong += TotTenthsFromMinutes(std::strtod(text.c_str(), nullptr)) != tenths;
     }
     EXPECT_EQ(wrong, 0);
 }
