@@ -18,17 +18,6 @@
 namespace qarlo::test {
 namespace {
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 QByteArray fileOf(const CQarloDoc& doc) {
     const auto bytes = ChannelFileBytes(doc);
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
@@ -86,7 +75,7 @@ TEST_F(OfflineCommands, NewWritesANewDocumentsFileButReplacesOnlyWithForce) {
 // --help and --version whatever else is wrong, one usage error with exit status 2, and nothing
 // tried on the line before the file and the port are known good.
 TEST_F(OfflineCommands, CommandLineConvention) {
-    writeAll(path("-v.q02"), fileOf(validDocument()));
+    ASSERT_TRUE(writeAll(path("-v.q02"), fileOf(validDocument())));
     const QString good = path("good.q02");
     writeAll(good, fileOf(validDocument()));
     writeAll(path("short.q02"), QByteArray(100, '\0'));

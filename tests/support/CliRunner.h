@@ -3,6 +3,7 @@
 // optionally as the user who is not root or in a given folder; its exit status and both streams.
 #include "Unprivileged.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -27,6 +28,16 @@ inline void startAs(QProcess& process, const QString& program, const QStringList
         line << QString::fromStdString(word);
     line << program << args;
     process.start(line.takeFirst(), line);
+}
+
+inline QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline bool writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 struct RunOptions {
