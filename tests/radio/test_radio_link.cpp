@@ -1,16 +1,15 @@
 // The transfer link against a fake radio on a pseudo-terminal: the real serial code, the real
 // timers, the exact bytes on the line.
 #include "RadioTestSupport.h"
-#include "tests/support/FakeRadio.h"
-
 #include "memory/ChannelFile.h"
+#include "tests/support/FakeRadio.h"
 
 #include <QSerialPort>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <optional>
 #include <string>
 
 namespace qarlo::test {
@@ -28,10 +27,9 @@ CQarloDoc editedDoc() {
     doc.setRxFreq(7, 12345678);
     return doc;
 }
-const QString EDITED_CHANNEL_1 = QString::fromUtf8("01频道: 接收频率 440.000 → 430.125 MHz; "
-                                                   "发射频率 440.000 → 430.125 MHz");
-const QString EDITED_CHANNEL_8 = QString::fromUtf8("08频道: 接收频率 123.45678 → 0.000 MHz");
-const QString MSG_COMPARE_DIFFERS = QString::fromUtf8("对讲机中的数据与当前文档不同");
+const QStringList EDITED = {
+    QString::fromUtf8("01频道: 接收频率 440.000 → 430.125 MHz; 发射频率 440.000 → 430.125 MHz"),
+    QString::fromUtf8("08频道: 接收频率 123.45678 → 0.000 MHz")};
 
 QStringList lines(const std::vector<Difference>& differences) {
     QStringList out;
@@ -74,7 +72,6 @@ TEST_F(LinkTest, ReadOutcomeFollowsTheRadiosAnswer) {
         {"silent", {}, 256, -1, false},
         {"wrong reply", bytes({0xFF, 0x10, 0x51, 0x02}), 256, -1, false},
         {"reply 11 FF", bytes({0x11, 0xFF}), 256, -1, false},
-        {"short image", FF11, 100, -1, false},
         {"one byte missing", FF11, 255, -1, false},
         {"device gone mid-image", FF11, 256, 128, false},
     };
@@ -98,11 +95,10 @@ TEST_F(LinkTest, ReadOutcomeFollowsTheRadiosAnswer) {
             link.OnRadioWrite();
             EXPECT_EQ(link.TransferMode(), RadioLink::MODE_READ);
             ASSERT_TRUE(spinUntil([&] { return r.received().size() >= 4; }));
-            const auto tio = r.lineSettings(); // while the link holds the line
-            ASSERT_TRUE(tio);
-            EXPECT_EQ(cfgetospeed(&*tio), speed_t(B2400));
-            EXPECT_EQ(cfgetispeed(&*tio), speed_t(B2400));
-            EXPECT_EQ(tio->c_cflag & (CSIZE | PARENB | CSTOPB), tcflag_t(CS8));
+            const termios tio = r.lineSettings().value(); // while the link holds the line
+            EXPECT_EQ(std::pair(cfgetospeed(&tio), cfgetispeed(&tio)),
+                      std::pair(speed_t(B2400), speed_t(B2400)));
+            EXPECT_EQ(tio.c_cflag & (CSIZE | PARENB | CSTOPB), tcflag_t(CS8));
             const bool answered = c.reply.startsWith(FF11);
             if (answered) {
                 ASSERT_TRUE(spinUntil([&] { return r.received().size() >= 8; }));
@@ -112,38 +108,28 @@ TEST_F(LinkTest, ReadOutcomeFollowsTheRadiosAnswer) {
             ASSERT_TRUE(rec.waitFinished(rec.finishedCount + 1));
 
             EXPECT_EQ(r.received(), answered ? HANDSHAKE + READ_REQUEST : HANDSHAKE);
-            if (answered && !comparing) { // the 500 ms handshake timer, loosely
-                EXPECT_GE(*r.arrivalOf(4) - *r.arrivalOf(0), 350);
-                EXPECT_LT(*r.arrivalOf(4) - *r.arrivalOf(0), 1800);
-            }
+            const qint64 timer = answered ? *r.arrivalOf(4) - *r.arrivalOf(0) : 500;
+            EXPECT_TRUE(comparing || (timer >= 350 && timer < 1800)) << timer; // 500 ms, loosely
             EXPECT_TRUE(rec.idleAtFinish);
-            EXPECT_EQ(doc.IsModified(), c.reads && !comparing);
             const QStringList progress = std::exchange(rec.progress, {});
             EXPECT_EQ(progress.value(0), "0:0/4");
             EXPECT_EQ(progress.contains("1:256/256"), c.reads);
-            if (c.reads && comparing) {
-                EXPECT_EQ(rec.take(),
-                          QStringList({"message:" + MSG_COMPARE_DIFFERS, "finished:ok"}));
-                EXPECT_EQ(
-                    QByteArray(reinterpret_cast<const char*>(rec.last.radioImage.data()), 256),
-                    r.image);
-                EXPECT_EQ(lines(rec.last.differences),
-                          QStringList({EDITED_CHANNEL_1, EDITED_CHANNEL_8}));
-                EXPECT_EQ(ChannelFileBytes(doc), before);
-            } else if (c.reads) {
-                EXPECT_EQ(rec.take(),
-                          QStringList({"imageDecoded", "message:" + MSG_READ_DONE, "finished:ok"}));
-                EXPECT_EQ(imageOf(doc), r.image);
-            } else {
-                EXPECT_EQ(rec.last.kind, answered ? Kind::IncompleteImage : Kind::NoHandshake);
-                EXPECT_EQ(rec.take(),
-                          QStringList({"message:" + MSG_CHECK_LINK, "finished:failed"}));
-                EXPECT_EQ(ChannelFileBytes(doc), before);
-            }
-            if (c.imageBytes == 0) { // the read request does not clear what the handshake received
-                EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(&link.IoBuffer[IO_INCOMING]), 4),
-                          c.reply);
-            }
+            const bool read = c.reads && !comparing;
+            const QString message = !c.reads ? MSG_CHECK_LINK
+                                    : comparing ? QString::fromUtf8("对讲机中的数据与当前文档不同")
+                                                : MSG_READ_DONE;
+            const QStringList events = {"message:" + message,
+                                        c.reads ? "finished:ok" : "finished:failed"};
+            EXPECT_EQ(rec.take(), (read ? QStringList{"imageDecoded"} : QStringList()) + events);
+            EXPECT_EQ(doc.IsModified(), read);
+            EXPECT_TRUE(read ? imageOf(doc) == r.image : ChannelFileBytes(doc) == before);
+            EXPECT_TRUE(!c.reads || !comparing || lines(rec.last.differences) == EDITED);
+            EXPECT_TRUE(c.reads ||
+                        rec.last.kind == (answered ? Kind::IncompleteImage : Kind::NoHandshake));
+            // The read request does not clear what the handshake received.
+            EXPECT_TRUE(c.imageBytes > 0 ||
+                        QByteArray(reinterpret_cast<const char*>(&link.IoBuffer[IO_INCOMING]), 4) ==
+                            c.reply);
             EXPECT_TRUE(c.hangUpAfter >= 0 || portIsFree(r.path));
         }
 }
@@ -180,25 +166,21 @@ TEST_F(LinkTest, PacedRadioOnlyTheAnswerToTheRequestBecomesTheImage) {
         const auto before = ChannelFileBytes(doc);
         link.OnRadioRead();
         ASSERT_TRUE(rec.waitFinished(rec.finishedCount + 1));
-        if (c.replyDelayMs == 0) {
-            EXPECT_EQ(r.received(), HANDSHAKE + READ_REQUEST);
-        }
+        EXPECT_TRUE(c.replyDelayMs > 0 || r.received() == HANDSHAKE + READ_REQUEST);
         EXPECT_EQ(rec.take().contains("message:" + MSG_READ_DONE), c.reads);
-        if (c.reads) {
-            EXPECT_EQ(imageOf(doc), r.image);
-        } else {
-            EXPECT_EQ(ChannelFileBytes(doc), before);
-        }
+        EXPECT_TRUE(c.reads ? imageOf(doc) == r.image : ChannelFileBytes(doc) == before);
     }
 }
 
+// A write after one that failed starts normally; no image goes out without FF 11, and a stale
+// FF 11 from an earlier exchange is no answer.
 TEST_F(LinkTest, WriteOutcomeFollowsTheRadiosAnswer) {
     const struct {
         const char* name;
         QByteArray reply;
         int hangUpAfterReceived;
         bool staleReply; // an earlier FF 11 waits in the incoming half
-        TransferOutcome::Kind kind;
+        Kind kind;
     } cases[] = {
         {"good radio", FF11, -1, false, Kind::WriteDone},
         {"silent", {}, -1, true, Kind::NoHandshake},
@@ -230,9 +212,8 @@ TEST_F(LinkTest, WriteOutcomeFollowsTheRadiosAnswer) {
             EXPECT_EQ(std::exchange(rec.progress, {}).constLast(), "2:256/256");
             EXPECT_EQ(r.received(), HANDSHAKE + imageOf(out));
             EXPECT_GE(*r.arrivalOf(4) - *r.arrivalOf(0), 350);
-        } else if (!c.reply.startsWith(FF11)) {
-            EXPECT_EQ(r.received(), HANDSHAKE); // no image goes out
         }
+        EXPECT_TRUE(c.reply.startsWith(FF11) || r.received() == HANDSHAKE);
     }
 }
 
@@ -253,34 +234,9 @@ TEST_F(LinkTest, FailedCheckEndsTheWriteBeforeThePortIsOpened) {
     EXPECT_EQ(out.selectedChannel, 9);
     EXPECT_TRUE(rec.idleAtFinish);
     spin(700);
-    EXPECT_TRUE(radio.received().isEmpty());
-    EXPECT_TRUE(portIsFree(radio.path));
+    EXPECT_TRUE(radio.received().isEmpty() && portIsFree(radio.path));
 }
 
-TEST_F(LinkTest, PortChosenDuringATransferIsUsedByTheNextOne) {
-    FakeRadio second;
-    second.image = imageOf(validDoc(43700000));
-    qputenv("QARLO_COM1", radio.path.toLocal8Bit());
-    qputenv("QARLO_COM2", second.path.toLocal8Bit());
-    doc.portName = "COM1";
-    RadioLink link(doc);
-    LinkRecorder rec(link);
-    link.OnRadioRead();
-    doc.portName = "COM2";
-    ASSERT_TRUE(rec.waitFinished());
-    EXPECT_EQ(imageOf(doc), radio.image);
-    EXPECT_TRUE(second.received().isEmpty());
-    link.OnRadioRead();
-    ASSERT_TRUE(rec.waitFinished(2));
-    EXPECT_EQ(imageOf(doc), second.image);
-    EXPECT_EQ(radio.received(), HANDSHAKE + READ_REQUEST);
-    EXPECT_EQ(second.received(), HANDSHAKE + READ_REQUEST);
-    qunsetenv("QARLO_COM1");
-    qunsetenv("QARLO_COM2");
-}
-
-// A step that cannot open the port (held by another program, no such device, or gone since the
-// step before) shows its own message, and the document stays as it was.
 TEST_F(LinkTest, StepThatCannotOpenThePortShowsItsOwnMessage) {
     enum Obstacle { Held, Missing, GoneAfterHandshake };
     const auto read = &RadioLink::OnRadioRead, write = &RadioLink::OnRadioWrite,
@@ -347,7 +303,7 @@ TEST_F(LinkTest, OwnerGoingAwayClosesThePortAndReturnsToIdle) {
     ASSERT_TRUE(rec.waitFinished());
     EXPECT_EQ(rec.take(), QStringList({"imageDecoded", "message:" + MSG_READ_DONE, "finished:ok"}));
 
-    auto doomed = std::make_unique<RadioLink>(doc);
+    std::optional<RadioLink> doomed(std::in_place, doc); // destroyed mid-transfer
     doomed->OnRadioRead();
     ASSERT_TRUE(spinUntil([&] { return radio.received().size() >= 16; }));
     doomed.reset();

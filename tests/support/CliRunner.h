@@ -1,8 +1,9 @@
 #pragma once
-// qarlo-cli run as the user runs it: the built binary in a child process, optionally as the user
-// who is not root; its exit status and both streams. QARLO_CLI_PATH names the binary.
+// qarlo-cli (or the simulator) run as the user runs it: the built binary in a child process,
+// optionally as the user who is not root or in a given folder; its exit status and both streams.
 #include "Unprivileged.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -15,7 +16,7 @@
 namespace qarlo::test {
 
 struct CliRun {
-    int exitCode = -1;
+    int exitCode = -1; // -2: did not exit normally
     QString out, err;
 };
 
@@ -29,12 +30,28 @@ inline void startAs(QProcess& process, const QString& program, const QStringList
     process.start(line.takeFirst(), line);
 }
 
-inline CliRun runCli(const QStringList& args,
-                     const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
-                     const std::optional<Unprivileged>& user = std::nullopt) {
+inline QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline bool writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+struct RunOptions {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    std::optional<Unprivileged> user;
+    QString workDir; // empty: this process's own
+    QString program = QStringLiteral(QARLO_CLI_PATH);
+};
+
+inline CliRun runCli(const QStringList& args, const RunOptions& options = {}) {
     QProcess cli;
-    cli.setProcessEnvironment(env);
-    startAs(cli, QStringLiteral(QARLO_CLI_PATH), args, user);
+    cli.setProcessEnvironment(options.env);
+    cli.setWorkingDirectory(options.workDir);
+    startAs(cli, options.program, args, options.user);
     CliRun run;
     if (!cli.waitForFinished(20000)) {
         cli.kill();

@@ -36,7 +36,6 @@ public:
     int imageBytes = 256;                                        // how much of it is sent
     int hangUpAfterSent = -1;     // >= 0: hang up after sending this many image bytes
     int hangUpAfterReceived = -1; // >= 0: hang up after receiving this many image bytes
-    QByteArray writtenImage;      // the image the program wrote after a handshake
     QString path;
     bool paced = false;   // at 2400 baud, about 4.2 ms a byte, as a real radio sends
     int replyDelayMs = 0; // the handshake reply starts this late
@@ -61,8 +60,6 @@ public:
     }
     ~FakeRadio() { hangUp(); }
     FakeRadio(const FakeRadio&) = delete;
-    FakeRadio& operator=(const FakeRadio&) = delete;
-
     bool ok() const { return master >= 0 && slave >= 0; }
 
     // Everything the program sent, in order.
@@ -93,6 +90,16 @@ public:
             (void)!::write(master, data.constData(), static_cast<size_t>(data.size()));
     }
 
+    // The device goes away: both ends closed, the path gone.
+    void hangUp() {
+        pacer.stop();
+        notifier.reset();
+        if (slave >= 0) ::close(slave);
+        if (master >= 0) ::close(master);
+        slave = master = -1;
+    }
+
+private:
     // Queues bytes to start `delayMs` from now, or after what is queued already, paced when
     // `paced`, a pause of 80 ms after every `piece` bytes when piece > 0.
     void sendLater(const QByteArray& data, int delayMs, int piece = 0) {
@@ -107,16 +114,6 @@ public:
         pacer.start(1);
     }
 
-    // The device goes away: both ends closed, the path gone.
-    void hangUp() {
-        pacer.stop();
-        notifier.reset();
-        if (slave >= 0) ::close(slave);
-        if (master >= 0) ::close(master);
-        slave = master = -1;
-    }
-
-private:
     void onReadable() {
         char buffer[512];
         const ssize_t n = ::read(master, buffer, sizeof buffer);
@@ -144,8 +141,7 @@ private:
             QTimer::singleShot(50, &timerOwner, [this] { hangUp(); });
         } else if (hangUpAfterReceived >= 0 && command.size() >= hangUpAfterReceived) {
             hangUp();
-        } else if (command.size() >= 256) {
-            writtenImage = command.left(256);
+        } else if (command.size() >= 256) { // the image written; listening again
             command.clear();
             afterHandshake = false;
         }

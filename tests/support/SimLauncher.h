@@ -1,10 +1,10 @@
 #pragma once
-// qarlo-radio-sim for one test, stopped when it goes out of scope. QARLO_SIM_PATH names it.
+// qarlo-radio-sim for one test, without pacing, stopped when it goes out of scope; its device
+// path is what it prints first. QARLO_SIM_PATH names it.
 #include "CliRunner.h"
 
 namespace qarlo::test {
 
-// qarlo-radio-sim for one test, without pacing; its device path is what it prints first.
 class Sim {
 public:
     explicit Sim(const QStringList& args, const std::optional<Unprivileged>& user = std::nullopt) {
@@ -18,14 +18,13 @@ public:
         process.terminate();
         if (!process.waitForFinished(5000)) process.kill();
         process.waitForFinished(1000);
-        log = QString::fromUtf8(process.readAllStandardError());
         exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
         return exitCode;
     }
-    QString path, log;
+    QString path;
+    QProcess process; // its log on standard error
 
 private:
-    QProcess process;
     int exitCode = -1;
 };
 
