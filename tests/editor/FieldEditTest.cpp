@@ -93,11 +93,6 @@ TEST_F(EditorTest, TimeOutAndBandEdgesAsStored) {
         EXPECT_EQ(memory(c.offset, 3), c.stored) << c.typed;
         EXPECT_EQ(c.edit->text(), c.shown);
     }
-    // A band edit rewrites every other edit from its member too.
-    view->txFreqEdit->setText("435.0250");
-    view->txFreqMHz = 435.025;
-    TypeInto(view->bandHighEdit, "4");
-    EXPECT_EQ(edits(), QStringList({"435.025", "0.19", "0", "400", "4"}));
 }
 
 // An edit that is no number stops the exchange with the prompt and takes the focus; the handler
@@ -139,14 +134,6 @@ TEST_F(EditorTest, PromptWhenAnEditIsNoNumber) {
         EXPECT_EQ(std::tuple(doc.rxFreq(0), doc.txFreq(0), doc.totTenths(), doc.bandLow()),
                   std::tuple(14500000, c.tx, std::uint8_t{50}, 10000000));
     }
-    // While the prompt is up no edit reaches its handler.
-    recorder.onMessage = [tx, typed = false](const QString&) mutable {
-        if (!std::exchange(typed, true)) QTest::keyClicks(tx, "7");
-    };
-    low->setText("");
-    TypeInto(rx, "1");
-    EXPECT_EQ(doc.txFreq(0), 14500000);
-    EXPECT_EQ(doc.rxFreq(0), 100000);
 }
 
 TEST_F(EditorTest, SquelchSpinStepsWithinZeroToNine) {
@@ -205,29 +192,10 @@ TEST_F(EditorTest, CopyButtonsCopyFrequencyCodeAndSignallingBits) {
         EXPECT_EQ(doc.flags(6), c.after | loose);
         EXPECT_EQ(doc.squelch(6), 5);
         // Shown again, the side copied to reads like the other, and the channel is listed.
-        EXPECT_EQ((toTx ? view->txFreqEdit : view->rxFreqEdit)->text(), "430.125");
         EXPECT_EQ(signalling(toTx)[0], U(c.type));
         EXPECT_EQ(lists(), (Lists{6, 6, 0, Names({6}), U("07频道")}));
         EXPECT_TRUE(doc.IsModified());
     }
-}
-
-TEST_F(EditorTest, ModifiedOnlyWhenAByteChanges) {
-    // Choosing, showing and picking what is already in force change no byte.
-    chooseChannel(3);
-    chooseChannel(0);
-    ClickRowWithText(view->bandwidthList, "25KHz");
-    ClickRowWithText(view->rxCodeTypeList, U("无"));
-    TypeInto(view->txFreqEdit, "0");
-    TypeInto(view->totEdit, "5");
-    spin(7); // 3 -> 9 in six changes, then held at 9
-    EXPECT_EQ(modifiedSpy->count(), 6);
-    doc.SetModifiedFlag(false);
-    spin(1);
-    EXPECT_FALSE(doc.IsModified());
-    TypeInto(view->totEdit, "6");
-    EXPECT_TRUE(doc.IsModified());
-    EXPECT_EQ(modifiedSpy->count(), 7);
 }
 
 } // namespace
