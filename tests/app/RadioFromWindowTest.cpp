@@ -3,7 +3,6 @@
 #include "AppFixture.h"
 
 #include "app/BackupKeeper.h"
-#include "radio/RadioImage.h"
 
 #include <QSignalSpy>
 #include <QStatusBar>

@@ -81,9 +81,8 @@ TEST_F(EditorTest, ShowChannelDecodesWithoutTouchingMemory) {
         QStringList rx, tx; // code type, code table rows, selected code ("" none)
     } cases[] = {
         {0x28, 0x00, 0x25, {U("无"), "0", ""}, {"QT", "38", "250.3"}},
-        // DCS: inverted, normal after the gap of "036", a byte that names no row
+        // DCS: an inverted code, a byte that names no row
         {0x10, 0x87, 0x00, {"DQT", "166", "023I"}, {U("无"), "0", ""}},
-        {0x10, 0x06, 0x00, {"DQT", "166", "043N"}, {U("无"), "0", ""}},
         {0x10, 0x9C, 0x00, {"DQT", "166", ""}, {U("无"), "0", ""}},
         {0x78, 0x26, 0x0A, {"QT", "38", ""}, {"QT", "38", "97.4"}}, // a tone past the table
         {0x60, 0x25, 0x87, {U("无"), "0", ""}, {U("无"), "0", ""}}, // uncoded, bits still set
