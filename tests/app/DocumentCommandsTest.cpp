@@ -81,7 +81,7 @@ TEST_F(DocumentCommandsTest, RecentFilesKeepFourNewestFirstAcrossARestart) {
     EXPECT_EQ(frame().displayedCaption(), Caption("r4.q02"));
 }
 
-TEST_F(DocumentCommandsTest, SaveAsNamesTheDocumentAndSaveWritesTheSameFile) {
+TEST_F(DocumentCommandsTest, SaveNamesAnUntitledDocumentAndRefusesAFifo) {
     ASSERT_TRUE(Start());
     const QString saved = dir.filePath(QStringLiteral("saved.q02"));
     nextSave = saved;
