@@ -71,7 +71,6 @@ protected:
         app = std::make_unique<CQarloApp>(recorder);
         const bool ok = app->InitInstance(arguments);
         CMainFrame::Dialogs& d = frame().dialogs;
-        builtIn = d;
         frame().setBackupFolder(dir.filePath(QStringLiteral("backups")));
         d.askSaveChanges = [this](const QString& title) {
             questions.push_back(title);
@@ -108,7 +107,6 @@ protected:
 
     QTemporaryDir dir;
     std::unique_ptr<CQarloApp> app;
-    CMainFrame::Dialogs builtIn; // the frame's own dialogs, replaced by recorders for the tests
     MessageRecorder recorder;
     std::vector<QString>& messages = recorder.messages;
     std::vector<QString> questions;

@@ -3,17 +3,13 @@
 #include "AppFixture.h"
 
 #include "app/BackupKeeper.h"
-#include "radio/RadioImage.h"
 
-#include <QMenu>
-#include <QProcess>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
-#include <QToolButton>
 
 #include "tests/support/FakeRadio.h"
+#include "tests/support/SimLauncher.h"
 
 #include <tuple>
 
@@ -24,20 +20,12 @@ class RadioFromWindowTest : public AppFixture {
 protected:
     void TearDown() override {
         AppFixture::TearDown();
-        sim.terminate();
-        sim.waitForFinished(3000);
+        sim.reset();
     }
-
-    // Without "--no-pace" in `extra` the radio sends at 2400 baud, as scripts/run.sh starts it.
-    void StartRadio(const QStringList& extra = {}) {
-        const QString link = dir.filePath(QStringLiteral("COM1"));
-        sim.start(QStringLiteral(QARLO_RADIO_SIM),
-                  QStringList{QStringLiteral("--link"), link, QStringLiteral("--quiet")} + extra);
-        ASSERT_TRUE(sim.waitForStarted(5000));
-        for (int i = 0; i < 100 && !QFile::exists(link); ++i)
-            QTest::qWait(20);
-        ASSERT_TRUE(QFile::exists(link));
-        qputenv("QARLO_COM1", QFile::encodeName(link));
+    void StartRadio(const QStringList& args = {}) {
+        sim.emplace(args);
+        ASSERT_FALSE(sim->path.isEmpty());
+        qputenv("QARLO_COM1", QFile::encodeName(sim->path));
     }
 
     bool Transfer(int command) {
@@ -52,7 +40,7 @@ protected:
     }
     QByteArray Backup(const QString& name) { return ReadAll(dir.filePath("backups/" + name)); }
 
-    QProcess sim;
+    std::optional<Sim> sim;
 };
 
 TEST_F(RadioFromWindowTest, AReadMarksTheDocumentAndKeepsABackup) {
@@ -66,59 +54,9 @@ TEST_F(RadioFromWindowTest, AReadMarksTheDocumentAndKeepsABackup) {
     ASSERT_EQ(kept.size(), 1);
     EXPECT_TRUE(kept[0].endsWith(QStringLiteral("_read.q02")));
     EXPECT_EQ(Backup(kept[0]), FileBytes(doc()));
-
-    // A backup that cannot be kept is said on the status bar, and the read goes on.
-    frame().setBackupFolder(Write(QStringLiteral("blocker"), "x") + QStringLiteral("/backups"));
-    messages.clear();
-    answer = CMainFrame::SaveAnswer::Discard; // the first read is unsaved
-    ASSERT_TRUE(Transfer(ID_RADIO_READ));
-    EXPECT_EQ(messages, std::vector<QString>{QStringLiteral("数据已从对讲机中读出")});
-    EXPECT_TRUE(frame().lastBackupProblem().startsWith(QStringLiteral("备份失败")));
-    EXPECT_EQ(frame().messagePaneText(), frame().lastBackupProblem());
-}
-
-// What a user sets in the form goes into the radio and comes back unchanged; after the read
-// channel 0 is current in the form and both lists. Only a write that went out leaves a backup.
-TEST_F(RadioFromWindowTest, ChannelsSetInTheFormSurviveAWriteAndARead) {
-    StartRadio({QStringLiteral("--no-pace")});
-    ASSERT_TRUE(Start({WriteDoc(QStringLiteral("set.q02"), ProgrammedDoc({0}))}));
-    ClickRow(view().channelList, 1);
-    TypeInto(view().rxFreqEdit, QStringLiteral("430.125"));
-    ClickRowWithText(view().rxCodeTypeList, QStringLiteral("QT"));
-    ClickRowWithText(view().rxCodeTableList, QStringLiteral("88.5"));
-    QTest::mouseClick(view().copyRxToTxButton, Qt::LeftButton);
-    ClickRowWithText(view().txCodeTypeList, QStringLiteral("DQT"));
-    ClickRowWithText(view().txCodeTableList, QStringLiteral("023I"));
-    QTest::mouseClick(view().squelchSpin->upButton(), Qt::LeftButton);
-    ClickRow(view().channelList, 0);
-    TypeInto(view().rxFreqEdit, QStringLiteral("480")); // outside the band: refused
-    ASSERT_FALSE(Transfer(ID_RADIO_WRITE));
-    EXPECT_TRUE(Backups().isEmpty());
-    TypeInto(view().rxFreqEdit, QStringLiteral("430"));
-    const CQarloDoc programmed = doc();
-    ASSERT_TRUE(Transfer(ID_RADIO_WRITE));
-    ASSERT_EQ(Backups().size(), 1);
-    EXPECT_TRUE(Backups()[0].endsWith(QStringLiteral("_write.q02")));
-    EXPECT_EQ(Backup(Backups()[0]), FileBytes(programmed));
-
-    frame().NewDocumentNow();
-    ClickRow(view().channelList, 2);
-    ASSERT_TRUE(Transfer(ID_RADIO_READ));
-    EXPECT_EQ(messages.back(), QStringLiteral("数据已从对讲机中读出"));
-    for (int ch = 0; ch < CHANNEL_COUNT; ++ch) {
-        for (int b : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12})
-            EXPECT_EQ(doc().record(ch)[b], programmed.record(ch)[b]) << ch << " byte " << b;
-    }
-    EXPECT_EQ(frame().displayedCaption(), Caption(QStringLiteral("无标题*")));
-    EXPECT_EQ(view().currentChannel, 0);
-    EXPECT_EQ(view().channelList->GetCurSel(), 0);
-    EXPECT_EQ(view().programmedList->GetCurSel(), 0);
-    EXPECT_EQ(ListedChannels(), (std::vector<int>{0, 1}));
-    EXPECT_EQ(view().rxFreqEdit->text(), QStringLiteral("430"));
-    ClickRow(view().programmedList, 1);
-    EXPECT_EQ(SelectedText(view().rxCodeTableList) + SelectedText(view().txCodeTableList),
-              "88.5023I");
-    EXPECT_EQ(view().squelchEdit->text(), QStringLiteral("4"));
+    ASSERT_TRUE(Transfer(ID_RADIO_WRITE)); // a write that went out leaves one too
+    ASSERT_EQ(Backups().size(), 2);
+    EXPECT_TRUE(Backups()[1].endsWith(QStringLiteral("_write.q02")));
 }
 
 // A refused write shows the check's message first, while the form still stands where it was;
@@ -176,16 +114,14 @@ TEST_F(RadioFromWindowTest, AReadHoldsTheFormUntilItEnds) {
     QSignalSpy finished(&frame().link(), &RadioLink::transferFinished);
     const struct {
         int command;
-        bool answers, portThere, held;
+        bool portThere, held;
     } cases[] = {
-        {ID_RADIO_READ, true, true, true},   // read
-        {ID_RADIO_READ, false, true, true},  // a radio that never answers
-        {ID_RADIO_READ, true, false, false}, // no port: over before it began
-        {ID_RADIO_WRITE, true, true, false}, // write
+        {ID_RADIO_READ, true, true},   // read
+        {ID_RADIO_READ, false, false}, // no port: over before it began
+        {ID_RADIO_WRITE, true, false}, // write
     };
     for (const auto& c : cases) {
         doc().portName = c.portThere ? radio.path.toStdString() : "/dev/qarlo-no-such-port";
-        radio.handshakeReply = c.answers ? bytes({0xFF, 0x11, 0x51, 0x02}) : QByteArray();
         ASSERT_TRUE(frame().OpenDocumentFile(file)); // a document the checks let through
         TypeInto(view().rxFreqEdit, QStringLiteral("431"));
         finished.clear();
@@ -199,7 +135,6 @@ TEST_F(RadioFromWindowTest, AReadHoldsTheFormUntilItEnds) {
     }
 }
 
-
 // A compare changes nothing in the window (document, mark, form, both lists), also for a document
 // the write would refuse; one box lists what differs, a failure gives the read's message. The
 // pane counts the bytes as they come, then says "就绪" again, and the bar hides.
@@ -207,7 +142,7 @@ TEST_F(RadioFromWindowTest, ACompareListsTheDifferencesAndChangesNothing) {
     const CQarloDoc radio = ProgrammedDoc({0, 2, 3});
     CQarloDoc bad = radio;
     bad.setRxFreq(4, kHz(480000)); // outside the band: no write would take it
-    StartRadio({"--no-pace", "--image", WriteDoc(QStringLiteral("radio.q02"), radio)});
+    StartRadio({"--image", WriteDoc(QStringLiteral("radio.q02"), radio)});
     ASSERT_TRUE(Start({WriteDoc(QStringLiteral("bad.q02"), bad)}));
     const auto state = [&] {
         return std::make_tuple(FileBytes(doc()), doc().IsModified(), frame().displayedCaption(),
@@ -227,8 +162,7 @@ TEST_F(RadioFromWindowTest, ACompareListsTheDifferencesAndChangesNothing) {
         EXPECT_EQ(state(), before);
         EXPECT_EQ(frame().messagePaneText(), QStringLiteral("就绪"));
         EXPECT_TRUE(frame().findChild<QWidget*>(QStringLiteral("TransferProgress"))->isHidden());
-        sim.terminate(); // the radio goes away before the second
-        sim.waitForFinished(3000);
+        sim->stop(); // the radio goes away before the second
     }
     EXPECT_TRUE(pane.contains(QStringLiteral("正在从对讲机读出… 256/256")));
 }
