@@ -46,7 +46,6 @@ CQarloDoc usedDocument(unsigned seed = 99) {
     writeBE32(doc.record(5) + REC_TX_FREQ, 0x7FFFFFFF);
     doc.listRefillPending = 1;
     doc.selectedChannel = 4;
-    doc.portName = "COM2";
     return doc;
 }
 
@@ -80,7 +79,7 @@ protected:
 };
 
 // Memory out byte for byte, a 1041st byte 0. Storing rebuilds the stale list and keeps the
-// selection; loading (see FileSizes) rebuilds the list too. A link to a file not made yet: made.
+// selection; loading rebuilds the list too. A link to a file not made yet: made.
 TEST_F(ChannelFileTest, FileBytesAndRoundTrip) {
     CQarloDoc saved = usedDocument(1234), loaded = usedDocument();
     saved.ProgrammedChannelList.fill(9);
@@ -98,22 +97,6 @@ TEST_F(ChannelFileTest, FileBytesAndRoundTrip) {
     EXPECT_EQ(loaded.ProgrammedChannelList, list);
     EXPECT_TRUE(fs::is_symlink(dir / "ahead.q02"));
     EXPECT_EQ(entries(), (std::vector<std::string>{"ahead.q02", "made.q02"}));
-}
-
-// Fewer than 1041 bytes, an empty file included, is no channel file: the document becomes new.
-// 1041 bytes or more: the first 1041 load.
-TEST_F(ChannelFileTest, FileSizes) {
-    for (std::size_t size : {0u, 1040u, 1041u, 4096u}) {
-        const Bytes bytes = randomBytes(size, static_cast<unsigned>(size));
-        writeAll(dir / "f.q02", bytes);
-        CQarloDoc doc = usedDocument(), expected;
-        if (size >= 1041) std::copy_n(bytes.begin(), 1040, expected.ChannelMemory.begin());
-        EXPECT_EQ(LoadChannelFile(doc, dir / "f.q02").error,
-                  size >= 1041 ? FileError::None : FileError::InvalidFormat);
-        EXPECT_EQ(doc.ChannelMemory, expected.ChannelMemory) << size;
-        EXPECT_EQ(std::tuple(doc.listRefillPending, doc.selectedChannel, doc.portName),
-                  std::tuple(-1, 255, "COM2"));
-    }
 }
 
 // Only a regular file is read or saved onto, anything else refused at once (a FIFO would wait for

@@ -57,11 +57,9 @@ TEST(Signalling, TypeNameAndTextFromFlagsAndByte) {
         const char* text;
     } cases[] = {
         // clang-format off
-        {0x00, 0x00, rx, NONE, nullptr, "无"},
         {0x40, 0x00, rx, NONE, nullptr, "无"}, // CTCSS bit without the coded bit
-        {0x50, 0x25, rx, QT, "250.3", "QT 250.3"}, {0x50, 0x26, rx, QT, nullptr, "QT ?"},
-        {0x10, 0x87, rx, DQT, "023I", "DQT 023I"}, {0x10, 0x9C, rx, DQT, nullptr, "DQT ?"},
-        {0x28, 0x25, tx, QT, "250.3", "QT 250.3"},
+        {0x50, 0x26, rx, QT, nullptr, "QT ?"}, {0x10, 0x87, rx, DQT, "023I", "DQT 023I"},
+        {0x10, 0x9C, rx, DQT, nullptr, "DQT ?"}, {0x28, 0x25, tx, QT, "250.3", "QT 250.3"},
         {0x50, 0x00, tx, NONE, nullptr, "无"}, // receive bits say nothing about transmit
         {0x48, 0x00, tx, DQT, "023N", "DQT 023N"}, // receive CTCSS bit: not QT
         // clang-format on

@@ -79,17 +79,5 @@ TEST(Diff, EachFieldKindIsReportedOnceInTheFormsTerms) {
     }
 }
 
-TEST(Diff, TheWindowGroupsAChannelsFieldsOnOneLine) {
-    CQarloDoc b = base();
-    b.setRxFreq(2, 43852500);
-    b.setFlags(2, FLAG_TX_CODED);
-    b.setTxCode(2, encodeDcsRow(0));
-    b.setTotTenths(25);
-    EXPECT_EQ(DifferenceLinesByRow(DiffDocuments(base(), b, DiffScope::Radio)),
-              (std::vector<std::string>{
-                  "03频道: 接收频率 438.500 → 438.525 MHz; 发射编码 QT 67 → DQT 023N",
-                  "整机设置: TOT限时 5 → 2.5 分"}));
-}
-
 } // namespace
 } // namespace qarlo

@@ -53,9 +53,8 @@ TEST(Document, ProgrammedRuleAndList) {
     } cases[] = {
         // clang-format off
         {10000000, 10000000, true}, {9999999, 10000000, false}, {10000000, 9999999, false},
-        {10000000, 0, false}, {0, 10000000, false}, {0x7FFFFFFF, 0x7FFFFFFF, true},
-        {0x80000000, 10000000, false}, {10000000, 0xFF000000, false},
-        {0xFFFFFFFF, 0xFFFFFFFF, false}, {52000000, 43012500, true},
+        {0x7FFFFFFF, 0x7FFFFFFF, true}, {0x80000000, 10000000, false},
+        {10000000, 0xFF000000, false}, {52000000, 43012500, true},
         // clang-format on
     };
     CQarloDoc doc;

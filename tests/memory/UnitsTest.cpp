@@ -46,11 +46,10 @@ TEST(Units, ConversionsRoundTruncateAndSaturate) {
 
 // The text a listing, a printout and CSV show for a stored number.
 TEST(Units, NumbersAsText) {
-    constexpr std::int64_t MIN64 = std::numeric_limits<std::int64_t>::min();
     const std::pair<std::string, const char*> cases[] = {
         // clang-format off
         {FormatMHz(14501250), "145.0125"}, {FormatMHz(43000000), "430"},
-        {FormatMHz(1), "0.00001"} /* never 1e-05 */, {FormatMHz(MIN64), "-92233720368547.75808"},
+        {FormatMHz(1), "0.00001"} /* never 1e-05 */, {FormatMHz(std::numeric_limits<std::int64_t>::min()), "-92233720368547.75808"},
         {FormatMHz(-1, 6), "-0.000010"}, {FormatMHz(14501255, 2), "145.01255"},
         {FormatBandMHz(0xFFFFFF), "671.0886"}, {std::to_string(BandWholeMHz(9999999)), "399"},
         {FormatMinutes(25), "2.5"}, {FormatMinutes(255), "25.5"},
