@@ -17,7 +17,7 @@ TEST(CodeTables, DcsBytesOfRealRadios) {
     const std::pair<std::uint8_t, const char*> bytes[] = {
         // clang-format off
         {0x00, "023N"}, {0x53, "754N"}, {0x87, "023I"}, {0x91, "754I"}, {0x05, "032N"},
-        {0x54, "023I"}, {0x9C, nullptr}, {0xD4, nullptr},
+        {0x04, "032N"}, {0x54, "023I"}, {0x9C, nullptr}, {0xD4, nullptr},
         // clang-format on
     };
     for (const auto& [byte, name] : bytes) {
