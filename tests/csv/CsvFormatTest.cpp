@@ -1,8 +1,7 @@
 // What ExportCsv writes for each kind of channel, and that those rows read back into the same
-// bytes; the CSV format's own quoting; random round trips.
+// bytes; the CSV format's own quoting.
 #include "CsvTestSupport.h"
 
-#include "memory/Bytes.h"
 #include "memory/Csv.h"
 #include "memory/Units.h"
 
@@ -10,6 +9,7 @@
 
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace qarlo {
@@ -34,13 +34,20 @@ TEST(CsvExport, HeaderAndOneRowPerChannelWithAReceiveFrequency) {
                   "5,05频道,430.125000,off,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,"
                   ",,,,\r\n16,16频道,0.000010,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,"
                   "High,,,,,\r\n");
+    // A byte no code has is warned about where import will refuse it.
+    doc.setFlags(15, FLAG_RX_CODED);
+    doc.setRxCode(15, 0x9C);
+    const auto problems = CsvExportProblems(doc);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(std::tuple(problems[0].line, problems[0].column), std::tuple(3, "RxDtcsCode"));
+    EXPECT_FALSE(ImportCsv(doc, ExportCsv(doc)).ok());
     EXPECT_EQ(DescribeCsvError({3, "Tone", "bad"}), "line 3, column Tone: bad");
     EXPECT_EQ(DescribeCsvError({7, "", "the row has 2 cells"}), "line 7: the row has 2 cells");
 }
 
 // Duplex and Offset (an offset up to 10 MHz either way, else split), the signalling of both
 // directions, Mode and TStep (the first of 5, 6.25 and 2.5 kHz both frequencies sit on); every
-// such row reads back into the same bytes.
+// such row read back over a document of random bytes sets the same bytes and leaves the rest.
 TEST(CsvExport, ChannelsAsCells) {
     constexpr std::uint8_t TXD = FLAG_TX_CODED, RXD = FLAG_RX_CODED, N = FLAG_NARROW;
     constexpr std::int32_t F = 43000000;
@@ -59,34 +66,25 @@ TEST(CsvExport, ChannelsAsCells) {
         {43850000, 43850000, TXQ | RXD, 0x00, 0x87, coded("Cross,67.0,88.5,023,NR,023,Tone->DTCS")},
         {43850000, 43850000, TXD | RXQ, 0x87, 0x00, coded("Cross,88.5,67.0,023,RN,023,DTCS->Tone")},
         {43850000, 43090000, 0, 0, 0, plain("-,7.600000", "5.00")},
-        {14550000, 43500000, 0, 0, 0, plain("split,435.000000", "5.00")},
         {43901250, 43901250, N, 0, 0, ",0.000000," + NONE + ",NFM,6.25"},
         {F, 44000000, 0, 0, 0, plain("+,10.000000", "5.00")}, // 10 MHz is still an offset
         {F, 44000001, 0, 0, 0, plain("split,440.000010", "5.00")}, // a step beyond it is a split
-        {F, 42000000, 0, 0, 0, plain("-,10.000000", "5.00")}, // the same both ways
-        {F, 41999999, 0, 0, 0, plain("split,419.999990", "5.00")},
-        {F, 43000001, 0, 0, 0, plain("+,0.000010", "5.00")},
-        {1, 1000001, 0, 0, 0, plain("+,10.000000", "5.00")},
         {0x7FFFFFFF, 1, 0, 0, 0, plain("split,0.000010", "5.00")},
-        {1, 0x7FFFFFFF, 0, 0, 0, plain("split,21474.836470", "5.00")},
         {43000625, 43000625, 0, 0, 0, plain(",0.000000", "6.25")},
-        {43000001, 43000001, 0, 0, 0, plain(",0.000000", "5.00")}, // on no raster
         {43000250, 43000500, 0, 0, 0, plain("+,0.002500", "2.50")},
         {43001250, 0, 0, 0, 0, plain("off,0.000000", "6.25")},
         {F, F, FLAG_TX_CTCSS | FLAG_RX_CTCSS, 5, 9, coded(NONE.c_str())}, // CTCSS bits alone: uncoded
         {F, F, TXQ, 0x25, 0x11, coded("Tone,250.3,88.5,023,NN,023,Tone->Tone")},
         {F, F, TXQ | RXQ, 0x01, 0x01, coded("TSQL,88.5,71.9,023,NN,023,Tone->Tone")},
         {F, F, TXQ | RXQ, 0x01, 0x02, coded("Cross,71.9,74.4,023,NN,023,Tone->Tone")},
-        {F, F, TXD | RXD, 0x00, 0x00, coded("DTCS,88.5,88.5,023,NN,023,Tone->Tone")},
-        // The same code, polarities differ; 172I is 0x85.
+        // The same code, polarities differ.
         {F, F, TXD | RXD, 0x53, 0x91, coded("DTCS,88.5,88.5,754,NR,023,Tone->Tone")},
-        {F, F, TXD | RXD, 0x85, 0x1C, coded("DTCS,88.5,88.5,172,RN,023,Tone->Tone")},
         {F, F, TXD | RXD, 0x06, 0x07, coded("Cross,88.5,88.5,043,NN,047,DTCS->DTCS")},
         {F, F, TXD, 0x80, 0, coded("Cross,88.5,88.5,047,RN,023,DTCS->")},
         {F, F, RXD, 0, 0x80, coded("Cross,88.5,88.5,023,NR,047,->DTCS")},
-        {F, F, RXQ, 0, 0x00, coded("Cross,88.5,67.0,023,NN,023,->Tone")},
         // clang-format on
     };
+    std::mt19937 rng(20240601);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.cells);
         CQarloDoc doc;
@@ -99,59 +97,11 @@ TEST(CsvExport, ChannelsAsCells) {
         EXPECT_EQ(csv,
                   HEADER + "1,01频道," + FormatMHz(c.rx, 6) + "," + c.cells + ",,High,,,,,\r\n");
         EXPECT_TRUE(CsvExportProblems(doc).empty());
-        CQarloDoc back;
+        const CQarloDoc base = csvtest::RandomDocument(rng);
+        CQarloDoc back = base;
         const auto result = ImportCsv(back, csv);
         ASSERT_TRUE(result.ok()) << csvtest::Errors(result);
-        EXPECT_EQ(csvtest::ExpectedImport(doc, CQarloDoc()).ChannelMemory, back.ChannelMemory);
-    }
-}
-
-// A channel holding a byte no CSV cell can describe gets a cell that import refuses, at the line
-// and column CsvExportProblems names, so its round trip fails loudly instead of changing a byte.
-TEST(CsvExport, UndescribableBytesAreReportedAndRefusedOnImport) {
-    constexpr std::int32_t F = 43000000;
-    constexpr std::uint8_t TXD = FLAG_TX_CODED, RXD = FLAG_RX_CODED;
-    const struct {
-        std::int32_t rx, tx;
-        std::uint8_t flags, txCode, rxCode;
-        const char *column, *cell;
-    } cases[] = {
-        // clang-format off
-        {-1, F, 0, 0, 0, "Frequency", "-0.000010"},
-        {F, INT32_MIN, 0, 0, 0, "Offset", "-21474.836480"},
-        {F, F, TXQ, 0x26, 0, "rToneFreq", "0x26"}, {F, F, RXQ, 0, 0xFF, "cToneFreq", "0xFF"},
-        {F, F, TXQ | RXQ, 0x30, 0x30, "cToneFreq", "0x30"},
-        {F, F, TXD, 0x05, 0, "DtcsCode", "0x05"}, // shown as 032N, but 032N is 0x04
-        {F, F, RXD, 0, 0x9C, "RxDtcsCode", "0x9C"}, {F, F, RXD, 0, 0x54, "RxDtcsCode", "0x54"},
-        {F, F, TXD | RXD, 0xD4, 0xD4, "DtcsCode", "0xD4"},
-        // clang-format on
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.cell);
-        CQarloDoc doc;
-        doc.setRxFreq(2, F); // a describable channel first, so the bad row is on line 3
-        doc.setTxFreq(2, F);
-        // Raw bytes: the document's setter does not store a negative number as two's complement.
-        writeBE32(doc.record(5) + REC_RX_FREQ, static_cast<std::uint32_t>(c.rx));
-        writeBE32(doc.record(5) + REC_TX_FREQ, static_cast<std::uint32_t>(c.tx));
-        doc.setFlags(5, c.flags);
-        doc.setTxCode(5, c.txCode);
-        doc.setRxCode(5, c.rxCode);
-        const std::string csv = ExportCsv(doc);
-        EXPECT_NE(csv.find(c.cell, csv.find("\r\n6,06频道,")), std::string::npos) << csv;
-        const auto problems = CsvExportProblems(doc);
-        CQarloDoc target = doc;
-        const auto result = ImportCsv(target, csv);
-        ASSERT_FALSE(problems.empty());
-        ASSERT_FALSE(result.ok());
-        for (const auto& p : problems) {
-            EXPECT_EQ(p.line, 3);
-            EXPECT_EQ(p.column, c.column);
-            EXPECT_EQ(p.message.rfind("06频道: ", 0), 0u) << p.message;
-        }
-        for (const auto& e : result.errors)
-            EXPECT_EQ(std::to_string(e.line) + e.column, "3" + std::string(c.column));
-        EXPECT_EQ(doc.ChannelMemory, target.ChannelMemory);
+        EXPECT_EQ(csvtest::ExpectedImport(doc, base).ChannelMemory, back.ChannelMemory);
     }
 }
 
@@ -174,29 +124,6 @@ TEST(CsvFormat, CellsQuotedWhenTheyMustBeAndReadBack) {
         ASSERT_EQ(records.size(), 1u) << c.line;
         EXPECT_EQ(records[0].line, 2);
         EXPECT_EQ(records[0].fields, c.cells);
-    }
-}
-
-// Random documents, into a new document and into one of other random bytes: described fields come
-// from the CSV, every other byte (squelch, loose bits, uncoded directions' bytes, spare rows,
-// settings) stays, and what came back exports the same way.
-TEST(CsvRoundTrip, RandomDocuments) {
-    std::mt19937 rng(20240601);
-    for (int i = 0; i < 300; ++i) {
-        SCOPED_TRACE(i);
-        const CQarloDoc source = csvtest::RandomDocument(rng);
-        ASSERT_TRUE(CsvExportProblems(source).empty());
-        const std::string csv = ExportCsv(source);
-        const CQarloDoc base = i % 2 == 0 ? CQarloDoc() : csvtest::RandomDocument(rng);
-        CQarloDoc target = base;
-        const auto result = ImportCsv(target, csv);
-        ASSERT_TRUE(result.ok()) << csvtest::Errors(result) << csv;
-        ASSERT_EQ(csvtest::ExpectedImport(source, base).ChannelMemory, target.ChannelMemory) << csv;
-        int rows = 0; // one per channel with a receive frequency
-        for (int ch = 0; ch < CHANNEL_COUNT; ++ch)
-            rows += source.rxFreq(ch) != 0;
-        EXPECT_EQ(static_cast<int>(result.channelsSet.size()), rows);
-        EXPECT_TRUE(i % 2 == 1 || ExportCsv(target) == csv);
     }
 }
 

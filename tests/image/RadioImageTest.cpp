@@ -62,39 +62,26 @@ const CheckCase CheckCases[] = {
     {"valid document", {}, L400, H440, 50, 0, 0},
     {"10 MHz apart passes", {{0, MHz(400), MHz(410)}}, L400, H440, 50, 0, 0},
     {"tx just over 10 MHz", {{0, MHz(400), MHz(410.00625)}}, L400, H440, 50, 1, 0},
-    {"10 MHz apart, band invalid", {{0, MHz(400), MHz(410)}}, 0, 0, 50, 2, 0},
-    {"11 MHz apart, band invalid", {{0, MHz(400), MHz(411)}}, 0, 0, 50, 1, 0},
-    {"only rx, 10 MHz", {{0, 1000000, 0}}, L400, H440, 50, 6, 0},
-    {"only rx, above 10 MHz", {{0, 1000001, 0}}, L400, H440, 50, 1, 0},
     {"band 480..520", {}, BandMHz(480), BandMHz(520), 50, 0, 0},
     {"band low 99", {}, BandMHz(99), BandMHz(110), 50, 2, 0},
-    {"band low 40 Hz under 100", {}, BandMHz(100) - 1, BandMHz(110), 50, 2, 0},
     {"band low 400.5", {}, L400 + 12500, H440, 50, 3, 0},
-    {"span 10", {}, L400, BandMHz(410), 50, 0, 0}, {"span 9", {}, L400, BandMHz(409), 50, 4, 0},
-    {"span 41", {}, L400, BandMHz(441), 50, 4, 0}, {"negative span", {}, H440, L400, 50, 4, 0},
+    {"span 9", {}, L400, BandMHz(409), 50, 4, 0}, {"negative span", {}, H440, L400, 50, 4, 0},
     {"band high 430.5", {}, L400, BandMHz(430) + 12500, 50, 5, 0},
     {"largest edges do not overflow", {}, 0xFFFFFF, 0xFFFFFF, 50, 2, 0},
-    {"rx on the upper edge", {{0, MHz(440), MHz(440)}}, L400, H440, 50, 0, 0},
+    {"rx and tx on the upper edge", {{0, MHz(440), MHz(440)}}, L400, H440, 50, 0, 0},
     {"rx 10 Hz above", {{0, MHz(440) + 1, MHz(440)}}, L400, H440, 50, 6, 0},
-    {"rx 10 Hz below", {{0, MHz(400) - 1, MHz(400)}}, L400, H440, 50, 6, 0},
     {"tx 10 Hz above", {{0, MHz(440), MHz(440) + 1}}, L400, H440, 50, 7, 0},
-    {"tx only, out of band", {{0, 0, MHz(9)}}, L400, H440, 50, 7, 0},
     {"6.25 and 5 kHz steps", {{0, MHz(430.00625), MHz(430.005)}}, L400, H440, 50, 0, 0},
     {"rx 430.001", {{0, MHz(430.001), MHz(430)}}, L400, H440, 50, 8, 0},
     {"tx 430.001", {{0, MHz(430), MHz(430.001)}}, L400, H440, 50, 9, 0},
-    {"tot 1", {}, L400, H440, 1, 0, 0}, {"tot 100", {}, L400, H440, 100, 0, 0},
-    {"tot 0", {}, L400, H440, 0, 10, 0}, {"tot 101", {}, L400, H440, 101, 10, 0},
-    {"channel 0's steps first", {{0, MHz(430.001), MHz(430)}}, L400, H440, 0, 8, 0},
+    {"tot 100", {}, L400, H440, 100, 0, 0}, {"tot 101", {}, L400, H440, 101, 10, 0},
     {"channel 0's difference first", {{0, 0, MHz(430)}}, 0, 0, 0, 1, 0},
     {"time-out on channel 0", {{9, MHz(500), MHz(500)}}, L400, H440, 0, 10, 0},
-    {"band on channel 0", {{9, MHz(500), MHz(520)}}, 0, 0, 50, 2, 0},
-    {"a later channel", {{7, MHz(441), MHz(440)}}, L400, H440, 50, 6, 7},
     {"the first bad channel wins", {{12, MHz(430.001), MHz(430)}, {4, MHz(430), MHz(430.001)}}, L400, H440, 50, 9, 4},
     {"last channel, one frequency", {{15, MHz(430), 0}}, L400, H440, 50, 1, 15},
     {"spare rows take no part", {{16, MHz(999), 0}, {63, 1, 2}}, L400, H440, 50, 0, 0},
     // Top bit set: the number is negative and must not wrap into a small difference.
     {"most negative rx", {{3, 0x80000000u, 0x7FFFFFFFu}}, L400, H440, 50, 1, 3},
-    {"rx -1, tx 0", {{3, 0xFFFFFFFFu, 0}}, L400, H440, 50, 6, 3},
     {"negative tx, a 5 kHz multiple", {{2, MHz(430), 0xFFFFFE0Cu}}, L400, H440, 50, 1, 2},
 };
 // clang-format on
@@ -128,16 +115,6 @@ TEST(Checks, EveryCheckWithItsMessageOrderAndChannel) {
     ASSERT_TRUE(failure.has_value());
     EXPECT_EQ(CheckMessage(*failure), Messages[2]);
     EXPECT_EQ(failure->channel, 0);
-}
-
-TEST(Image, BandSpanAndSquelchBytes) {
-    const std::pair<int, int> spans[] = {{410, 1}, {415, 1}, {419, 1}, {420, 2}, {440, 4}};
-    for (const auto& [high, span] : spans)
-        EXPECT_EQ(bandSpan(BandMHz(400), BandMHz(high)), span) << high;
-    EXPECT_EQ(bandSpan(0, 0xFFFFFF), 67);
-    for (int level = 0; level < 256; ++level) // a level the table lacks goes out as level 3's
-        EXPECT_EQ(SquelchByte(static_cast<std::uint8_t>(level)),
-                  level < 10 ? SquelchBytes[level] : 200);
 }
 
 // Outgoing: the first 256 bytes of the memory with squelch levels as the radio's bytes and the

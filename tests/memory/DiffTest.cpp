@@ -46,10 +46,6 @@ TEST(Diff, EachFieldKindIsReportedOnceInTheFormsTerms) {
          {"03频道: 已设置 是 → 否", "03频道: 发射频率 438.500 → 0.000 MHz"}, true},
         {"tx type and code", [](CQarloDoc& d) { d.setFlags(2, FLAG_TX_CODED); d.setTxCode(2, encodeDcsRow(0)); },
          {"03频道: 发射编码 QT 67 → DQT 023N"}, true},
-        {"tx DCS inverted", [](CQarloDoc& d) { d.setFlags(2, FLAG_TX_CODED); d.setTxCode(2, encodeDcsRow(DCS_NORMAL_COUNT)); },
-         {"03频道: 发射编码 QT 67 → DQT 023I"}, true},
-        {"tx tone only", [](CQarloDoc& d) { d.setTxCode(2, encodeCtcssRow(1)); },
-         {"03频道: 发射编码 QT 67 → QT 71.9"}, true},
         {"rx signalling on", [](CQarloDoc& d) { d.setFlags(2, d.flags(2) | FLAG_RX_CODED | FLAG_RX_CTCSS); d.setRxCode(2, encodeCtcssRow(1)); },
          {"03频道: 接收编码 无 → QT 71.9"}, true},
         {"rx code byte while off", [](CQarloDoc& d) { d.setRxCode(2, 7); },
@@ -81,18 +77,6 @@ TEST(Diff, EachFieldKindIsReportedOnceInTheFormsTerms) {
         EXPECT_EQ(lines(DiffDocuments(a, b, DiffScope::Radio)),
                   c.radioSeesIt ? c.expected : Lines{});
     }
-}
-
-TEST(Diff, TheWindowGroupsAChannelsFieldsOnOneLine) {
-    CQarloDoc b = base();
-    b.setRxFreq(2, 43852500);
-    b.setFlags(2, FLAG_TX_CODED);
-    b.setTxCode(2, encodeDcsRow(0));
-    b.setTotTenths(25);
-    EXPECT_EQ(DifferenceLinesByRow(DiffDocuments(base(), b, DiffScope::Radio)),
-              (std::vector<std::string>{
-                  "03频道: 接收频率 438.500 → 438.525 MHz; 发射编码 QT 67 → DQT 023N",
-                  "整机设置: TOT限时 5 → 2.5 分"}));
 }
 
 } // namespace

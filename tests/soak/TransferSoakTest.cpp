@@ -13,7 +13,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -29,17 +28,9 @@ namespace {
 // Fast enough for hundreds of transfers, slow enough that a loaded machine still sees the
 // virtual radio answer in time: 100 ms handshake, 400 ms image timers, 20 ms read silence.
 constexpr double TIME_SCALE = 0.2;
-constexpr unsigned SEED = 20240607;
 enum Fault { NONE, SILENT, BAD_HANDSHAKE, SHORT_IMAGE, NO_IMAGE, HANGUP, HELD, FAULTS };
 const char* const FAULT_NAMES[FAULTS] = {"none",     "silent", "bad-handshake", "short-image",
                                          "no-image", "hangup", "held"};
-
-// A radio that answers the handshake takes a written image even when it sends none of its own.
-std::pair<bool, QString> expectedOutcome(int fault, bool read) {
-    if (fault == NONE || (!read && (fault == SHORT_IMAGE || fault == NO_IMAGE)))
-        return {true, read ? "数据已从对讲机中读出" : "数据已写入对讲机"};
-    return {false, fault == HELD ? "建立通信失败" : "请检查COM口至对讲机的连接及其设置"};
-}
 
 // Runs the event loop without a timer of its own (so the idle check counts only the link's).
 bool pumpUntil(const std::function<bool()>& done, int ms) {
@@ -51,26 +42,6 @@ bool pumpUntil(const std::function<bool()>& done, int ms) {
         QThread::msleep(1);
     }
     return true;
-}
-
-// Passes every check (band 400..440 MHz, channels in it on 5 kHz steps, a third empty); codes,
-// flags, squelch and the spare rows are random bytes, which the checks do not look at.
-CQarloDoc randomDocument(std::mt19937& rng) {
-    CQarloDoc doc;
-    for (auto& b : doc.ChannelMemory)
-        b = static_cast<std::uint8_t>(rng());
-    doc.setBandLow(400 * 25000);
-    doc.setBandHigh(440 * 25000);
-    doc.setTotTenths(static_cast<std::uint8_t>(1 + rng() % 100));
-    for (int ch = 0; ch < CHANNEL_COUNT; ++ch) {
-        const auto rx = static_cast<std::int32_t>(rng() % 3 ? 40000500 + 500 * (rng() % 8000) : 0);
-        doc.setRxFreq(ch, rx);
-        doc.setTxFreq(ch,
-                      rx ? std::clamp(rx + 500 * static_cast<std::int32_t>(rng() % 4001) - 1000000,
-                                      40000500, 43999500)
-                         : 0);
-    }
-    return doc;
 }
 
 // What the radio keeps of the images written into it: the last one.
@@ -110,14 +81,13 @@ struct VirtualRadio {
     }
 };
 
-// Open descriptors: all, or only pseudo-terminals (a port left open); the resident size in kB.
+// Open descriptors: all, or only pseudo-terminals (a port left open).
 int openDescriptors(bool terminalsOnly) {
     int n = 0;
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-        const auto target = std::filesystem::read_symlink(entry.path(), ec).string();
-        n += !terminalsOnly || target.rfind("/dev/pts/", 0) == 0;
-    }
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        n += !terminalsOnly ||
+             std::filesystem::read_symlink(entry.path(), ec).string().rfind("/dev/pts/", 0) == 0;
     return n;
 }
 
@@ -141,7 +111,7 @@ struct TimerEventCounter : QObject {
 TEST(TransferSoak, HundredsOfTransfersUnderRandomFaults) {
     const char* env = std::getenv("QARLO_SOAK_TRANSFERS"); // 300 unless set
     const int transfers = env ? std::max(0, std::atoi(env)) : 300;
-    std::mt19937 rng(SEED);
+    std::mt19937 rng(20240607);
     QTemporaryDir dir;
     std::unique_ptr<VirtualRadio> radios[FAULTS];
     for (int f = 0; f < FAULTS; ++f) {
@@ -174,16 +144,23 @@ TEST(TransferSoak, HundredsOfTransfersUnderRandomFaults) {
     int bad = 0;
     auto transfer = [&](int number, int fault, bool read) {
         VirtualRadio& radio = *radios[fault];
-        bool ok = true;
-        auto check = [&](bool condition, const std::string& what) {
-            ok = ok && condition;
-            EXPECT_TRUE(condition) << "transfer " << number << ": " << (read ? "read" : "write")
-                                   << " against " << FAULT_NAMES[fault] << ": " << what;
-        };
         // Nothing of the previous transfer may arrive late: no second message or finish.
         QCoreApplication::processEvents();
-        check(messages.size() <= 1 && radio.linkReady(), "a late message, or no device");
-        doc.ChannelMemory = randomDocument(rng).ChannelMemory;
+        const bool quiet = messages.size() <= 1 && radio.linkReady();
+        // Passes every check (band 400..440 MHz, channels in it on 5 kHz steps, a third empty);
+        // codes, flags, squelch and the spare rows are random bytes the checks do not look at.
+        for (auto& b : doc.ChannelMemory)
+            b = static_cast<std::uint8_t>(rng());
+        doc.setBandLow(400 * 25000);
+        doc.setBandHigh(440 * 25000);
+        doc.setTotTenths(static_cast<std::uint8_t>(1 + rng() % 100));
+        for (int ch = 0; ch < CHANNEL_COUNT; ++ch) {
+            const auto rx =
+                static_cast<std::int32_t>(rng() % 3 ? 40000500 + 500 * (rng() % 8000) : 0);
+            const auto tx = rx + 500 * static_cast<std::int32_t>(rng() % 4001) - 1000000;
+            doc.setRxFreq(ch, rx);
+            doc.setTxFreq(ch, rx ? std::clamp(tx, 40000500, 43999500) : 0);
+        }
         doc.RebuildProgrammedList();
         doc.portName = radio.link.toStdString();
         doc.SetModifiedFlag(false);
@@ -194,28 +171,33 @@ TEST(TransferSoak, HundredsOfTransfersUnderRandomFaults) {
         messages.clear();
         read ? link.OnRadioRead() : link.OnRadioWrite();
         if (!pumpUntil([&] { return !messages.empty(); }, 10000)) link.OnClose();
-        const auto [success, message] = expectedOutcome(fault, read);
-        check(messages == QStringList{message}, "messages: " + messages.join(" | ").toStdString());
-        check(last.succeeded() == success && idleAtFinish, "wrong outcome, or not idle at the end");
-        check(openDescriptors(true) == 0, "the port is still open");
-        check(fault != HELD ||
-                  OpenFailureReason(last.open).find("held by another program") != std::string::npos,
-              "open failure: " + OpenFailureReason(last.open));
+        // A radio that answers the handshake takes a written image even when it sends none.
+        const bool success =
+            fault == NONE || (!read && (fault == SHORT_IMAGE || fault == NO_IMAGE));
+        const QString message = success ? (read ? "数据已从对讲机中读出" : "数据已写入对讲机")
+                                : fault == HELD ? "建立通信失败"
+                                                : "请检查COM口至对讲机的连接及其设置";
         if (read && success) { // the radio's bytes decoded into the document before, list rebuilt
             IoBufferBytes io{};
             std::copy(before.begin(), before.end(), io.begin() + IO_INCOMING);
             DecodeRadioImage(expected, io);
             expected.RebuildProgrammedList();
         }
-        check(doc.ChannelMemory == expected.ChannelMemory &&
-                  doc.ProgrammedChannelList == expected.ProgrammedChannelList &&
-                  doc.IsModified() == (read && success),
-              "the document is not what the transfer should leave");
-        // The radio keeps a written image the moment its last byte arrives, and nothing else.
-        const bool written = !read && success;
-        check(
-            pumpUntil([&] { return saved(radio.saveFile) == (written ? outgoing : before); }, 3000),
-            "the radio's memory is not what the transfer should leave");
+        // One message, idle, the port closed, the document and the radio's memory (which keeps a
+        // written image the moment its last byte arrives) as the outcome should leave them.
+        const bool ok =
+            quiet && messages == QStringList{message} && last.succeeded() == success &&
+            idleAtFinish && openDescriptors(true) == 0 &&
+            (fault != HELD ||
+             OpenFailureReason(last.open).find("held by another program") != std::string::npos) &&
+            doc.ChannelMemory == expected.ChannelMemory &&
+            doc.ProgrammedChannelList == expected.ProgrammedChannelList &&
+            doc.IsModified() == (read && success) &&
+            pumpUntil(
+                [&] { return saved(radio.saveFile) == (success && !read ? outgoing : before); },
+                3000);
+        EXPECT_TRUE(ok) << "transfer " << number << ": " << (read ? "read" : "write") << " against "
+                        << FAULT_NAMES[fault] << ": " << messages.join(" | ").toStdString();
         bad += !ok;
     };
 
@@ -237,7 +219,6 @@ TEST(TransferSoak, HundredsOfTransfersUnderRandomFaults) {
     for (int i = 0; i < transfers && bad < 5; ++i) {
         const int fault = anyFault(rng);
         transfer(++number, fault, (rng() & 1U) != 0);
-        EXPECT_TRUE((i + 1) % 50 != 0 || idleTimerEvents() == 0) << "ticking after " << number;
     }
     EXPECT_EQ(std::tuple(idleTimerEvents(), openDescriptors(false), link.children().size()),
               std::tuple(0, fdsBefore, childrenBefore))
