@@ -30,7 +30,9 @@ TEST_F(DocumentCommandsTest, OpenLeavesTheEditorAtChannelOneWithTheListRefilled)
     };
     const Case cases[] = {
         {"good.q02", 1041, "good.q02", "", {2, 5}},
+        {"long.q02", 1042, "long.q02", "", {2, 5}}, // what follows the file's bytes is no matter
         {"short.q02", 1040, "无标题", "文件格式不正确", {}},
+        {"empty.q02", 0, "无标题", "文件格式不正确", {}},
         {"missing.q02", -1, "before.q02", "无法打开文件", {7}}, // the document as it was
     };
     ASSERT_TRUE(Start());
