@@ -19,7 +19,6 @@ namespace qarlo::test {
 
 inline const QString MSG_OPEN_HANDSHAKE = QString::fromUtf8("建立通信失败");
 inline const QString MSG_OPEN_READ = QString::fromUtf8("创建通信失败");
-inline const QString MSG_OPEN_IMAGE = QString::fromUtf8("建立通信文件失败");
 inline const QString MSG_CHECK_LINK = QString::fromUtf8("请检查COM口至对讲机的连接及其设置");
 inline const QString MSG_READ_DONE = QString::fromUtf8("数据已从对讲机中读出");
 inline const QString MSG_WRITE_DONE = QString::fromUtf8("数据已写入对讲机");
