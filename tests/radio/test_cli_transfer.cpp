@@ -27,40 +27,6 @@ QString channelFile(const QTemporaryDir& dir, const QString& name, CQarloDoc doc
     return file;
 }
 
-// A read saves what the radio holds (its built-in memory, or a channel file it was started
-// from); writing that file back through COM2, named in the environment, gives the radio the same
-// image again.
-TEST(CliTransfer, ReadThenWriteRoundTripsThroughTheVirtualRadio) {
-    QTemporaryDir dir;
-    const CQarloDoc source = validDoc(43687500);
-    const QString link = dir.filePath("radio"), saved = dir.filePath("saved.q02"),
-                  file = dir.filePath("radio.q02");
-    RunOptions com2;
-    com2.env.insert("QARLO_COM2", link);
-    for (const QString& image : {QString(), channelFile(dir, "source.q02", source)}) {
-        SCOPED_TRACE(image.toStdString());
-        QFile::remove(saved);
-        Sim sim(QStringList{"--link", link, "--save", saved} +
-                (image.isEmpty() ? QStringList() : QStringList{"--image", image}));
-        const CliRun read = runCli({"read", file, "--port", link});
-        EXPECT_EQ(read.exitCode, 0);
-        EXPECT_EQ(read.out + read.err, MSG_READ_DONE + "\n");
-        CQarloDoc doc;
-        ASSERT_TRUE(LoadChannelFile(doc, file.toStdString()).ok());
-        if (image.isEmpty())
-            EXPECT_FALSE(CheckDocument(doc).has_value()); // the built-in radio is valid
-        else
-            EXPECT_EQ(imageOf(doc), imageOf(source));
-        const CliRun write = runCli({"write", file, "--port", "COM2"}, com2);
-        EXPECT_EQ(write.exitCode, 0);
-        EXPECT_EQ(write.out + write.err, MSG_WRITE_DONE + "\n");
-        ASSERT_TRUE(spinUntil([&] { return QFileInfo::exists(saved); }, 3000));
-        EXPECT_EQ(readAll(saved), readAll(file));
-        EXPECT_EQ(sim.stop(), 0);
-        EXPECT_FALSE(QFileInfo::exists(link)) << "the link outlives the simulator";
-    }
-}
-
 // Each way the radio can misbehave, a read, a verify and a write through the same link: a
 // failed read leaves FILE as it was; after a hang-up the simulator offers a new device under the
 // link and carries on.

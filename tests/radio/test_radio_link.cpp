@@ -216,26 +216,6 @@ TEST_F(LinkTest, WriteOutcomeFollowsTheRadiosAnswer) {
     }
 }
 
-// A failed check ends the write with its number and channel; the port is never opened, and the
-// editor's selection is left to the owner, who shows the message before it moves there.
-TEST_F(LinkTest, FailedCheckEndsTheWriteBeforeThePortIsOpened) {
-    out.setRxFreq(4, 43000000);
-    out.setTxFreq(4, 45000000); // more than 10 MHz apart
-    out.selectedChannel = 9;
-    RadioLink link(out);
-    LinkRecorder rec(link);
-    link.OnRadioWrite();
-    EXPECT_EQ(
-        rec.events,
-        QStringList({"message:" + QString::fromUtf8("接收频率与发射频率的差值必须小于等于10MHz"),
-                     "checkFailed:4", "finished:failed"}));
-    EXPECT_EQ(rec.last.check.check, 1);
-    EXPECT_EQ(out.selectedChannel, 9);
-    EXPECT_TRUE(rec.idleAtFinish);
-    spin(700);
-    EXPECT_TRUE(radio.received().isEmpty() && portIsFree(radio.path));
-}
-
 TEST_F(LinkTest, StepThatCannotOpenThePortShowsItsOwnMessage) {
     enum Obstacle { Held, Missing, GoneAfterHandshake };
     const auto read = &RadioLink::OnRadioRead, write = &RadioLink::OnRadioWrite;
