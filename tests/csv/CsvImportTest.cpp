@@ -29,14 +29,14 @@ std::string row(const std::string& head, const std::string& signalling = NO_SIGN
 
 // Byte-order mark, CR LF, comments, blank lines, quotes with "" escapes, reordered and unknown
 // columns, columns left out (simplex, FM, no signalling), any letter case, spaces around cells;
-// tones compare as numbers, frequencies round to 10 Hz.
+// tones compare as numbers, frequencies round to 10 Hz and may carry a plus sign.
 TEST(CsvImport, LenientLayout) {
     const std::string csv =
         "\xEF\xBB\xBF# exported by hand\r\n"
         "\r\n"
         "  # another comment\r\n"
         "\"Frequency\",Extra,tone,LOCATION,\"rToneFreq\",Mode,Comment\r\n"
-        "439.0000051,x,,7,,fm,\r\n"
+        "+439.0000051,x,,7,,fm,\r\n"
         "\r\n"
         "# between rows\r\n"
         "\"438.5\",\"a, b\",tone, 2 ,\"67.00\",nfm,\"say \"\"hi\"\"\r\nsecond line\"\r\n"

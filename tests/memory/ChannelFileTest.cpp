@@ -16,6 +16,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -243,6 +244,27 @@ TEST_F(ChannelFileTest, ASaveKilledOrFailingHalfWayLeavesNoDebris) {
     EXPECT_EQ(r.error, FileError::CannotWrite);
     EXPECT_EQ(readAll(file), Bytes(bytesA.begin(), bytesA.end()));
     EXPECT_EQ(entries(), std::vector<std::string>{"killed.q02"});
+}
+
+// Our own descriptor is written into as it stands: a shell's non-blocking pipe that fills up is
+// waited on until its reader takes more, not given up.
+TEST(SaveFile, AFullNonBlockingPipeOfOursIsWaitedOn) {
+    int p[2];
+    ASSERT_EQ(::pipe2(p, O_CLOEXEC), 0);
+    ASSERT_EQ(::fcntl(p[1], F_SETFL, O_NONBLOCK), 0);
+    const Bytes sent = randomBytes(300000, 5); // several times what a pipe holds
+    Bytes got;
+    std::thread reader([&] {
+        std::uint8_t chunk[4096];
+        for (ssize_t n; (n = ::read(p[0], chunk, sizeof chunk)) > 0;)
+            got.insert(got.end(), chunk, chunk + n);
+    });
+    const FileResult r = WriteOutputBytes("/dev/fd/" + std::to_string(p[1]), sent);
+    ::close(p[1]);
+    reader.join();
+    ::close(p[0]);
+    EXPECT_TRUE(r.ok()) << r.reason;
+    EXPECT_EQ(got, sent);
 }
 
 } // namespace

@@ -81,6 +81,8 @@ TEST(CliTransfer, WriteVerifyFindsWhatTheRadioStoredWrongly) {
         EXPECT_EQ(verify.exitCode, c.differences);
         const QJsonDocument json = QJsonDocument::fromJson(verify.out.toUtf8());
         EXPECT_EQ(json["differences"].toArray().size(), c.differences) << verify.out.toStdString();
+        sim.stop(); // a radio that answered the read-back is not asked again
+        EXPECT_EQ(QString(sim.process.readAllStandardError()).count("read request"), 2);
     }
 }
 
