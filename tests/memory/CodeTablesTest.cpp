@@ -42,6 +42,7 @@ TEST(CodeTables, DcsBytesOfRealRadios) {
                   DcsTable[static_cast<std::size_t>(row % DCS_NORMAL_COUNT)].substr(0, 3));
     }
     EXPECT_EQ(seen.size(), 166u);
+    EXPECT_EQ(encodeDcsRow(-1) | encodeDcsRow(166), 0); // no row: the first code, nothing read past
 }
 
 constexpr int QT = CODE_TYPE_QT, DQT = CODE_TYPE_DQT, NONE = CODE_TYPE_NONE;
