@@ -77,10 +77,7 @@ protected:
             return answer;
         };
         d.chooseFileToOpen = d.chooseCsvToImport = [this] { return nextOpen; };
-        d.chooseFileToSave = d.chooseCsvToExport = [this](const QString& suggested) {
-            suggestedNames.push_back(suggested);
-            return nextSave;
-        };
+        d.chooseFileToSave = d.chooseCsvToExport = [this](const QString&) { return nextSave; };
         d.askPrint = [](QPrinter&) { return false; };
         return ok;
     }
@@ -110,7 +107,6 @@ protected:
     MessageRecorder recorder;
     std::vector<QString>& messages = recorder.messages;
     std::vector<QString> questions;
-    std::vector<QString> suggestedNames;
     CMainFrame::SaveAnswer answer = CMainFrame::SaveAnswer::Cancel;
     QString nextOpen;
     QString nextSave;

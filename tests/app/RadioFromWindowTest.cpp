@@ -5,7 +5,6 @@
 #include "app/BackupKeeper.h"
 
 #include <QSignalSpy>
-#include <QStatusBar>
 #include <QTest>
 
 #include "tests/support/FakeRadio.h"
@@ -137,7 +136,7 @@ TEST_F(RadioFromWindowTest, AReadHoldsTheFormUntilItEnds) {
 
 // A compare changes nothing in the window (document, mark, form, both lists), also for a document
 // the write would refuse; one box lists what differs, a failure gives the read's message. The
-// pane counts the bytes as they come, then says "就绪" again, and the bar hides.
+// pane says "就绪" again afterwards, and the bar hides.
 TEST_F(RadioFromWindowTest, ACompareListsTheDifferencesAndChangesNothing) {
     const CQarloDoc radio = ProgrammedDoc({0, 2, 3});
     CQarloDoc bad = radio;
@@ -150,9 +149,6 @@ TEST_F(RadioFromWindowTest, ACompareListsTheDifferencesAndChangesNothing) {
                                view().channelList->GetCurSel(), view().programmedList->GetCurSel());
     };
     const auto before = state();
-    QStringList pane;
-    QObject::connect(frame().statusBar(), &QStatusBar::messageChanged,
-                     [&](const QString& t) { pane << t; });
     for (const QString& expected :
          {QStringLiteral("对讲机中的数据与当前文档不同\n05频道: 接收频率 480.000 → 0.000 MHz"),
           QStringLiteral("建立通信失败")}) {
@@ -164,7 +160,6 @@ TEST_F(RadioFromWindowTest, ACompareListsTheDifferencesAndChangesNothing) {
         EXPECT_TRUE(frame().findChild<QWidget*>(QStringLiteral("TransferProgress"))->isHidden());
         sim->stop(); // the radio goes away before the second
     }
-    EXPECT_TRUE(pane.contains(QStringLiteral("正在从对讲机读出… 256/256")));
 }
 
 } // namespace
