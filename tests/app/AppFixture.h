@@ -77,7 +77,10 @@ protected:
             return answer;
         };
         d.chooseFileToOpen = d.chooseCsvToImport = [this] { return nextOpen; };
-        d.chooseFileToSave = d.chooseCsvToExport = [this](const QString&) { return nextSave; };
+        d.chooseFileToSave = d.chooseCsvToExport = [this](const QString& name) {
+            suggested = name;
+            return nextSave;
+        };
         d.askPrint = [](QPrinter&) { return false; };
         return ok;
     }
@@ -110,6 +113,7 @@ protected:
     CMainFrame::SaveAnswer answer = CMainFrame::SaveAnswer::Cancel;
     QString nextOpen;
     QString nextSave;
+    QString suggested; // the name the last save dialog offered
 };
 
 } // namespace qarlo::test

@@ -88,6 +88,7 @@ TEST_F(DocumentCommandsTest, SaveNamesAnUntitledDocument) {
     QTest::keyClicks(view().totEdit, QStringLiteral("0")); // 5 -> 50 minutes: an edit
     EXPECT_EQ(frame().displayedCaption(), Caption("无标题*"));
     ASSERT_TRUE(frame().OnFileSave()); // untitled: Save asks for a name
+    EXPECT_EQ(suggested, QStringLiteral("无标题.q02"));
     EXPECT_EQ(frame().displayedCaption(), Caption("saved.q02"));
     EXPECT_EQ(ReadAll(saved), FileBytes(doc()));
     EXPECT_EQ(frame().recentFiles().files().value(0), saved);
