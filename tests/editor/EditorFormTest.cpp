@@ -139,8 +139,6 @@ TEST_F(EditorTest, ChoosingFromTheProgrammedListAndKeepingTheSelections) {
 
     chooseChannel(3);
     ClickRow(view->channelList, 3, Qt::ControlModifier);
-    view->channelList->setFocus();
-    QTest::keyClick(view->channelList, Qt::Key_Space, Qt::ControlModifier);
     EXPECT_EQ(lists(), (Lists{3, 3, -1, Names({2, 5}), ""}));
     QTest::mouseClick(view->copyTxToRxButton, Qt::LeftButton);
     EXPECT_EQ(lists(), (Lists{3, 3, 1, Names({2, 3, 5}), U("04频道")}));
