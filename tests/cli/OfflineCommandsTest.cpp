@@ -51,16 +51,14 @@ TEST_F(OfflineCommands, NewWritesANewDocumentsFileButReplacesOnlyWithForce) {
         bool replaced;
     } cases[] = {{{"new", file}, {}, 0, true},
                  {{"new", file}, QByteArray(1041, 0x11), 2, false},
-                 {{"new", "--force", file}, QByteArray(1041, 0x11), 0, true},
-                 {{"new", "--", "--help"}, {}, 0, true}};
+                 {{"new", "--force", file}, QByteArray(1041, 0x11), 0, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
-        const QString target = QDir(dir.path()).filePath(c.args.last());
-        QFile::remove(target);
-        if (!c.before.isEmpty()) writeAll(target, c.before);
+        QFile::remove(file);
+        if (!c.before.isEmpty()) writeAll(file, c.before);
         const CliRun r = run(c.args);
         EXPECT_EQ(r.exitCode, c.exitCode);
-        EXPECT_EQ(readAll(target), c.replaced ? fileOf(CQarloDoc{}) : c.before);
+        EXPECT_EQ(readAll(file), c.replaced ? fileOf(CQarloDoc{}) : c.before);
         EXPECT_EQ(r.err.isEmpty(), c.replaced);
         EXPECT_TRUE(c.replaced || (r.err.contains(file) && r.err.contains("--force")));
     }
@@ -81,7 +79,6 @@ TEST_F(OfflineCommands, CommandLineConventionAndUsageErrors) {
     ASSERT_TRUE(writeAll(path("good.q02"), fileOf(validDocument())));
     ASSERT_TRUE(writeAll(path("ten.q02"), QByteArray(10, '\0')));
     ASSERT_EQ(::mkfifo(path("fifo.q02").toUtf8().constData(), 0600), 0);
-    QDir(dir.path()).mkdir("folder.q02");
     CQarloDoc invalid = validDocument();
     invalid.setRxFreq(2, 47000000); // above the 440 MHz band edge
     invalid.setTxFreq(2, 47000000);
@@ -99,8 +96,6 @@ TEST_F(OfflineCommands, CommandLineConventionAndUsageErrors) {
         {{"new", "--frce", "a.q02"}, 2, "", "qarlo-cli new: Unknown option 'frce'.\n"},
         {{"check", "-v.q02"}, 2, "", "qarlo-cli check: Unknown option 'v.q02'.\n"},
         {{"show", "--json=yes", "a.q02"}, 2, "", "show: Unexpected value after '--json'.\n"},
-        {{"import", "a.csv"}, 2, "", "qarlo-cli import: Missing FILE.\n"},
-        {{"ports", "--verbose"}, 2, "", "qarlo-cli ports: Unknown option 'verbose'.\n"},
         {{"read", "a.q02", "--port"},
          2,
          "",
@@ -108,14 +103,11 @@ TEST_F(OfflineCommands, CommandLineConventionAndUsageErrors) {
          "usage: qarlo-cli read FILE [--port PORT] [--trace] [--quiet]\n"},
         {{"read", "a.q02", "--port="}, 2, "", "qarlo-cli read: Empty value after '--port'.\n"},
         {{"export", "a.q02", "-o", "x.csv", "--output=y.csv"}, 2, "", "More than one '-o'.\n"},
-        {{"write", "a.q02"}, 2, "", anyText},
         {{"write", "good.q02", "--each"}, 2, "", anyText},
         {{"write", "ten.q02", "--verify"}, 2, "", "ten.q02"},
         {{"verify", "a.q02"}, 2, "", anyText},
         {{"diff", "good.q02", "a.q02"}, 2, "", anyText},
         {{"check", "ten.q02"}, 2, "", "ten.q02"},
-        {{"show", "--json", "folder.q02"}, 2, "", "folder.q02"},
-        {{"check", "fifo.q02"}, 2, "", "fifo.q02"},
         {{"show", "/dev/zero"}, 2, "", "/dev/zero"},
         {{"read", "gone/x.q02", noPort}, 2, "", "gone/x.q02: cannot be written (No such"},
         {{"read", "fifo.q02", noPort}, 2, "", "fifo.q02: not a regular file (a FIFO)"},

@@ -18,7 +18,6 @@
 namespace qarlo::test {
 
 inline const QString MSG_OPEN_HANDSHAKE = QString::fromUtf8("建立通信失败");
-inline const QString MSG_OPEN_READ = QString::fromUtf8("创建通信失败");
 inline const QString MSG_CHECK_LINK = QString::fromUtf8("请检查COM口至对讲机的连接及其设置");
 inline const QString MSG_READ_DONE = QString::fromUtf8("数据已从对讲机中读出");
 inline const QString MSG_WRITE_DONE = QString::fromUtf8("数据已写入对讲机");
@@ -71,17 +70,15 @@ class LinkRecorder {
 public:
     explicit LinkRecorder(RadioLink& link) {
         QObject::connect(&link, &RadioLink::imageDecoded, [this] { events << "imageDecoded"; });
-        QObject::connect(
-            &link, &RadioLink::transferFinished, [this, &link](const TransferOutcome& outcome) {
-                ++finishedCount;
-                idleAtFinish = !link.isBusy();
-                last = outcome;
-                const std::string_view text = OutcomeMessage(outcome);
-                events << "message:" + QString::fromUtf8(text.data(), text.size());
-                if (outcome.kind == TransferOutcome::Kind::CheckFailed)
-                    events << QStringLiteral("checkFailed:%1").arg(outcome.check.channel);
-                events << (outcome.succeeded() ? "finished:ok" : "finished:failed");
-            });
+        QObject::connect(&link, &RadioLink::transferFinished,
+                         [this, &link](const TransferOutcome& outcome) {
+                             ++finishedCount;
+                             idleAtFinish = !link.isBusy();
+                             last = outcome;
+                             const std::string_view text = OutcomeMessage(outcome);
+                             events << "message:" + QString::fromUtf8(text.data(), text.size());
+                             events << (outcome.succeeded() ? "finished:ok" : "finished:failed");
+                         });
         QObject::connect(&link, &RadioLink::progress, [this](TransferStep step, int n, int all) {
             progress << QStringLiteral("%1:%2/%3").arg(static_cast<int>(step)).arg(n).arg(all);
         });
