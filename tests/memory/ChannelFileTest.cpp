@@ -80,9 +80,9 @@ protected:
 };
 
 // Memory out byte for byte, a 1041st byte 0. Storing rebuilds the stale list and keeps the
-// selection; loading rebuilds the list too. A link to a file not made yet: made.
-TEST_F(ChannelFileTest, FileBytesAndRoundTrip) {
-    CQarloDoc saved = usedDocument(1234), loaded = usedDocument();
+// selection. A link to a file not made yet: made.
+TEST_F(ChannelFileTest, StoredBytesListAndALinkNotMadeYet) {
+    CQarloDoc saved = usedDocument(1234);
     saved.ProgrammedChannelList.fill(9);
     Bytes expected(saved.ChannelMemory.begin(), saved.ChannelMemory.end());
     expected.push_back(0);
@@ -94,8 +94,6 @@ TEST_F(ChannelFileTest, FileBytesAndRoundTrip) {
         std::tuple(saved.ProgrammedChannelList, saved.listRefillPending, saved.selectedChannel),
         std::tuple(list, -1, 4));
     EXPECT_EQ(readAll(dir / "made.q02"), expected);
-    ASSERT_TRUE(LoadChannelFile(loaded, dir / "ahead.q02").ok());
-    EXPECT_EQ(loaded.ProgrammedChannelList, list);
     EXPECT_TRUE(fs::is_symlink(dir / "ahead.q02"));
     EXPECT_EQ(entries(), (std::vector<std::string>{"ahead.q02", "made.q02"}));
 }

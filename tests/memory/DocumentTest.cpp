@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <tuple>
 
 namespace qarlo {
 namespace {
@@ -34,14 +33,6 @@ TEST(Document, FieldsSitAtTheirOffsets) {
         EXPECT_EQ(doc.ChannelMemory[1024 + i], settings[i]) << "settings byte " << i;
         EXPECT_EQ(doc.ChannelMemory[4 * 16 + i], i == 12 ? 3 : 0) << "neighbour byte " << i;
     }
-    EXPECT_EQ(std::tuple(doc.rxFreq(5), doc.txFreq(5), doc.rxCode(5), doc.txCode(5), doc.flags(5),
-                         doc.squelch(5), doc.totTenths(), doc.bandLow(), doc.bandHigh()),
-              std::tuple(43012500, 10000000, 0x87, 0x25, 0xD8, 9, 100, 10000000, 11750000));
-    doc.setBandHigh(0xFFFFFF);
-    EXPECT_EQ(doc.bandHigh(), 0xFFFFFF); // 24 bits read unsigned
-    setRawFreqs(doc, 0, 0x80000000u, 0xFFFFFFFFu);
-    EXPECT_EQ(doc.rxFreq(0), INT32_MIN); // a top bit set reads negative
-    EXPECT_EQ(doc.txFreq(0), -1);
 }
 
 // Programmed: both frequencies at least 100 MHz, read signed; codes, flags, squelch and the loose
@@ -78,11 +69,6 @@ TEST(Document, ProgrammedRuleAndList) {
     EXPECT_EQ(doc.ProgrammedChannelList, expected);
     EXPECT_EQ(doc.listRefillPending, -1);
     EXPECT_EQ(doc.programmedCount(), count);
-    for (int ch = 0; ch < CHANNEL_COUNT; ++ch) // all sixteen: no end marker
-        setRawFreqs(doc, ch, 14500000, 14500000);
-    doc.RebuildProgrammedList();
-    EXPECT_EQ(doc.ProgrammedChannelList[15], 15);
-    EXPECT_EQ(doc.programmedCount(), 16);
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -41,7 +40,6 @@ inline bool writeAll(const QString& path, const QByteArray& bytes) {
 }
 
 struct RunOptions {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     std::optional<Unprivileged> user;
     QString workDir; // empty: this process's own
     QString program = QStringLiteral(QARLO_CLI_PATH);
@@ -49,7 +47,6 @@ struct RunOptions {
 
 inline CliRun runCli(const QStringList& args, const RunOptions& options = {}) {
     QProcess cli;
-    cli.setProcessEnvironment(options.env);
     cli.setWorkingDirectory(options.workDir);
     startAs(cli, options.program, args, options.user);
     CliRun run;
