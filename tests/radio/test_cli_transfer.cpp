@@ -5,6 +5,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <grp.h>
@@ -143,6 +144,27 @@ TEST(CliTransfer, PermissionReasonSaysWhoMayUseTheDevice) {
         const CliRun run = runCli({"read", dir.filePath("r.q02"), "--port", device}, as);
         EXPECT_EQ(run.err,
                   MSG_OPEN_HANDSHAKE + "\n" + device + ": permission denied; " + c.reason + "\n");
+    }
+}
+
+// On a terminal (script(1) gives it one) read shows its step and bytes on one updating line,
+// wiped at the end; --quiet shows none. Elsewhere standard error stays empty (tests above).
+TEST(CliTransfer, ProgressOnlyOnATerminalAndNotWithQuiet) {
+    if (QStandardPaths::findExecutable("script").isEmpty()) GTEST_SKIP() << "no script(1)";
+    QTemporaryDir dir;
+    Sim sim({});
+    for (const QString quiet : {"", " --quiet"}) {
+        QProcess script;
+        script.start("script", {"-qec",
+                                QStringLiteral(QARLO_CLI_PATH) + " read " + dir.filePath("p.q02") +
+                                    " --port " + sim.path + quiet,
+                                "/dev/null"});
+        ASSERT_TRUE(script.waitForFinished(20000));
+        const QString seen = QString::fromUtf8(script.readAllStandardOutput());
+        EXPECT_EQ(seen.contains(QString::fromUtf8("\r\033[K正在从对讲机读出… 256/256\r\033[K")),
+                  quiet.isEmpty())
+            << seen.toStdString();
+        EXPECT_TRUE(seen.contains(MSG_READ_DONE));
     }
 }
 
