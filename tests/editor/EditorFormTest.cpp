@@ -39,10 +39,39 @@ TEST_F(EditorTest, EveryControlAndCaptionOfTheTemplateInTabOrder) {
         EXPECT_EQ(QApplication::focusWidget(), w) << c.name;
     }
     EXPECT_EQ(view->formSizeHint(), QSize(1038, 666));
-    QRect functions; // one group box stands for all of them
-    for (QGroupBox* g : view->findChildren<QGroupBox*>())
-        if (g->title() == U("频道功能")) functions = g->geometry();
-    EXPECT_EQ(functions, QRect(468, 89, 113, 180));
+    for (QGroupBox* g : view->findChildren<QGroupBox*>()) {
+        if (g->title() == U("频道功能")) {
+            EXPECT_EQ(g->geometry(), QRect(468, 89, 113, 180));
+        }
+        // The frame's top line (first ink at x = 4) runs through the middle of the centred
+        // caption and stops short of it on both sides: the gap is as wide as its glyphs.
+        const QImage image = g->grab().toImage();
+        const auto inked = [&](int x, int y) { return image.pixel(x, y) != image.pixel(0, 0); };
+        const auto rowInked = [&](int y) {
+            for (int x = 8; x < image.width() - 8; ++x)
+                if (inked(x, y)) return true;
+            return false;
+        };
+        int line = 0, top = 0, bottom = 0, left = image.width(), right = 0;
+        while (line < image.height() - 1 && !inked(4, line))
+            ++line;
+        while (top < image.height() - 1 && !rowInked(top))
+            ++top;
+        for (bottom = top; bottom + 2 < image.height(); ++bottom)
+            if (!rowInked(bottom + 1) && !rowInked(bottom + 2)) break;
+        for (int y = top; y < line; ++y) {
+            for (int x = 8; x < image.width() - 8; ++x) {
+                if (inked(x, y)) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+            }
+        }
+        const std::string title = g->title().toStdString();
+        EXPECT_TRUE(top < line && line < bottom) << title;
+        EXPECT_LE(std::abs(left + right - image.width() + 1), 2) << title;
+        EXPECT_FALSE(inked(left - 2, line) || inked(right + 2, line)) << title;
+    }
 }
 
 // ShowChannel on the edge bytes: what it shows, and no byte, channel or list changed.
