@@ -11,10 +11,11 @@
 
 namespace qarlo {
 
-// The exact header row ExportCsv writes.
+// The exact header row ExportCsv writes. No Power column: the radio has no power setting, and
+// readers that take Power as watts refuse a row whose cell holds anything else.
 inline constexpr std::string_view CSV_HEADER =
     "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
-    "RxDtcsCode,CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE";
+    "RxDtcsCode,CrossMode,Mode,TStep,Skip,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE";
 
 // UTF-8 text, lines ended by CR LF: the header and one row per channel (0..15) whose rxFreq != 0.
 std::string ExportCsv(const CQarloDoc& doc);

@@ -161,7 +161,6 @@ ExportRow buildRow(const CQarloDoc& doc, int ch) {
                   describeSide(flags, doc.rxCode(ch), Direction::Receive));
     row.cells[COL_MODE] = (flags & FLAG_NARROW) != 0 ? "NFM" : "FM";
     row.cells[COL_TSTEP] = stepText(doc.rxFreq(ch), doc.txFreq(ch));
-    row.cells[COL_POWER] = "High";
     return row;
 }
 

@@ -100,7 +100,7 @@ TEST_F(DocumentCommandsTest, ABadCsvLeavesTheDocumentUnchanged) {
     const QByteArray before = FileBytes(doc());
     nextOpen = Write(QStringLiteral("bad.csv"),
                      QByteArray(CSV_HEADER.data(), static_cast<qsizetype>(CSV_HEADER.size())) +
-                         "\n7,,146.52,,0,,88.5,88.5,023,NN,023,Tone->Tone,AM,5.00,,,,,,,\n");
+                         "\n7,,146.52,,0,,88.5,88.5,023,NN,023,Tone->Tone,AM,5.00,,,,,,\n");
     frame().action(ID_FILE_IMPORT_CSV)->trigger();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].contains(QStringLiteral("Mode"))) << messages[0].toStdString();

@@ -31,9 +31,9 @@ TEST(CsvExport, HeaderAndOneRowPerChannelWithAReceiveFrequency) {
     doc.setTxFreq(7, 43012500); // transmit alone: no row
     EXPECT_EQ(ExportCsv(doc),
               HEADER +
-                  "5,05频道,430.125000,off,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,"
-                  ",,,,\r\n16,16频道,0.000010,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,"
-                  "High,,,,,\r\n");
+                  "5,05频道,430.125000,off,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,,"
+                  ",,,\r\n16,16频道,0.000010,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,"
+                  ",,,,\r\n");
     // A byte no code has is warned about where import will refuse it.
     doc.setFlags(15, FLAG_RX_CODED);
     doc.setRxCode(15, 0x9C);
@@ -79,6 +79,9 @@ TEST(CsvExport, ChannelsAsCells) {
         {F, F, TXD | RXD, 0x53, 0x91, coded("DTCS,88.5,88.5,754,NR,023,Tone->Tone")},
         {F, F, TXD | RXD, 0x06, 0x07, coded("Cross,88.5,88.5,043,NN,047,DTCS->DTCS")},
         {F, F, TXD, 0x80, 0, coded("Cross,88.5,88.5,047,RN,023,DTCS->")},
+        {F, F, RXQ, 0x07, 0x03, coded("Cross,88.5,77.0,023,NN,023,->Tone")},
+        {F, F, RXD, 0x03, 0x06, coded("Cross,88.5,88.5,023,NN,043,->DTCS")},
+        {F, F, TXD | RXQ, 0x07, 0x03, coded("Cross,88.5,77.0,047,NN,023,DTCS->Tone")},
         // clang-format on
     };
     std::mt19937 rng(20240601);
@@ -92,7 +95,7 @@ TEST(CsvExport, ChannelsAsCells) {
         doc.setRxCode(0, c.rxCode);
         const std::string csv = ExportCsv(doc);
         EXPECT_EQ(csv,
-                  HEADER + "1,01频道," + FormatMHz(c.rx, 6) + "," + c.cells + ",,High,,,,,\r\n");
+                  HEADER + "1,01频道," + FormatMHz(c.rx, 6) + "," + c.cells + ",,,,,,\r\n");
         EXPECT_TRUE(CsvExportProblems(doc).empty());
         const CQarloDoc base = csvtest::RandomDocument(rng);
         CQarloDoc back = base;
