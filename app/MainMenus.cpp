@@ -155,6 +155,9 @@ void CMainFrame::createToolBar() {
         act->setIcon(ToolbarImage(image++));
         mainToolBar->addAction(act);
     }
+    // Qt's own button for the buttons a narrow window cannot show has no name of its own.
+    if (auto* more = mainToolBar->findChild<QWidget*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("更多工具栏按钮"));
     addToolBar(Qt::TopToolBarArea, mainToolBar);
     connect(mainToolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateViewChecks);
 }
