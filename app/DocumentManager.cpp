@@ -3,8 +3,6 @@
 #include "FileNames.h"
 #include "Resources.h"
 
-#include <QFileInfo>
-
 namespace qarlo {
 
 namespace {
@@ -16,7 +14,7 @@ QString Reason(const FileResult& result) {
 DocumentManager::DocumentManager(CQarloDoc& document) : doc(document) {}
 
 QString DocumentManager::title() const {
-    return path.isEmpty() ? UntitledName() : DisplayFileName(QFileInfo(path).fileName());
+    return path.isEmpty() ? UntitledName() : DisplayFileName(FileNameOnly(path));
 }
 
 bool DocumentManager::NewDocument() {
@@ -29,7 +27,7 @@ FileResult DocumentManager::OpenDocument(const QString& file) {
     const FileResult result = LoadChannelFile(doc, FileNamePath(file));
     switch (result.error) {
     case FileError::None:
-        path = QFileInfo(file).absoluteFilePath();
+        path = AbsoluteFileName(file);
         break;
     case FileError::InvalidFormat:
         // The loader has already reset the document; it must not keep the bad file's name.
@@ -43,7 +41,7 @@ FileResult DocumentManager::OpenDocument(const QString& file) {
 
 FileResult DocumentManager::SaveDocument(const QString& file) {
     const FileResult result = StoreChannelFile(doc, FileNamePath(file));
-    if (result.ok()) path = QFileInfo(file).absoluteFilePath();
+    if (result.ok()) path = AbsoluteFileName(file);
     return result;
 }
 
