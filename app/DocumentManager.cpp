@@ -3,6 +3,8 @@
 #include "FileNames.h"
 #include "Resources.h"
 
+#include "memory/FileLock.h"
+
 namespace qarlo {
 
 namespace {
@@ -40,7 +42,10 @@ FileResult DocumentManager::OpenDocument(const QString& file) {
 }
 
 FileResult DocumentManager::SaveDocument(const QString& file) {
-    const FileResult result = StoreChannelFile(doc, FileNamePath(file));
+    const std::filesystem::path target = FileNamePath(file);
+    const FileLock lock(target); // a qarlo-cli import into the file meanwhile is not lost
+    if (lock.busy()) return {FileError::Busy, target, {}};
+    const FileResult result = StoreChannelFile(doc, target);
     if (result.ok()) path = AbsoluteFileName(file);
     return result;
 }
@@ -66,6 +71,8 @@ QString DocumentManager::SaveFailureMessage(const FileResult& result) {
         return QStringLiteral("无法保存文件 %1：文件是只读的，您没有写入它的权限。").arg(name);
     if (result.error == FileError::NotRegularFile)
         return QStringLiteral("无法保存文件 %1：它不是普通文件，不能被替换。").arg(name);
+    if (result.error == FileError::Busy)
+        return QStringLiteral("无法保存文件 %1：另一个程序正在修改它，请稍后再试。").arg(name);
     QString text = QStringLiteral("无法保存文件 %1。").arg(name);
     if (!result.reason.empty()) text += QStringLiteral("\n原因：%1").arg(Reason(result));
     return text;
