@@ -76,6 +76,8 @@ bool IsTerminal(const QString& path) {
     const QByteArray native = QFile::encodeName(path);
     struct stat info {};
     if (::stat(native.constData(), &info) != 0) return true;
+    // No permission is the first thing to say of a node the user may not use.
+    if (::access(native.constData(), R_OK | W_OK) != 0) return true;
     if (!S_ISCHR(info.st_mode)) return false;
     const int fd = ::open(native.constData(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return true;
