@@ -80,7 +80,7 @@ QString BackupKeeper::Keep(const CQarloDoc& doc, Direction direction, const QDat
         return QStringLiteral("备份失败：无法写入 %1（%2）")
             .arg(DisplayFileName(path), QString::fromStdString(result.reason));
     kept = path;
-    Prune();
+    Prune(name);
     return {};
 }
 
@@ -94,10 +94,16 @@ QStringList BackupKeeper::Backups() const {
     return names;
 }
 
-void BackupKeeper::Prune() {
-    const QStringList names = Backups();
-    for (qsizetype i = 0; i + limit < names.size(); ++i)
-        QFile::remove(dir + QLatin1Char('/') + names[i]);
+void BackupKeeper::Prune(const QString& justKept) {
+    // A backup dated after the one just written was written before it, under a clock that was
+    // ahead: those go first, so the newest `limit` by writing always hold the one just made.
+    const QString now = SortKey(justKept);
+    QStringList byWriting, ahead;
+    for (const QString& name : Backups())
+        (SortKey(name) > now ? ahead : byWriting).append(name);
+    byWriting = ahead + byWriting;
+    for (qsizetype i = 0; i + limit < byWriting.size(); ++i)
+        QFile::remove(dir + QLatin1Char('/') + byWriting[i]);
 }
 
 } // namespace qarlo

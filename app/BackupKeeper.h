@@ -22,7 +22,7 @@ public:
 
     // Writes the backup into the folder, made private to the user (0700); returns an empty string
     // on success, else why it failed (in Chinese, for the status bar). Older backups beyond the
-    // limit are removed after a successful write.
+    // limit are removed after a successful write, never the one just written.
     QString Keep(const CQarloDoc& doc, Direction direction,
                  const QDateTime& when = QDateTime::currentDateTime());
 
@@ -38,7 +38,7 @@ public:
     const QString& lastKept() const { return kept; }
 
 private:
-    void Prune();
+    void Prune(const QString& justKept);
 
     QString dir;
     QString kept;

@@ -3,7 +3,7 @@
 #include "FileNames.h"
 #include "Resources.h"
 
-#include <QFileInfo>
+#include "memory/FileLock.h"
 
 namespace qarlo {
 
@@ -16,7 +16,7 @@ QString Reason(const FileResult& result) {
 DocumentManager::DocumentManager(CQarloDoc& document) : doc(document) {}
 
 QString DocumentManager::title() const {
-    return path.isEmpty() ? UntitledName() : DisplayFileName(QFileInfo(path).fileName());
+    return path.isEmpty() ? UntitledName() : DisplayFileName(FileNameOnly(path));
 }
 
 bool DocumentManager::NewDocument() {
@@ -29,7 +29,7 @@ FileResult DocumentManager::OpenDocument(const QString& file) {
     const FileResult result = LoadChannelFile(doc, FileNamePath(file));
     switch (result.error) {
     case FileError::None:
-        path = QFileInfo(file).absoluteFilePath();
+        path = AbsoluteFileName(file);
         break;
     case FileError::InvalidFormat:
         // The loader has already reset the document; it must not keep the bad file's name.
@@ -42,8 +42,11 @@ FileResult DocumentManager::OpenDocument(const QString& file) {
 }
 
 FileResult DocumentManager::SaveDocument(const QString& file) {
-    const FileResult result = StoreChannelFile(doc, FileNamePath(file));
-    if (result.ok()) path = QFileInfo(file).absoluteFilePath();
+    const std::filesystem::path target = FileNamePath(file);
+    const FileLock lock(target); // a qarlo-cli import into the file meanwhile is not lost
+    if (lock.busy()) return {FileError::Busy, target, {}};
+    const FileResult result = StoreChannelFile(doc, target);
+    if (result.ok()) path = AbsoluteFileName(file);
     return result;
 }
 
@@ -68,6 +71,8 @@ QString DocumentManager::SaveFailureMessage(const FileResult& result) {
         return QStringLiteral("无法保存文件 %1：文件是只读的，您没有写入它的权限。").arg(name);
     if (result.error == FileError::NotRegularFile)
         return QStringLiteral("无法保存文件 %1：它不是普通文件，不能被替换。").arg(name);
+    if (result.error == FileError::Busy)
+        return QStringLiteral("无法保存文件 %1：另一个程序正在修改它，请稍后再试。").arg(name);
     QString text = QStringLiteral("无法保存文件 %1。").arg(name);
     if (!result.reason.empty()) text += QStringLiteral("\n原因：%1").arg(Reason(result));
     return text;

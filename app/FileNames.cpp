@@ -76,6 +76,16 @@ QString FileNameFromPath(const std::filesystem::path& path) {
     return FileNameFromBytes(QByteArray::fromStdString(path.string()));
 }
 
+QString AbsoluteFileName(const QString& name) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(FileNamePath(name), ec);
+    return ec ? name : FileNameFromPath(absolute.lexically_normal());
+}
+
+QString FileNameOnly(const QString& name) {
+    return FileNameFromPath(FileNamePath(name).filename());
+}
+
 QString DisplayFileName(const QString& name) {
     QString shown;
     for (const QChar c : name) {

@@ -16,6 +16,12 @@ QByteArray FileNameBytes(const QString& name);
 std::filesystem::path FileNamePath(const QString& name);
 QString FileNameFromPath(const std::filesystem::path& path);
 
+// `name` made absolute and tidied ("a/./b" -> "a/b") with its bytes kept; QFileInfo would turn
+// a byte that is no UTF-8 into U+FFFD and the file saved would be another one.
+QString AbsoluteFileName(const QString& name);
+// The last part of `name`, bytes kept.
+QString FileNameOnly(const QString& name);
+
 // For captions, menus and messages.
 QString DisplayFileName(const QString& name);
 

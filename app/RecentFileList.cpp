@@ -1,6 +1,7 @@
 #include "RecentFileList.h"
 
-#include <QFileInfo>
+#include "FileNames.h"
+
 #include <QSettings>
 
 namespace qarlo {
@@ -14,8 +15,7 @@ QString keyOf(int index) {
 
 // Two spellings of one file are one entry.
 QString normalised(const QString& path) {
-    const QFileInfo info(path);
-    return info.absoluteFilePath();
+    return AbsoluteFileName(path);
 }
 } // namespace
 

@@ -34,12 +34,8 @@ int runExport(const Invocation& invocation) {
                      where.c_str(), problem.line, problem.column.c_str(), problem.message.c_str());
     }
     if (output.empty()) {
-        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
-            std::fflush(stdout) != 0) {
-            std::fprintf(stderr, "qarlo-cli: cannot write to standard output\n");
-            return EXIT_FAILED;
-        }
-        return EXIT_OK;
+        const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+        return StdoutWritten() && written ? EXIT_OK : EXIT_FAILED;
     }
     // A pipe, a terminal or /dev/stdout is written into; only a regular file is replaced.
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
@@ -220,6 +216,9 @@ int runImport(const Invocation& invocation) {
     const std::string_view text(reinterpret_cast<const char*>(read.bytes.data()),
                                 read.bytes.size());
 
+    // Held from load to store: another import into FILE meanwhile would be lost.
+    const FileLock lock(target);
+    if (!LockOrReport(lock, target)) return EXIT_FAILED;
     CQarloDoc doc;
     std::error_code ec;
     const bool exists = std::filesystem::exists(target, ec);
@@ -283,13 +282,15 @@ const Command ImportCommand{
     "when it does not exist. Any error (each printed as IN.csv:LINE: column COL: message), and a\n"
     "CSV without any channel row, leave FILE untouched. A summary line says what was taken and\n"
     "what was left out, followed by at most 10 detail lines.\n\n"
+    "FILE is locked while it is changed; another program holding it for more than 5 s is\n"
+    "reported and FILE left unchanged.\n\n"
     "  --renumber[=N]    the chosen rows go into channels N (default 1), N+1, ... in file order\n"
     "  --locations LIST  only rows whose Location is listed, e.g. 0-15 or 1,3,20-25\n"
     "  --skip-unusable   leave out, each with its line and reason, rows the radio cannot store\n"
     "                    (AM and other modes, DTCS-R, unknown tones and codes, receive only,\n"
     "                    outside 100-520 MHz, off the 10 Hz raster) and rows past channel 16\n\n"
-    "exit status: 0 stored, 1 the CSV has errors or no channel rows, or FILE could not be\n"
-    "written, 2 bad usage, IN.csv unreadable, too large or not a regular file, or FILE not a\n"
+    "exit status: 0 stored, 1 the CSV has errors or no channel rows, FILE could not be written\n"
+    "or stayed locked, 2 bad usage, IN.csv unreadable, too large or not a regular file, or FILE not a\n"
     "channel file\n",
     "IN.csv FILE",
     ImportOptions,

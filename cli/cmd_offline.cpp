@@ -30,6 +30,8 @@ int runNew(const Invocation& invocation) {
         return EXIT_USAGE;
     }
     CQarloDoc doc; // constructed as a new document
+    const FileLock lock(file);
+    if (!LockOrReport(lock, file.string())) return EXIT_FAILED;
     const FileResult stored = StoreChannelFile(doc, file);
     if (!stored.ok()) {
         std::fprintf(stderr, "qarlo-cli: %s\n", DescribeFileError(stored).c_str());

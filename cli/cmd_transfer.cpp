@@ -100,8 +100,9 @@ private:
 volatile std::sig_atomic_t interrupted = 0;
 
 // Runs one transfer on the application's event loop; none when Ctrl-C ended it (fleet mode).
+// `imageSent`, when given, says whether the image was handed to the port.
 std::optional<TransferOutcome> runLink(CQarloDoc& doc, const TransferOptions& options,
-                                       bool (RadioLink::*start)()) {
+                                       bool (RadioLink::*start)(), bool* imageSent = nullptr) {
     // A transfer speaks the user's locale in the system's and Qt's messages, as the window does.
     std::setlocale(LC_ALL, "");
     doc.portName = options.port;
@@ -122,6 +123,12 @@ std::optional<TransferOutcome> runLink(CQarloDoc& doc, const TransferOptions& op
                          [&progress](TransferStep step, int bytes, int total) {
                              progress->show(step, bytes, total);
                          });
+    }
+    if (imageSent != nullptr) {
+        *imageSent = false;
+        QObject::connect(&link, &RadioLink::progress, [imageSent](TransferStep step, int, int) {
+            *imageSent = *imageSent || step == TransferStep::Image;
+        });
     }
     std::optional<TransferOutcome> outcome;
     QEventLoop loop;
@@ -188,7 +195,9 @@ int runRead(const Invocation& invocation) {
     doc.OnNewDocument();
     const int transferred = runTransfer(doc, options, &RadioLink::OnRadioRead);
     if (transferred != EXIT_OK) return transferred;
-    const FileResult stored = StoreChannelFile(doc, options.file);
+    const FileLock lock(options.file);
+    const FileResult stored = lock.busy() ? FileResult{FileError::Busy, options.file, {}}
+                                          : StoreChannelFile(doc, options.file);
     if (!stored.ok()) {
         std::fprintf(stderr, "qarlo-cli: %s\n", DescribeFileError(stored).c_str());
         keepAmongBackups(doc);
@@ -266,16 +275,21 @@ int runFleet(CQarloDoc& doc, const TransferOptions& options) {
     struct sigaction sa {};
     sa.sa_handler = onInterrupt;
     sigemptyset(&sa.sa_mask);
-    ::sigaction(SIGINT, &sa, nullptr);
+    // A terminal closed or a service stopped ends it as Ctrl-C does: with the summary.
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(signal, &sa, nullptr);
     FleetCount count;
     for (int radio = 1; !interrupted; ++radio) {
         std::fprintf(stderr, "waiting for radio %d (Ctrl-C ends)\n", radio);
         std::optional<TransferOutcome> written;
+        bool imageSent = false;
         while (!interrupted) {
-            written = runLink(doc, options, &RadioLink::OnRadioWrite);
+            written = runLink(doc, options, &RadioLink::OnRadioWrite, &imageSent);
             if (written && radioAnswered(*written)) break;
             pause(FLEET_LOOK_MS);
         }
+        // Ctrl-C once the image is on its way: the radio may hold it, so it is written, unverified.
+        if (!written && imageSent) written = TransferOutcome::Of(Kind::WriteDone);
         if (!written || !radioAnswered(*written)) break;
         const auto compared = written->succeeded() ? compareAfterWrite(doc, options)
                                                    : std::optional<TransferOutcome>();
@@ -289,7 +303,8 @@ int runFleet(CQarloDoc& doc, const TransferOptions& options) {
     }
     std::printf("written %d, verified %d, failed %d\n", count.written, count.verified,
                 count.failed);
-    return count.failed == 0 ? EXIT_OK : EXIT_FAILED;
+    // A run that programmed no radio did not do what was asked.
+    return count.failed == 0 && count.written > 0 ? EXIT_OK : EXIT_FAILED;
 }
 
 int runWrite(const Invocation& invocation) {
@@ -371,11 +386,13 @@ const Command WriteCommand{
     "  --each       with --verify: a fleet of radios on one cable. After each radio one\n"
     "               numbered line: verified, differs: WHAT, or failed: MESSAGE; then it waits\n"
     "               until the radio goes away (its handshake unanswered) and the next one\n"
-    "               answers. Ctrl-C ends it with: written N, verified N, failed N.\n"
+    "               answers. Ctrl-C (or SIGTERM, SIGHUP) ends it with: written N, verified N,\n"
+    "               failed N; a radio interrupted after its image went out counts as\n"
+    "               written, not verified.\n"
     "\n"
     "Exit status: 0 written (and verified), 1 a check, the transfer or the verify failed or the\n"
-    "radio holds something else (with --each: any radio did), 2 FILE cannot be read or is no\n"
-    "channel file, or bad usage.\n",
+    "radio holds something else (with --each: any radio did, or none was written), 2 FILE\n"
+    "cannot be read or is no channel file, or bad usage.\n",
     "FILE",
     WriteOptionList,
     runWrite};

@@ -24,6 +24,8 @@ std::string DescribeFileError(const FileResult& result) {
     case FileError::ReadOnly:
         text += "read-only, not saved";
         break;
+    case FileError::Busy:
+        return text + "in use by another program (locked), left unchanged";
     }
     if (!result.reason.empty()) text += " (" + result.reason + ")";
     return text;
@@ -33,6 +35,21 @@ bool LoadOrReport(CQarloDoc& doc, const std::string& path) {
     const FileResult result = LoadChannelFile(doc, path);
     if (result.ok()) return true;
     std::fprintf(stderr, "qarlo-cli: %s\n", DescribeFileError(result).c_str());
+    return false;
+}
+
+bool LockOrReport(const FileLock& lock, const std::string& path) {
+    if (!lock.busy()) return true;
+    std::fprintf(stderr, "qarlo-cli: %s\n",
+                 DescribeFileError({FileError::Busy, path, {}}).c_str());
+    return false;
+}
+
+bool StdoutWritten() {
+    static bool reported = false;
+    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return true;
+    if (!reported) std::fprintf(stderr, "qarlo-cli: cannot write to standard output\n");
+    reported = true;
     return false;
 }
 

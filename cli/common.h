@@ -2,6 +2,7 @@
 // What every qarlo-cli command shares: loading a channel file with its error reported the one
 // way, and printing a failed check as "NAME: MESSAGE".
 #include "memory/ChannelFile.h"
+#include "memory/FileLock.h"
 #include "radio/RadioImage.h"
 
 #include <cstdio>
@@ -11,6 +12,14 @@ namespace qarlo::cli {
 
 // Loads `path` into `doc`; on failure prints "qarlo-cli: FILE: REASON" on stderr and returns false.
 bool LoadOrReport(CQarloDoc& doc, const std::string& path);
+
+// Takes the lock on a file the command is about to change; when another program still holds it
+// after the wait, says so and returns false: the file stays as it is.
+bool LockOrReport(const FileLock& lock, const std::string& path);
+
+// Flushes standard output; when anything written there was lost (closed, full, gone), says so
+// once on standard error and returns false.
+bool StdoutWritten();
 
 // Human-readable reason of a file failure, naming the file.
 std::string DescribeFileError(const FileResult& result);

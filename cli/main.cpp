@@ -1,11 +1,17 @@
 // qarlo-cli: the first argument names the command, the rest is its own command line.
 #include "Command.h"
 
+#include "common.h"
+
 #include "app/FileNames.h"
 
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <clocale>
 #include <cstdio>
 #include <string>
@@ -35,9 +41,28 @@ const Command* findCommand(const std::string& name) {
     return nullptr;
 }
 
+// A standard stream closed by the caller is given a stand-in, so no file this program opens gets
+// its number and takes output meant for the stream; writing to a closed standard output fails.
+void fillClosedStreams() {
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        int opened = fd == STDOUT_FILENO ? ::open("/dev/full", O_WRONLY) : -1;
+        if (opened < 0) opened = ::open("/dev/null", O_RDWR);
+        if (opened >= 0 && opened != fd) {
+            ::dup2(opened, fd);
+            ::close(opened);
+        }
+    }
+}
+
+int finish(int status) {
+    return StdoutWritten() ? status : EXIT_FAILED;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    fillClosedStreams();
     if (argc < 2) {
         printOverview(stderr);
         return EXIT_USAGE;
@@ -45,9 +70,9 @@ int main(int argc, char** argv) {
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         printOverview(stdout);
-        return EXIT_OK;
+        return finish(EXIT_OK);
     }
-    if (name == "--version") return PrintVersion();
+    if (name == "--version") return finish(PrintVersion());
     const Command* command = findCommand(name);
     if (command == nullptr) {
         std::fprintf(stderr, "qarlo-cli: unknown command '%s'\n\n", name.c_str());
@@ -59,5 +84,5 @@ int main(int argc, char** argv) {
     // Making the application switched to the user's locale. The file commands print the
     // system's messages in the C locale, as scripts expect; a transfer switches for itself.
     std::setlocale(LC_ALL, "C");
-    return RunCommand(*command, app, arguments);
+    return finish(RunCommand(*command, app, arguments));
 }

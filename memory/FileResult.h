@@ -13,6 +13,7 @@ enum class FileError {
     NotRegularFile, // a directory, FIFO, device or socket where a file belongs
     TooLarge,       // more bytes than the input may have
     ReadOnly,       // the user may not write the file
+    Busy,           // another program kept it locked while this one waited to change it
 };
 
 struct FileResult {

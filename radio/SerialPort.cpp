@@ -5,6 +5,7 @@
 #include <QSerialPort>
 #include <QTimer>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/ioctl.h>
@@ -69,6 +70,22 @@ OpenFailure openFailure(const QString& path, QSerialPort::SerialPortError error,
     return failure;
 }
 
+// False only for what exists and is surely no terminal: a file, a directory, /dev/null. A node
+// that cannot be opened now (held, no permission) is left to the open to explain.
+bool IsTerminal(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info {};
+    if (::stat(native.constData(), &info) != 0) return true;
+    // No permission is the first thing to say of a node the user may not use.
+    if (::access(native.constData(), R_OK | W_OK) != 0) return true;
+    if (!S_ISCHR(info.st_mode)) return false;
+    const int fd = ::open(native.constData(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return true;
+    const bool terminal = ::isatty(fd) == 1;
+    ::close(fd);
+    return terminal;
+}
+
 } // namespace
 
 QString ResolvePortName(const QString& name) {
@@ -115,6 +132,13 @@ OpenResult SerialPort::OpenPort(const QString& name) {
     const QString path = ResolvePortName(name);
     // Qt locks the name it opens: open the node itself so two names of one device share a lock.
     const QString node = QFileInfo(path).canonicalFilePath();
+    // Whoever holds /dev/null or a file is no program in the way: that is not a port at all.
+    if (!IsTerminal(path)) {
+        OpenFailure failure;
+        failure.why = OpenFailure::Why::NotSerialDevice;
+        failure.device = path.toStdString();
+        return {std::move(failure)};
+    }
     if (const auto holder = FindPortHolder(QFile::encodeName(node).toStdString(), holderRoots)) {
         OpenFailure failure;
         failure.why = OpenFailure::Why::HeldBy;

@@ -3,8 +3,11 @@
 #include "AppFixture.h"
 
 #include "app/BackupKeeper.h"
+#include "app/FileNames.h"
 #include "memory/Csv.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPrinter>
 #include <QSignalSpy>
@@ -13,6 +16,7 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <functional>
 
 namespace qarlo::test {
@@ -135,6 +139,32 @@ TEST_F(DocumentCommandsTest, SaveNamesAnUntitledDocument) {
     EXPECT_EQ(frame().recentFiles().files().value(0), saved);
 }
 
+// A name that is no UTF-8 keeps its bytes from open to save: the edit goes into that file, not
+// into a new one named with U+FFFD, and the recent list names the same file.
+TEST_F(DocumentCommandsTest, SaveWritesTheFileOpenedUnderANameThatIsNoUtf8) {
+    ASSERT_TRUE(Start());
+    const QByteArray bytes = QFile::encodeName(dir.path()) + "/bad\xFF.q02";
+    CQarloDoc original = ProgrammedDoc({3});
+    ASSERT_TRUE(StoreChannelFile(original, bytes.toStdString()).ok());
+    const QString name = FileNameFromBytes(bytes);
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path()); // as given on the command line: relative
+    ASSERT_TRUE(frame().OpenDocumentFile(FileNameFromBytes("bad\xFF.q02")));
+    QDir::setCurrent(before);
+    QTest::keyClicks(view().totEdit, QStringLiteral("0"));
+    ASSERT_TRUE(frame().OnFileSave());
+    CQarloDoc saved;
+    ASSERT_TRUE(LoadChannelFile(saved, bytes.toStdString()).ok());
+    EXPECT_EQ(FileBytes(saved), FileBytes(doc()));
+    EXPECT_NE(FileBytes(saved), FileBytes(original));
+    int files = 0; // QDir skips a name that is no UTF-8
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path().toStdString()))
+        files += entry.is_regular_file();
+    EXPECT_EQ(files, 1);
+    EXPECT_EQ(frame().recentFiles().files().value(0), name);
+    EXPECT_EQ(frame().displayedCaption(), Caption(QStringLiteral("bad\\xFF.q02")));
+}
+
 // A CSV file with an error (mode AM) is named with its column and changes nothing.
 TEST_F(DocumentCommandsTest, ABadCsvLeavesTheDocumentUnchanged) {
     ASSERT_TRUE(Start({WriteDoc(QStringLiteral("csv.q02"), ProgrammedDoc({1, 4}))}));
@@ -242,6 +272,27 @@ TEST(BackupKeeper, KeepsTheNewestChannelFilesNamedByTimeAndDirection) {
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(keeper.folder()).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+// Backups dated ahead (a clock that was once fast) give way to those written since: the one just
+// made always stays, and each later one too.
+TEST(BackupKeeper, OneJustWrittenStaysThoughOthersHaveLaterDates) {
+    const QDateTime now(QDate(2026, 12, 6), QTime(21, 30, 0));
+    QTemporaryDir dir;
+    BackupKeeper keeper(dir.path(), 3);
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(keeper.Keep(ProgrammedDoc({i}), BackupKeeper::Direction::Read,
+                              now.addYears(1).addSecs(i)),
+                  QString());
+    QStringList written;
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(keeper.Keep(ProgrammedDoc({5}), BackupKeeper::Direction::Write, now.addSecs(i)),
+                  QString());
+        written.append(QFileInfo(keeper.lastKept()).fileName());
+        EXPECT_TRUE(QFile::exists(keeper.lastKept()));
+    }
+    const QStringList names = keeper.Backups();
+    EXPECT_EQ(names, QStringList({written[0], written[1], QStringLiteral("2027-12-06_213002_read.q02")}));
 }
 
 } // namespace

@@ -191,5 +191,19 @@ TEST_F(OfflineCommands, ShowTableAndJson) {
     EXPECT_EQ(top["channels"][2]["txCodeName"], "023I") << json.out.toStdString();
 }
 
+// Output that goes nowhere is a failure said on standard error, whatever the command's own status.
+TEST_F(OfflineCommands, OutputLostOnAClosedOrFullStandardOutputFails) {
+    writeAll(path("a.q02"), fileOf(validDocument()));
+    for (const char* command : {"show a.q02", "check a.q02", "diff --json a.q02 a.q02", "--help"}) {
+        for (const char* redirect : {" > /dev/full", " >&-"}) {
+            SCOPED_TRACE(std::string(command) + redirect);
+            const QString line = QStringLiteral("exec '%1' %2%3").arg(QARLO_CLI_PATH, command, redirect);
+            const CliRun r = run({"-c", line}, "/bin/sh");
+            EXPECT_EQ(r.exitCode, 1);
+            EXPECT_EQ(r.err, "qarlo-cli: cannot write to standard output\n");
+        }
+    }
+}
+
 } // namespace
 } // namespace qarlo::test

@@ -3,15 +3,19 @@
 
 #include "memory/ChannelFile.h"
 #include "memory/Csv.h"
+#include "memory/FileLock.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
+#include <thread>
 #include <tuple>
 
 namespace qarlo {
@@ -87,6 +91,40 @@ TEST(CsvCli, ExportToAStreamImportBackAndRefuseWithoutTouchingTheFile) {
     for (const char* bad : {"--renumber=17", "--renumber=x", "--locations 5-3", "--locations 1,"})
         EXPECT_EQ(run(cli + "import big.csv d.q02 " + bad + " 2> err.txt"), 2) << bad;
     EXPECT_FALSE(fs::exists(dir / "d.q02"));
+    fs::remove_all(dir);
+}
+
+// An import waits for a program changing FILE to finish and then builds on its change: neither
+// update is lost.
+TEST(CsvCli, ImportWaitsForTheFilesLockAndKeepsTheOtherChange) {
+    std::string name = (fs::temp_directory_path() / "qarlo-csv-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(name.data()), nullptr);
+    const fs::path dir = name, file = dir / "plan.q02";
+    CQarloDoc empty;
+    ASSERT_TRUE(StoreChannelFile(empty, file).ok());
+    std::ofstream(dir / "in.csv") << "Location,Frequency\n2,435\n";
+    std::atomic<int> status = -1;
+    std::thread import;
+    {
+        const FileLock held(file, 0);
+        ASSERT_TRUE(held.locked());
+        import = std::thread([&] {
+            status = std::system(("'" QARLO_CLI "' import " + (dir / "in.csv").string() + " " +
+                                  file.string() + " > /dev/null")
+                                     .c_str());
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        EXPECT_EQ(status, -1); // still waiting
+        CQarloDoc other;
+        other.setRxFreq(8, 43800000);
+        ASSERT_TRUE(StoreChannelFile(other, file).ok());
+    }
+    import.join();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    CQarloDoc both;
+    ASSERT_TRUE(LoadChannelFile(both, file).ok());
+    EXPECT_EQ(both.rxFreq(8), 43800000);
+    EXPECT_EQ(both.rxFreq(1), 43500000);
     fs::remove_all(dir);
 }
 

@@ -1,5 +1,6 @@
 #include "memory/ChannelFile.h"
 #include "memory/Bytes.h"
+#include "memory/FileLock.h"
 #include "memory/SaveFile.h"
 #include "tests/support/Child.h"
 
@@ -12,6 +13,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <optional>
 #include <csignal>
 #include <fstream>
 #include <iterator>
@@ -246,6 +250,38 @@ TEST_F(ChannelFileTest, ASaveKilledOrFailingHalfWayLeavesNoDebris) {
 
 // Our own descriptor is written into as it stands: a shell's non-blocking pipe that fills up is
 // waited on until its reader takes more, not given up.
+// One lock a file at a time, however it is named; a save that renames a new file into place
+// passes the lock on to that file, and a name not made yet is locked too.
+TEST(FileLock, OneHolderAtATimeAcrossTheRenameOfASave) {
+    const fs::path dir = fs::temp_directory_path() / ("qarlo-lock-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const fs::path file = dir / "a.q02", link = dir / "link.q02";
+    const Bytes bytes = randomBytes(CHANNEL_FILE_SIZE, 3);
+    ASSERT_TRUE(SaveFileBytes(file, bytes).ok());
+    fs::create_symlink("a.q02", link);
+    std::optional<FileLock> first(std::in_place, file, 0);
+    ASSERT_TRUE(first->locked());
+    EXPECT_TRUE(FileLock(link, 100).busy());
+
+    std::atomic<bool> secondLocked = false, thirdBusy = false;
+    std::thread second([&] {
+        const FileLock lock(file, 5000);
+        secondLocked = lock.locked();
+        thirdBusy = FileLock(file, 0).busy(); // the file now named, not the one replaced
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(SaveFileBytes(file, randomBytes(CHANNEL_FILE_SIZE, 4)).ok());
+    first.reset();
+    second.join();
+    EXPECT_TRUE(secondLocked);
+    EXPECT_TRUE(thirdBusy);
+
+    const FileLock fresh(dir / "new.q02", 0);
+    EXPECT_TRUE(fresh.locked() && FileLock(dir / "new.q02", 0).busy());
+    EXPECT_FALSE(FileLock(dir / "no" / "x.q02", 0).busy()); // nothing to lock: the save will say
+    fs::remove_all(dir);
+}
+
 TEST(SaveFile, AFullNonBlockingPipeOfOursIsWaitedOn) {
     int p[2];
     ASSERT_EQ(::pipe2(p, O_CLOEXEC), 0);

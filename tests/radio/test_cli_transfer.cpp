@@ -8,6 +8,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <optional>
+
 #include <grp.h>
 #include <signal.h>
 
@@ -114,6 +116,41 @@ TEST(CliTransfer, WriteEachProgramsRadioAfterRadio) {
     out += cli.readAllStandardOutput();
     EXPECT_EQ(out, radios[0].line + radios[1].line + "written 2, verified 1, failed 1\n");
     EXPECT_EQ(cli.exitCode(), 1);
+}
+
+// A fleet ended by a signal still prints its summary: a radio whose image went out before it
+// counts as written and not verified, and a run that wrote no radio fails.
+TEST(CliTransfer, WriteEachEndedBySignalSaysWhatTheRadiosHold) {
+    QTemporaryDir dir;
+    const QString file = channelFile(dir, "plan.q02", validDoc());
+    const QString link = dir.filePath("radio");
+    const struct {
+        int signal;
+        bool radio;
+        QString out;
+    } cases[] = {
+        {SIGTERM, true, "1: written, not verified: interrupted\nwritten 1, verified 0, failed 1\n"},
+        {SIGHUP, false, "written 0, verified 0, failed 0\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.signal);
+        std::optional<Sim> sim;
+        if (c.radio) sim.emplace(QStringList{"--link", link});
+        QProcess cli;
+        cli.start(QARLO_CLI_PATH, {"write", file, "--verify", "--each", "--port", link});
+        QString log;
+        if (sim) // within the two seconds the write waits after the image
+            EXPECT_TRUE(spinUntil(
+                [&] { return (log += sim->process.readAllStandardError()).contains("image received"); },
+                20000));
+        else
+            spin(1000);
+        ::kill(static_cast<pid_t>(cli.processId()), c.signal);
+        ASSERT_TRUE(cli.waitForFinished(5000));
+        EXPECT_EQ(QString::fromUtf8(cli.readAllStandardOutput()), c.out);
+        EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(cli.exitCode(), 1);
+    }
 }
 
 // As a user who is not root (root may open what others may not): the reason line says who may

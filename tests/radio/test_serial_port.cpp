@@ -101,7 +101,7 @@ TEST(PortOpen, FailureReasonSaysWhatStandsInTheWay) {
     QTemporaryFile plain;
     ASSERT_TRUE(plain.open());
     StagedSystem staged;
-    staged.process(812, "ModemManager", {"/dev/null"});
+    staged.process(812, "ModemManager", {"/dev/tty", "/dev/null"});
     const QString link = staged.at("radio");
     ASSERT_TRUE(QFile::link(radio.path, link));
     const struct {
@@ -110,7 +110,8 @@ TEST(PortOpen, FailureReasonSaysWhatStandsInTheWay) {
         {"/dev/qarlo-missing", "/dev/qarlo-missing: no such device"},
         {radio.path, radio.path + ": held by another program"},
         {link, link + ": held by another program"},
-        {"/dev/null", "/dev/null: held by ModemManager (pid 812)"},
+        {"/dev/tty", "/dev/tty: held by ModemManager (pid 812)"},
+        {"/dev/null", "/dev/null: not a serial device"}, // whoever has it open
         {plain.fileName(), plain.fileName() + ": not a serial device"},
     };
     for (const auto& c : cases) {
