@@ -46,6 +46,8 @@ public:
         std::function<QString()> chooseCsvToImport;
         std::function<QString(const QString& suggested)> chooseCsvToExport;
         std::function<bool(QPrinter& printer)> askPrint;
+        // Shows the pages `paint` draws onto the printer the preview offers.
+        std::function<void(const std::function<void(QPrinter* printer)>& paint)> showPreview;
     };
 
     // Every message of the window, the form's included, goes to `messages`.
@@ -83,6 +85,7 @@ public:
     bool OnFileSaveAs();
     void OnOpenRecentFile(int index);
     void OnFilePrint();
+    void OnFilePrintPreview();
     void OnExportCsv();
     void OnImportCsv();
     void OnEditUndo();
@@ -97,6 +100,9 @@ public:
     void OnPortCom1();
     void OnPortCom2();
     void OnPortDevice(const QString& device);
+
+    // Where the file dialogs start: the current file's folder, else the user's documents folder.
+    QString dialogFolder() const;
 
     // A new document at start-up or for New, without a question: the view is re-initialised.
     void NewDocumentNow();

@@ -5,10 +5,14 @@
 #include "app/FileNames.h"
 #include "app/Resources.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QStandardPaths>
 
 namespace qarlo {
 
@@ -23,7 +27,18 @@ QString ChooseFileToSave(QWidget* parent, const QString& caption, const QString&
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
+// A suggested name without a folder goes into `folder`, not the working directory.
+QString InFolder(const QString& folder, const QString& suggested) {
+    return QDir::cleanPath(QDir(folder).filePath(suggested));
+}
+
 } // namespace
+
+QString CMainFrame::dialogFolder() const {
+    const QString file = docManager.pathName();
+    if (!file.isEmpty()) return QFileInfo(file).absolutePath();
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
 
 void CMainFrame::installDefaultDialogs() {
     dialogs.askSaveChanges = [this](const QString& title) {
@@ -41,23 +56,31 @@ void CMainFrame::installDefaultDialogs() {
         }
     };
     dialogs.chooseFileToOpen = [this] {
-        return QFileDialog::getOpenFileName(this, QStringLiteral("打开"), QString(), FileFilter());
+        return QFileDialog::getOpenFileName(this, QStringLiteral("打开"), dialogFolder(),
+                                            FileFilter());
     };
     dialogs.chooseFileToSave = [this](const QString& suggested) {
-        return ChooseFileToSave(this, QStringLiteral("另存为"), suggested, FileFilter(),
-                                DefaultSuffix());
+        return ChooseFileToSave(this, QStringLiteral("另存为"), InFolder(dialogFolder(), suggested),
+                                FileFilter(), DefaultSuffix());
     };
     dialogs.chooseCsvToImport = [this] {
-        return QFileDialog::getOpenFileName(this, QStringLiteral("导入CSV"), QString(),
+        return QFileDialog::getOpenFileName(this, QStringLiteral("导入CSV"), dialogFolder(),
                                             QStringLiteral("CSV 文件 (*.csv);;所有文件 (*)"));
     };
     dialogs.chooseCsvToExport = [this](const QString& suggested) {
-        return ChooseFileToSave(this, QStringLiteral("导出CSV"), suggested,
+        return ChooseFileToSave(this, QStringLiteral("导出CSV"),
+                                InFolder(dialogFolder(), suggested),
                                 QStringLiteral("CSV 文件 (*.csv)"), QStringLiteral("csv"));
     };
     dialogs.askPrint = [this](QPrinter& printer) {
         QPrintDialog dialog(&printer, this);
         return dialog.exec() == QDialog::Accepted;
+    };
+    dialogs.showPreview = [this](const std::function<void(QPrinter*)>& paint) {
+        QPrintPreviewDialog preview(this);
+        connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+                [&paint](QPrinter* printer) { paint(printer); });
+        preview.exec();
     };
 }
 

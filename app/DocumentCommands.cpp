@@ -109,4 +109,12 @@ void CMainFrame::OnFilePrint() {
     formView->printSheet(&printer, docManager.title());
 }
 
+void CMainFrame::OnFilePrintPreview() {
+    const QString title = docManager.title();
+    dialogs.showPreview([this, title](QPrinter* printer) {
+        printer->setDocName(title);
+        formView->printSheet(printer, title);
+    });
+}
+
 } // namespace qarlo

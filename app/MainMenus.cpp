@@ -41,7 +41,7 @@ struct Command {
     const char* moreKeys = nullptr; // further keys of the command, in QKeySequence's text form
 };
 
-// In menu order. Print has no menu item: Ctrl+P alone reaches it.
+// In menu order.
 const Command Commands[] = {
     {MENU_FILE, ID_FILE_NEW, "ID_FILE_NEW", "新建(&N)\tCtrl+N", Qt::Key_N, false,
      [](CMainFrame& f, bool) { f.OnFileNew(); }},
@@ -55,6 +55,11 @@ const Command Commands[] = {
      [](CMainFrame& f, bool) { f.OnExportCsv(); }},
     {MENU_FILE, ID_FILE_IMPORT_CSV, "ID_FILE_IMPORT_CSV", "导入CSV(&I)...", Qt::Key_unknown, false,
      [](CMainFrame& f, bool) { f.OnImportCsv(); }},
+    {MENU_FILE, SEPARATOR, nullptr, nullptr, Qt::Key_unknown, false, nullptr},
+    {MENU_FILE, ID_FILE_PRINT, "ID_FILE_PRINT", "打印(&P)...\tCtrl+P", Qt::Key_P, false,
+     [](CMainFrame& f, bool) { f.OnFilePrint(); }},
+    {MENU_FILE, ID_FILE_PRINT_PREVIEW, "ID_FILE_PRINT_PREVIEW", "打印预览(&V)", Qt::Key_unknown,
+     false, [](CMainFrame& f, bool) { f.OnFilePrintPreview(); }},
     {MENU_FILE, SEPARATOR, nullptr, nullptr, Qt::Key_unknown, false, nullptr},
     {MENU_FILE, RECENT_FILES, nullptr, nullptr, Qt::Key_unknown, false, nullptr},
     {MENU_FILE, ID_APP_EXIT, "ID_APP_EXIT", "退出(&X)", Qt::Key_unknown, false,
@@ -96,8 +101,6 @@ const Command Commands[] = {
      [](CMainFrame& f, bool) { f.OnRadioCompare(); }},
     {MENU_HELP, ID_APP_ABOUT, "ID_APP_ABOUT", "关于 qarlo(&A)...", Qt::Key_unknown, false,
      [](CMainFrame& f, bool) { emit f.aboutRequested(); }},
-    {MENU_NONE, ID_FILE_PRINT, "ID_FILE_PRINT", "打印", Qt::Key_P, false,
-     [](CMainFrame& f, bool) { f.OnFilePrint(); }},
 };
 
 // The toolbar's buttons in order (SEPARATOR between groups), each showing the next picture of
@@ -173,6 +176,9 @@ void CMainFrame::createToolBar() {
         act->setIcon(ToolbarImage(image++));
         mainToolBar->addAction(act);
     }
+    // Qt's own button for the buttons a narrow window cannot show has no name of its own.
+    if (auto* more = mainToolBar->findChild<QWidget*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("更多工具栏按钮"));
     addToolBar(Qt::TopToolBarArea, mainToolBar);
     connect(mainToolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateViewChecks);
 }

@@ -8,6 +8,7 @@ namespace qarlo {
 class MessageBoxSink : public MessageSink {
 public:
     void ShowMessage(const QString& text) override;
+    void ShowMessageWithReason(const QString& text, const QString& reason) override;
 };
 
 } // namespace qarlo

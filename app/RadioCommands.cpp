@@ -25,7 +25,9 @@ void CMainFrame::OnRadioWrite() {
 }
 
 // The document stays as it is, so nothing to save first and nothing to back up.
-void CMainFrame::OnRadioCompare() { radioLink->OnRadioCompare(); }
+void CMainFrame::OnRadioCompare() {
+    radioLink->OnRadioCompare();
+}
 
 void CMainFrame::OnImageDecoded() {
     formView->OnReadComplete();

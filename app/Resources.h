@@ -16,6 +16,7 @@ inline constexpr int ID_FILE_OPEN = 57601;
 inline constexpr int ID_FILE_SAVE = 57603;
 inline constexpr int ID_FILE_SAVE_AS = 57604;
 inline constexpr int ID_FILE_PRINT = 57607;
+inline constexpr int ID_FILE_PRINT_PREVIEW = 57609;
 inline constexpr int ID_FILE_MRU_FILE1 = 57616;
 inline constexpr int ID_EDIT_CLEAR = 57632;
 inline constexpr int ID_EDIT_COPY = 57634;

@@ -19,8 +19,9 @@ inline constexpr int EXIT_USAGE =
     2; // bad usage, or a file that cannot be read or has the wrong size
 
 struct Option {
-    const char* names;     // "o,output": its names without dashes
-    const char* valueName; // "PORT" when it takes a value; nullptr for a switch
+    const char* names;               // "o,output": its names without dashes
+    const char* valueName;           // "PORT" when it takes a value; nullptr for a switch
+    const char* bareValue = nullptr; // the value a bare "--name" stands for; only "--name=V" else
 };
 
 // --json, for the commands that can print JSON instead of a table.

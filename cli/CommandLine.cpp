@@ -61,6 +61,22 @@ QString valueProblem(const Command& command, const QCommandLineParser& parser) {
     return {};
 }
 
+// An option whose value may be left out takes it only as "--name=V"; a bare "--name" stands
+// for its default, and the next argument stays an operand.
+QStringList withBareValues(const Command& command, QStringList arguments) {
+    for (QString& argument : arguments) {
+        if (argument == QStringLiteral("--")) break;
+        for (const Option& option : command.options) {
+            if (option.bareValue == nullptr) continue;
+            for (const QString& name : toQt(option).names()) {
+                if (argument == dashed(name))
+                    argument += QLatin1Char('=') + QString::fromLatin1(option.bareValue);
+            }
+        }
+    }
+    return arguments;
+}
+
 } // namespace
 
 bool Invocation::isSet(const char* option) const {
@@ -86,7 +102,8 @@ int RunCommand(const Command& command, QCoreApplication& app, const QStringList&
     parser.addOption(version);
     for (const Option& option : command.options)
         parser.addOption(toQt(option));
-    const bool parsed = parser.parse(QStringList{QString::fromLatin1(command.name)} + arguments);
+    const bool parsed = parser.parse(QStringList{QString::fromLatin1(command.name)} +
+                                     withBareValues(command, arguments));
     // Asked for, they are answered whatever else is wrong with the line.
     if (parser.isSet(help)) {
         std::fputs(command.help, stdout);

@@ -85,6 +85,14 @@ QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex&
     return flags;
 }
 
+void ListBox::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    if (hasFocus()) {
+        QListWidget::currentChanged(current, previous);
+    } else {
+        QAbstractItemView::currentChanged(current, previous); // all but the focus announcement
+    }
+}
+
 void ListBox::ResetContent() {
     ProgramScope scope(programmatic);
     clear();

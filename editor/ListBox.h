@@ -32,6 +32,9 @@ protected:
     // it again instead, so the list always shows which row the form stands on.
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
+    // Only a list that has the keyboard announces its new current row as focused: a row placed
+    // by the program would make a screen reader speak a control the user is not on.
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
     void onSelectionChanged();

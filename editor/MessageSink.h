@@ -9,6 +9,8 @@ class MessageSink {
 public:
     virtual ~MessageSink() = default;
     virtual void ShowMessage(const QString& text) = 0;
+    // The message exactly as ShowMessage() shows it, with the reason behind it below.
+    virtual void ShowMessageWithReason(const QString& text, const QString& reason) = 0;
 };
 
 } // namespace qarlo

@@ -1,5 +1,6 @@
 #include "SpinButtonCtrl.h"
 
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -8,6 +9,45 @@
 #include <algorithm>
 
 namespace qarlo {
+
+namespace {
+
+// What a screen reader learns of the control: a spin box with its position and range, which it
+// may also set, as a user's step.
+class SpinAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit SpinAccessible(SpinButtonCtrl* spin) : QAccessibleWidget(spin, QAccessible::SpinBox) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value) return QString::number(spin()->GetPos());
+        return QAccessibleWidget::text(t);
+    }
+    QVariant currentValue() const override { return spin()->GetPos(); }
+    void setCurrentValue(const QVariant& value) override {
+        bool ok = false;
+        const int wanted = value.toInt(&ok);
+        if (ok) spin()->step(wanted - spin()->GetPos());
+    }
+    QVariant maximumValue() const override { return spin()->upper(); }
+    QVariant minimumValue() const override { return spin()->lower(); }
+    QVariant minimumStepSize() const override { return 1; }
+
+private:
+    SpinButtonCtrl* spin() const { return static_cast<SpinButtonCtrl*>(widget()); }
+};
+
+QAccessibleInterface* MakeSpinAccessible(const QString& className, QObject* object) {
+    if (className != QLatin1String("qarlo::SpinButtonCtrl") || !object->isWidgetType())
+        return nullptr;
+    return new SpinAccessible(static_cast<SpinButtonCtrl*>(object));
+}
+
+} // namespace
 
 SpinButtonCtrl::SpinButtonCtrl(QWidget* parent)
     : QWidget(parent), up(new QToolButton(this)), down(new QToolButton(this)) {
@@ -20,6 +60,10 @@ SpinButtonCtrl::SpinButtonCtrl(QWidget* parent)
     down->setArrowType(Qt::DownArrow);
     up->setObjectName(QStringLiteral("up"));
     down->setObjectName(QStringLiteral("down"));
+    up->setAccessibleName(QStringLiteral("增大"));
+    down->setAccessibleName(QStringLiteral("减小"));
+    static const bool factoryInstalled = (QAccessible::installFactory(MakeSpinAccessible), true);
+    Q_UNUSED(factoryInstalled);
     connect(up, &QToolButton::clicked, this, [this] { step(1); });
     connect(down, &QToolButton::clicked, this, [this] { step(-1); });
     setFocusPolicy(Qt::NoFocus);
@@ -54,8 +98,13 @@ void SpinButtonCtrl::SetRange(int lower, int upper) {
 }
 
 void SpinButtonCtrl::SetPos(int pos) {
+    const int before = position;
     position = std::clamp(pos, low, high);
     showPos();
+    if (position != before && QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(this, position);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void SpinButtonCtrl::showPos() {

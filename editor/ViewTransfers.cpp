@@ -43,7 +43,14 @@ void CQarloView::OnReadComplete() {
 }
 
 void CQarloView::OnTransferFinished(const TransferOutcome& outcome) {
-    messages.ShowMessage(QString::fromStdString(OutcomeReportText(outcome)));
+    const QString text = QString::fromStdString(OutcomeReportText(outcome));
+    if (outcome.kind == TransferOutcome::Kind::OpenFailed) {
+        // The fixed message says that it failed; the line below says why, as qarlo-cli does.
+        messages.ShowMessageWithReason(
+            text, QString::fromStdString(OpenFailureReasonChinese(outcome.open)));
+    } else {
+        messages.ShowMessage(text);
+    }
     if (outcome.kind == TransferOutcome::Kind::CheckFailed)
         SelectChannel(outcome.check.channel);
     // A read that failed gives the form back as well.

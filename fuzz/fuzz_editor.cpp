@@ -165,6 +165,7 @@ namespace {
 // "Enter a number" and the like: never shown, never waited for.
 struct NoMessages : MessageSink {
     void ShowMessage(const QString&) override {}
+    void ShowMessageWithReason(const QString&, const QString&) override {}
 };
 } // namespace
 

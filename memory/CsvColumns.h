@@ -22,7 +22,6 @@ enum Column {
     COL_MODE,
     COL_TSTEP,
     COL_SKIP,
-    COL_POWER,
     COL_COMMENT,
     COL_URCALL,
     COL_RPT1,
@@ -32,9 +31,9 @@ enum Column {
 };
 
 inline constexpr std::array<std::string_view, COLUMN_COUNT> ColumnNames{
-    "Location",  "Name",     "Frequency",    "Duplex",     "Offset",    "Tone",     "rToneFreq",
-    "cToneFreq", "DtcsCode", "DtcsPolarity", "RxDtcsCode", "CrossMode", "Mode",     "TStep",
-    "Skip",      "Power",    "Comment",      "URCALL",     "RPT1CALL",  "RPT2CALL", "DVCODE"};
+    "Location",  "Name",     "Frequency",    "Duplex",     "Offset",    "Tone",    "rToneFreq",
+    "cToneFreq", "DtcsCode", "DtcsPolarity", "RxDtcsCode", "CrossMode", "Mode",    "TStep",
+    "Skip",      "Comment",  "URCALL",       "RPT1CALL",   "RPT2CALL",  "DVCODE"};
 
 // Frequencies are MHz with six decimals, as other tools write them.
 inline constexpr int MHZ_DECIMALS = 6;

@@ -82,6 +82,7 @@ void setFrequencies(ExportRow& row, std::int64_t rx, std::int64_t tx) {
         c[COL_DUPLEX] = "";
     } else if (tx == 0) {
         c[COL_DUPLEX] = "off";
+        row.problems.emplace_back(COL_DUPLEX, "transmit frequency 0 reads as receive only");
     } else if (tx > 0 && tx - rx > 0 && tx - rx <= SPLIT_DISTANCE) {
         c[COL_DUPLEX] = "+";
         c[COL_OFFSET] = mhzCell(tx - rx);
@@ -161,7 +162,6 @@ ExportRow buildRow(const CQarloDoc& doc, int ch) {
                   describeSide(flags, doc.rxCode(ch), Direction::Receive));
     row.cells[COL_MODE] = (flags & FLAG_NARROW) != 0 ? "NFM" : "FM";
     row.cells[COL_TSTEP] = stepText(doc.rxFreq(ch), doc.txFreq(ch));
-    row.cells[COL_POWER] = "High";
     return row;
 }
 

@@ -5,15 +5,39 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qarlo {
 
-// line: 1-based line of the text; column: the header name, or empty when the whole row is meant.
+// What a message is about, so a caller can count, word and translate it without reading text.
+enum class CsvReason {
+    Malformed,       // a cell or line that cannot be read at all
+    Mode,            // a mode other than FM and NFM (the cell names it: AM, USB, DV ...)
+    ToneMode,        // a tone mode the radio lacks (DTCS-R, TSQL-R, an unknown cross mode)
+    Tone,            // a tone outside the radio's 38
+    DcsCode,         // a DCS code outside its 83
+    ReceiveOnly,     // Duplex off: the radio needs a transmit frequency
+    OutsideBands,    // a frequency no band of the radio can hold (outside 100..520 MHz)
+    OffRaster,       // a frequency off the 10 Hz raster, rounded when taken
+    LocationTaken,   // a second row for a channel
+    PastLastChannel, // a row that would land beyond channel 16
+    NotListed,       // a row whose Location the chosen list leaves out
+    NotChosen,       // a row the user did not tick
+};
+
+// line: 1-based line of the text; column: the header name, or empty when the whole row is meant;
+// message: the English detail; cell: the cell's own text where the reason is about it.
 struct CsvError {
+    CsvError(int atLine, std::string atColumn, std::string text,
+             CsvReason why = CsvReason::Malformed, std::string cellText = {})
+        : line(atLine), column(std::move(atColumn)), message(std::move(text)), reason(why),
+          cell(std::move(cellText)) {}
     int line;
     std::string column;
     std::string message;
+    CsvReason reason;
+    std::string cell;
 };
 
 // "line 3, column Tone: ..." (or "line 3: ..." without a column).

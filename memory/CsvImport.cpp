@@ -1,5 +1,5 @@
-// Reading rows of the generic CSV into channel records: columns found by their header name, every
-// error of every row collected, and nothing changed unless every row is good.
+// Reading rows of the generic CSV into what each would set on a channel: columns found by their
+// header name, and every problem of every row collected with its line, column and reason.
 #include "Csv.h"
 #include "CsvColumns.h"
 #include "Signalling.h"
@@ -10,7 +10,6 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <map>
 #include <optional>
 
 namespace qarlo {
@@ -20,6 +19,8 @@ using namespace csvcolumns;
 namespace {
 
 constexpr std::int64_t MAX_UNITS = std::numeric_limits<std::int32_t>::max();
+// What any band of the radio can hold: lower edges 100..480 MHz, at most 40 MHz wide.
+constexpr std::int64_t RADIO_LOWEST = 10000000, RADIO_HIGHEST = 52000000;
 
 using ColumnIndex = std::array<int, COLUMN_COUNT>; // field position of each known column, or -1
 
@@ -59,8 +60,9 @@ struct RowReader {
     std::string_view cell(Column c) const {
         return record.fields[static_cast<std::size_t>(index[c])];
     }
-    void error(Column c, std::string message) {
-        errors.push_back({record.line, columnName(c), std::move(message)});
+    void error(Column c, std::string message, CsvReason reason = CsvReason::Malformed) {
+        errors.push_back({record.line, columnName(c), std::move(message), reason,
+                          has(c) ? std::string(cell(c)) : std::string()});
     }
     // A cell in lower case, or `absent` when the header has no such column.
     std::string lowerCell(Column c, std::string_view absent) const {
@@ -74,7 +76,7 @@ struct RowReader {
             return std::nullopt;
         }
         if (cell(c).empty()) {
-            error(c, std::string("no ") + what + " given");
+            error(c, std::string("the row needs ") + what + ", but the cell is empty");
             return std::nullopt;
         }
         return cell(c);
@@ -87,10 +89,14 @@ struct RowReader {
             error(c, ShownCell(*text) + " is not a number");
             return std::nullopt;
         }
-        if (*mhz < 0 || std::round(*mhz * 1000.0 * 100.0) > static_cast<double>(MAX_UNITS)) {
+        const double units = *mhz * 1000.0 * 100.0;
+        if (*mhz < 0 || std::round(units) > static_cast<double>(MAX_UNITS)) {
             error(c, ShownCell(*text) + " is outside 0 to 21474.836470 MHz");
             return std::nullopt;
         }
+        if (std::fabs(units - std::round(units)) > 1e-3)
+            error(c, ShownCell(*text) + " MHz is not a whole number of 10 Hz",
+                  CsvReason::OffRaster);
         return FrequencyUnitsFromMHz(*mhz);
     }
     std::optional<std::uint8_t> tone(Column c, const char* what) {
@@ -103,7 +109,7 @@ struct RowReader {
                     return encodeCtcssRow(static_cast<int>(row));
             }
         }
-        error(c, ShownCell(*text) + " is not one of the 38 tones the radio knows");
+        error(c, ShownCell(*text) + " is not one of the 38 tones the radio knows", CsvReason::Tone);
         return std::nullopt;
     }
     // A DCS code with its polarity letter ('N' or 'R').
@@ -121,16 +127,13 @@ struct RowReader {
                 return encodeDcsRow(*polarity == 'R' ? row + DCS_NORMAL_COUNT : row);
             }
         }
-        error(c, ShownCell(*text) + " is not one of the 83 DCS codes the radio knows");
+        error(c, ShownCell(*text) + " is not one of the 83 DCS codes the radio knows",
+              CsvReason::DcsCode);
         return std::nullopt;
     }
 };
 
-// One direction as a row sets it: a code type row and, unless it is none, the code byte.
-struct Signal {
-    int type = CODE_TYPE_NONE;
-    std::uint8_t byte = 0;
-};
+using Signal = CsvSide;
 
 struct SignalPair {
     std::optional<Signal> tx = Signal{};
@@ -194,7 +197,8 @@ SignalPair readCross(RowReader& row, SignallingReader& read) {
     auto known = [](const std::string& s) { return s.empty() || s == "tone" || s == "dtcs"; };
     if (!known(left) || !known(right) || (left.empty() && right.empty())) {
         row.error(COL_CROSS,
-                  ShownCell(row.cell(COL_CROSS)) + " is not a cross mode the radio can hold");
+                  ShownCell(row.cell(COL_CROSS)) + " is not a cross mode the radio can hold",
+                  CsvReason::ToneMode);
         return out;
     }
     out.tx = read.crossSide(left, TX_COLUMNS, "a transmit tone", "a transmit DCS code");
@@ -218,41 +222,39 @@ SignalPair readSignalling(RowReader& row) {
     } else if (tone == "cross") {
         out = readCross(row, read);
     } else if (tone == "tsql-r" || tone == "dtcs-r") {
-        row.error(COL_TONE, ShownCell(row.cell(COL_TONE)) +
-                                " (reverse squelch) is not something the radio can do");
+        row.error(COL_TONE,
+                  ShownCell(row.cell(COL_TONE)) +
+                      " (reverse squelch) is not something the radio can do",
+                  CsvReason::ToneMode);
     } else {
         row.error(COL_TONE,
-                  ShownCell(row.cell(COL_TONE)) + " is not one of \"\", Tone, TSQL, DTCS, Cross");
+                  ShownCell(row.cell(COL_TONE)) + " is not one of \"\", Tone, TSQL, DTCS, Cross",
+                  CsvReason::ToneMode);
     }
     return out;
 }
 
-// The channel index of Location; a channel may be set by one row only.
-std::optional<int> readLocation(RowReader& row, std::map<int, int>& lineOfLocation) {
+// Location as the file numbers it; which channel that is depends on the whole file.
+std::optional<int> readLocation(RowReader& row) {
     const std::string_view text = row.cell(COL_LOCATION);
     const auto location = parseLocation(text);
-    if (!location) {
+    if (!location || *location < 0) {
         row.error(COL_LOCATION, ShownCell(text) + " is not a channel number");
         return std::nullopt;
     }
-    if (*location < 1 || *location > CHANNEL_COUNT) {
-        row.error(COL_LOCATION, "channel " + std::to_string(*location) + " is outside 1..16");
-        return std::nullopt;
-    }
-    if (const auto seen = lineOfLocation.find(*location); seen != lineOfLocation.end()) {
-        row.error(COL_LOCATION, "channel " + std::to_string(*location) +
-                                    " is already set on line " + std::to_string(seen->second));
-        return std::nullopt;
-    }
-    lineOfLocation[*location] = row.record.line;
-    return *location - 1;
+    return location;
 }
 
 // The transmit frequency from Duplex and Offset.
 std::optional<std::int64_t> readTransmit(RowReader& row, std::optional<std::int64_t> rx) {
     const std::string duplex = row.lowerCell(COL_DUPLEX, "");
     if (duplex.empty()) return rx;
-    if (duplex == "off") return 0;
+    if (duplex == "off") {
+        row.error(COL_DUPLEX,
+                  "Duplex off is receive only, but the radio needs a transmit frequency",
+                  CsvReason::ReceiveOnly);
+        return std::nullopt;
+    }
     if (duplex == "split") return row.frequency(COL_OFFSET, "a transmit frequency");
     if (duplex != "+" && duplex != "-") {
         row.error(COL_DUPLEX,
@@ -275,48 +277,35 @@ std::optional<bool> readNarrow(RowReader& row) {
     if (mode == "fm") return false;
     if (mode == "nfm") return true;
     row.error(COL_MODE,
-              ShownCell(row.cell(COL_MODE)) + " is neither FM (25 kHz) nor NFM (12.5 kHz)");
+              ShownCell(row.cell(COL_MODE)) + " is neither FM (25 kHz) nor NFM (12.5 kHz)",
+              CsvReason::Mode);
     return std::nullopt;
 }
 
-struct RowValues {
-    std::optional<int> channel;
-    std::optional<std::int64_t> rx, tx;
-    SignalPair signalling;
-    std::optional<bool> narrow;
+// A frequency no band of the radio can hold is taken as it is, but noted: it cannot be written.
+void noteBands(RowReader& row, Column c, std::int64_t units) {
+    if (units >= RADIO_LOWEST && units <= RADIO_HIGHEST) return;
+    row.error(c,
+              FormatMHz(units) + " MHz is outside every band the radio can have (100 to 520 MHz)",
+              CsvReason::OutsideBands);
+}
 
-    bool complete() const {
-        return channel && rx && tx && signalling.tx && signalling.rx && narrow;
+// Every cell the row uses, in the order its problems are reported.
+CsvPlanRow readRow(RowReader& row) {
+    CsvPlanRow out;
+    out.line = row.record.line;
+    out.location = readLocation(row);
+    const auto rx = row.frequency(COL_FREQUENCY, "a receive frequency");
+    if (rx) noteBands(row, COL_FREQUENCY, *rx);
+    const auto tx = readTransmit(row, rx);
+    if (tx && tx != rx) noteBands(row, COL_OFFSET, *tx);
+    const SignalPair signalling = readSignalling(row);
+    const auto narrow = readNarrow(row);
+    if (out.location && rx && tx && signalling.tx && signalling.rx && narrow) {
+        out.values = CsvChannel{static_cast<std::int32_t>(*rx), static_cast<std::int32_t>(*tx),
+                                *narrow, *signalling.tx, *signalling.rx};
     }
-};
-
-// Every cell the row uses, in the order its errors are reported.
-RowValues readRow(RowReader& row, std::map<int, int>& lineOfLocation) {
-    RowValues values;
-    values.channel = readLocation(row, lineOfLocation);
-    values.rx = row.frequency(COL_FREQUENCY, "a receive frequency");
-    values.tx = readTransmit(row, values.rx);
-    values.signalling = readSignalling(row);
-    values.narrow = readNarrow(row);
-    return values;
-}
-
-// A direction read as none only loses its coded bit: its CTCSS bit and code byte stay, as the
-// editor leaves them.
-void applySide(std::uint8_t& flags, std::uint8_t& codeByte, Direction d, const Signal& s) {
-    flags = withCodeType(flags, d, s.type);
-    if (s.type != CODE_TYPE_NONE) codeByte = s.byte;
-}
-
-void applyRow(CQarloDoc& doc, const RowValues& v) {
-    const int ch = *v.channel;
-    doc.setRxFreq(ch, static_cast<std::int32_t>(*v.rx));
-    doc.setTxFreq(ch, static_cast<std::int32_t>(*v.tx));
-    std::uint8_t flags = doc.flags(ch);
-    flags = static_cast<std::uint8_t>(*v.narrow ? flags | FLAG_NARROW : flags & ~FLAG_NARROW);
-    applySide(flags, doc.record(ch)[REC_TX_CODE], Direction::Transmit, *v.signalling.tx);
-    applySide(flags, doc.record(ch)[REC_RX_CODE], Direction::Receive, *v.signalling.rx);
-    doc.setFlags(ch, flags);
+    return out;
 }
 
 // Where each known column is; Location and Frequency must be there, and no column twice.
@@ -343,48 +332,39 @@ ColumnIndex readHeader(const CsvRecord& header, std::vector<CsvError>& errors) {
     return index;
 }
 
+// One data row; older writers end a row with more empty cells than the header names.
+CsvPlanRow readRecord(const CsvRecord& record, std::size_t width, const ColumnIndex& index) {
+    const auto& f = record.fields;
+    const bool extraEmpty =
+        f.size() >= width && std::all_of(f.begin() + static_cast<std::ptrdiff_t>(width), f.end(),
+                                         [](const std::string& cell) { return cell.empty(); });
+    CsvPlanRow out;
+    if (!extraEmpty) {
+        out.line = record.line;
+        out.problems.push_back({record.line, "",
+                                "the row has " + std::to_string(f.size()) + " cells, the header " +
+                                    std::to_string(width)});
+        return out;
+    }
+    std::vector<CsvError> problems;
+    RowReader row{record, index, problems};
+    out = readRow(row);
+    out.problems = std::move(problems);
+    return out;
+}
+
 } // namespace
 
-CsvImportResult ImportCsv(CQarloDoc& doc, std::string_view text) {
-    CsvImportResult result;
-    auto& errors = result.errors;
+CsvImportPlan PlanCsvImport(std::string_view text, const CsvImportOptions& options) {
+    CsvImportPlan plan;
+    auto& errors = plan.fileErrors;
     const std::vector<CsvRecord> records = ReadCsvRecords(text, errors);
-    if (records.empty()) {
-        if (errors.empty()) errors.push_back({1, "", "the file has no header row"});
-        return result;
-    }
-    const CsvRecord& header = records.front();
-    const ColumnIndex index = readHeader(header, errors);
-    if (!errors.empty()) return result;
-
-    CQarloDoc work = doc;
-    std::map<int, int> lineOfLocation;
-    for (auto record = records.begin() + 1; record != records.end(); ++record) {
-        if (record->fields.size() != header.fields.size()) {
-            errors.push_back({record->line, "",
-                              "the row has " + std::to_string(record->fields.size()) +
-                                  " cells, the header " + std::to_string(header.fields.size())});
-            continue;
-        }
-        RowReader row{*record, index, errors};
-        const RowValues values = readRow(row, lineOfLocation);
-        // A value is missing only after its error; any error drops every row below.
-        if (!values.complete()) continue;
-        applyRow(work, values);
-        result.channelsSet.push_back(*values.channel);
-    }
-    if (!errors.empty()) {
-        result.channelsSet.clear();
-        return result;
-    }
-    std::sort(result.channelsSet.begin(), result.channelsSet.end());
-    if (!result.channelsSet.empty()) {
-        doc.ChannelMemory = work.ChannelMemory;
-        doc.selectedChannel = NO_CHANNEL; // as after a load: the editor starts at channel 0
-        doc.RebuildProgrammedList();
-        doc.SetModifiedFlag(true);
-    }
-    return result;
+    if (records.empty() && errors.empty()) errors.push_back({1, "", "the file has no header row"});
+    const ColumnIndex index = records.empty() ? ColumnIndex{} : readHeader(records.front(), errors);
+    for (std::size_t i = 1; errors.empty() && i < records.size(); ++i)
+        plan.rows.push_back(readRecord(records[i], records.front().fields.size(), index));
+    ChooseCsvRows(plan, options);
+    return plan;
 }
 
 } // namespace qarlo

@@ -68,6 +68,17 @@ std::string whoMayUse(const OpenFailure& failure) {
     return "only its owner " + owner + " may use it";
 }
 
+std::string whoMayUseChinese(const OpenFailure& failure) {
+    if (!failure.group.empty()) {
+        return "只有 " + failure.group + " 组的成员可以使用（sudo usermod -aG " + failure.group +
+               " $USER，然后重新登录）";
+    }
+    if (failure.ownerUid == 0) return "只有 root 可以使用";
+    const std::string owner =
+        failure.ownerName.empty() ? std::to_string(failure.ownerUid) : failure.ownerName;
+    return "只有其所有者 " + owner + " 可以使用";
+}
+
 } // namespace
 
 TransferOutcome TransferOutcome::Of(Kind kind) {
@@ -139,6 +150,27 @@ std::string OpenFailureReason(const OpenFailure& failure) {
         break;
     }
     return device + ": " + failure.detail;
+}
+
+std::string OpenFailureReasonChinese(const OpenFailure& failure) {
+    const std::string& device = failure.device;
+    switch (failure.why) {
+    case OpenFailure::Why::NoSuchDevice:
+        return device + ": 设备不存在";
+    case OpenFailure::Why::HeldBy:
+        if (!failure.holder) return device + ": 被另一个程序占用";
+        return device + ": 被 " +
+               (failure.holder->command.empty() ? std::string("另一个程序")
+                                                : failure.holder->command) +
+               " (进程 " + std::to_string(failure.holder->pid) + ") 占用";
+    case OpenFailure::Why::Permission:
+        return device + ": 没有使用权限；" + whoMayUseChinese(failure);
+    case OpenFailure::Why::NotSerialDevice:
+        return device + ": 不是串口设备";
+    case OpenFailure::Why::Other:
+        break;
+    }
+    return device + ": " + failure.detail; // the system's own words
 }
 
 } // namespace qarlo

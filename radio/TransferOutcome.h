@@ -31,6 +31,8 @@ struct OpenFailure {
 
 // "/dev/ttyUSB0: held by ModemManager (pid 812)": the line qarlo-cli prints under the message.
 std::string OpenFailureReason(const OpenFailure& failure);
+// The same reason in the window's words: "/dev/ttyUSB0: 被 ModemManager (进程 812) 占用".
+std::string OpenFailureReasonChinese(const OpenFailure& failure);
 
 struct TransferOutcome {
     enum class Kind {

@@ -82,6 +82,7 @@ protected:
             return nextSave;
         };
         d.askPrint = [](QPrinter&) { return false; };
+        d.showPreview = [](const auto&) {};
         return ok;
     }
 

@@ -6,7 +6,9 @@
 #include "memory/Csv.h"
 
 #include <QMenu>
+#include <QPrinter>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -77,8 +79,47 @@ TEST_F(DocumentCommandsTest, RecentFilesKeepFourNewestFirstAcrossARestart) {
 
     ASSERT_TRUE(Start()); // a new run reads the list back
     EXPECT_EQ(frame().recentFiles().files(), expected);
-    frame().fileMenu()->actions()[9]->trigger(); // picking the third entry opens it
+    frame().fileMenu()->actions()[12]->trigger(); // picking the third entry opens it
     EXPECT_EQ(frame().displayedCaption(), Caption("r4.q02"));
+}
+
+// Print and its preview are in the File menu with their prompts; the preview draws the sheet.
+TEST_F(DocumentCommandsTest, PrintAndItsPreviewFromTheFileMenu) {
+    ASSERT_TRUE(Start({WriteDoc(QStringLiteral("p.q02"), ProgrammedDoc({1}))}));
+    QAction* print = frame().action(ID_FILE_PRINT);
+    QAction* preview = frame().action(ID_FILE_PRINT_PREVIEW);
+    ASSERT_TRUE(print && preview);
+    EXPECT_TRUE(frame().fileMenu()->actions().contains(print));
+    EXPECT_TRUE(frame().fileMenu()->actions().contains(preview));
+    EXPECT_EQ(print->text(), U("打印(&P)...\tCtrl+P"));
+    EXPECT_EQ(print->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+    EXPECT_EQ(print->statusTip(), U("打印活动文档"));
+    EXPECT_EQ(preview->statusTip(), U("显示整页"));
+
+    const QString pdf = dir.filePath(QStringLiteral("preview.pdf"));
+    QString docName;
+    frame().dialogs.showPreview = [&](const std::function<void(QPrinter*)>& paint) {
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        paint(&printer);
+        docName = printer.docName();
+    };
+    preview->trigger();
+    EXPECT_EQ(docName, QStringLiteral("p.q02"));
+    EXPECT_TRUE(ReadAll(pdf).startsWith("%PDF"));
+}
+
+// The file dialogs start beside the current file, else in the documents folder, never in
+// whatever directory the program was started from.
+TEST_F(DocumentCommandsTest, FileDialogsStartInTheCurrentFilesFolder) {
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(frame().dialogFolder(),
+              QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    QDir(dir.path()).mkdir(QStringLiteral("sub"));
+    ASSERT_TRUE(frame().OpenDocumentFile(WriteDoc(QStringLiteral("sub/f.q02"), ProgrammedDoc({}))));
+    EXPECT_EQ(frame().dialogFolder(),
+              QFileInfo(dir.filePath(QStringLiteral("sub"))).absoluteFilePath());
 }
 
 TEST_F(DocumentCommandsTest, SaveNamesAnUntitledDocument) {
@@ -100,7 +141,7 @@ TEST_F(DocumentCommandsTest, ABadCsvLeavesTheDocumentUnchanged) {
     const QByteArray before = FileBytes(doc());
     nextOpen = Write(QStringLiteral("bad.csv"),
                      QByteArray(CSV_HEADER.data(), static_cast<qsizetype>(CSV_HEADER.size())) +
-                         "\n7,,146.52,,0,,88.5,88.5,023,NN,023,Tone->Tone,AM,5.00,,,,,,,\n");
+                         "\n7,,146.52,,0,,88.5,88.5,023,NN,023,Tone->Tone,AM,5.00,,,,,,\n");
     frame().action(ID_FILE_IMPORT_CSV)->trigger();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].contains(QStringLiteral("Mode"))) << messages[0].toStdString();

@@ -136,7 +136,7 @@ TEST_F(RadioFromWindowTest, AReadHoldsTheFormUntilItEnds) {
 
 // A compare changes nothing in the window (document, mark, form, both lists), also for a document
 // the write would refuse; one box lists what differs, a failure gives the read's message. The
-// pane says "就绪" again afterwards, and the bar hides.
+// pane says "就绪" again afterwards, and the bar hides; a port that failed to open says why.
 TEST_F(RadioFromWindowTest, ACompareListsTheDifferencesAndChangesNothing) {
     const CQarloDoc radio = ProgrammedDoc({0, 2, 3});
     CQarloDoc bad = radio;
@@ -160,6 +160,8 @@ TEST_F(RadioFromWindowTest, ACompareListsTheDifferencesAndChangesNothing) {
         EXPECT_TRUE(frame().findChild<QWidget*>(QStringLiteral("TransferProgress"))->isHidden());
         sim->stop(); // the radio goes away before the second
     }
+    // The fixed message stays as it is; the reason comes beside it, in the window's words.
+    EXPECT_EQ(recorder.reasons, std::vector<QString>{sim->path + QStringLiteral(": 设备不存在")});
 }
 
 } // namespace

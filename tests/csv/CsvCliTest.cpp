@@ -12,6 +12,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <tuple>
 
 namespace qarlo {
 namespace {
@@ -39,7 +40,7 @@ TEST(CsvCli, ExportToAStreamImportBackAndRefuseWithoutTouchingTheFile) {
     EXPECT_EQ(run(cli + "export a.q02 -o /dev/stdout | cat > stdout.csv"), 0);
     EXPECT_EQ(read("stdout.csv"), ExportCsv(doc));
     ASSERT_EQ(run(cli + "import stdout.csv new.q02 > out.txt"), 0);
-    EXPECT_NE(read("out.txt").find(" set in new.q02\n"), std::string::npos) << read("out.txt");
+    EXPECT_NE(read("out.txt").find("\nstored in new.q02\n"), std::string::npos) << read("out.txt");
     CQarloDoc back;
     ASSERT_TRUE(LoadChannelFile(back, dir / "new.q02").ok());
     EXPECT_EQ(back.ChannelMemory, csvtest::ExpectedImport(doc, CQarloDoc()).ChannelMemory);
@@ -50,15 +51,42 @@ TEST(CsvCli, ExportToAStreamImportBackAndRefuseWithoutTouchingTheFile) {
     for (const char* target : {"a.q02", "none.q02"}) {
         SCOPED_TRACE(target);
         EXPECT_EQ(run(cli + "import in.csv " + target + " > out.txt 2> err.txt"), 1);
-        EXPECT_EQ(read("err.txt").rfind("in.csv:3: column Location: channel 17 is outside 1..16\n"
-                                        "in.csv:3: column rToneFreq: ",
-                                        0),
-                  0u)
-            << read("err.txt");
+        EXPECT_EQ(read("err.txt"), "in.csv:3: column rToneFreq: \"66\" is not one of the 38 tones "
+                                   "the radio knows\nqarlo-cli: " +
+                                       std::string(target) + " left unchanged\n");
         EXPECT_EQ(read("out.txt"), "");
     }
     EXPECT_EQ(read("a.q02"), before);
     EXPECT_FALSE(fs::exists(dir / "none.q02"));
+
+    // A stock list numbered from 0 with more rows than channels: refused whole with a hint, then
+    // taken in part with the options; a bad option value is a usage error.
+    std::string big = "Location,Frequency,Duplex,Offset,Mode,\n";
+    for (int i = 0; i < 20; ++i)
+        big += std::to_string(i) + ",446." + std::to_string(100 + i) + ",,0," +
+               (i == 3 ? "AM" : "NFM") + (i == 5 ? ",," : ",") + "\n";
+    big += "20,146.52,off,0,FM,\n";
+    std::ofstream(dir / "big.csv") << big;
+    EXPECT_EQ(run(cli + "import big.csv b.q02 > out.txt 2> err.txt"), 1);
+    EXPECT_EQ(read("err.txt").substr(0, 98),
+              "big.csv:5: column Mode: \"AM\" is neither FM (25 kHz) "
+              "nor NFM (12.5 kHz)\nbig.csv:18: column Location");
+    EXPECT_NE(read("err.txt").find("\nhint: --renumber"), std::string::npos) << read("err.txt");
+    EXPECT_EQ(run(cli + "import big.csv b.q02 --renumber=2 --skip-unusable > out.txt"), 0);
+    EXPECT_EQ(
+        read("out.txt").substr(0, read("out.txt").find('\n')),
+        "took 15 rows into channels 2-16; left out 6: 4 past channel 16, 1 AM, 1 receive-only");
+    EXPECT_NE(read("out.txt").find("\nband set to 446-456 MHz,"), std::string::npos);
+    CQarloDoc b;
+    ASSERT_TRUE(LoadChannelFile(b, dir / "b.q02").ok());
+    EXPECT_EQ(std::tuple(b.rxFreq(0), b.rxFreq(1), b.rxFreq(3), b.flags(3), b.bandLow()),
+              std::tuple(0, 44610000, 44610200, FLAG_NARROW, 446 * 25000));
+    EXPECT_EQ(run(cli + "import big.csv c.q02 --locations 0-2,19 --renumber > out.txt"), 0);
+    EXPECT_EQ(read("out.txt").substr(0, read("out.txt").find('\n')),
+              "took 4 rows into channels 1-4; left out 17: 17 not in --locations");
+    for (const char* bad : {"--renumber=17", "--renumber=x", "--locations 5-3", "--locations 1,"})
+        EXPECT_EQ(run(cli + "import big.csv d.q02 " + bad + " 2> err.txt"), 2) << bad;
+    EXPECT_FALSE(fs::exists(dir / "d.q02"));
     fs::remove_all(dir);
 }
 

@@ -31,15 +31,18 @@ TEST(CsvExport, HeaderAndOneRowPerChannelWithAReceiveFrequency) {
     doc.setTxFreq(7, 43012500); // transmit alone: no row
     EXPECT_EQ(ExportCsv(doc),
               HEADER +
-                  "5,05频道,430.125000,off,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,"
-                  ",,,,\r\n16,16频道,0.000010,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,"
-                  "High,,,,,\r\n");
+                  "5,05频道,430.125000,off,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,,"
+                  ",,,\r\n16,16频道,0.000010,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,"
+                  ",,,,\r\n");
     // A byte no code has is warned about where import will refuse it.
     doc.setFlags(15, FLAG_RX_CODED);
     doc.setRxCode(15, 0x9C);
+    // So is transmit 0, which reads back as receive only.
     const auto problems = CsvExportProblems(doc);
-    ASSERT_EQ(problems.size(), 1u);
-    EXPECT_EQ(std::tuple(problems[0].line, problems[0].column), std::tuple(3, "RxDtcsCode"));
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_EQ(
+        std::tuple(problems[0].line, problems[0].column, problems[1].line, problems[1].column),
+        std::tuple(2, "Duplex", 3, "RxDtcsCode"));
     EXPECT_FALSE(ImportCsv(doc, ExportCsv(doc)).ok());
     EXPECT_EQ(DescribeCsvError({3, "Tone", "bad"}), "line 3, column Tone: bad");
     EXPECT_EQ(DescribeCsvError({7, "", "the row has 2 cells"}), "line 7: the row has 2 cells");
@@ -70,7 +73,7 @@ TEST(CsvExport, ChannelsAsCells) {
         {F, 44000001, 0, 0, 0, plain("split,440.000010", "5.00")}, // a step beyond it is a split
         {0x7FFFFFFF, 1, 0, 0, 0, plain("split,0.000010", "5.00")},
         {43000250, 43000500, 0, 0, 0, plain("+,0.002500", "2.50")},
-        {43001250, 0, 0, 0, 0, plain("off,0.000000", "6.25")},
+        {43001250, 43001250, 0, 0, 0, plain(",0.000000", "6.25")},
         {F, F, FLAG_TX_CTCSS | FLAG_RX_CTCSS, 5, 9, coded(NONE.c_str())}, // CTCSS bits alone: uncoded
         {F, F, TXQ, 0x25, 0x11, coded("Tone,250.3,88.5,023,NN,023,Tone->Tone")},
         {F, F, TXQ | RXQ, 0x01, 0x01, coded("TSQL,88.5,71.9,023,NN,023,Tone->Tone")},
@@ -79,6 +82,9 @@ TEST(CsvExport, ChannelsAsCells) {
         {F, F, TXD | RXD, 0x53, 0x91, coded("DTCS,88.5,88.5,754,NR,023,Tone->Tone")},
         {F, F, TXD | RXD, 0x06, 0x07, coded("Cross,88.5,88.5,043,NN,047,DTCS->DTCS")},
         {F, F, TXD, 0x80, 0, coded("Cross,88.5,88.5,047,RN,023,DTCS->")},
+        {F, F, RXQ, 0x07, 0x03, coded("Cross,88.5,77.0,023,NN,023,->Tone")},
+        {F, F, RXD, 0x03, 0x06, coded("Cross,88.5,88.5,023,NN,043,->DTCS")},
+        {F, F, TXD | RXQ, 0x07, 0x03, coded("Cross,88.5,77.0,047,NN,023,DTCS->Tone")},
         // clang-format on
     };
     std::mt19937 rng(20240601);
@@ -91,8 +97,7 @@ TEST(CsvExport, ChannelsAsCells) {
         doc.setTxCode(0, c.txCode);
         doc.setRxCode(0, c.rxCode);
         const std::string csv = ExportCsv(doc);
-        EXPECT_EQ(csv,
-                  HEADER + "1,01频道," + FormatMHz(c.rx, 6) + "," + c.cells + ",,High,,,,,\r\n");
+        EXPECT_EQ(csv, HEADER + "1,01频道," + FormatMHz(c.rx, 6) + "," + c.cells + ",,,,,,\r\n");
         EXPECT_TRUE(CsvExportProblems(doc).empty());
         const CQarloDoc base = csvtest::RandomDocument(rng);
         CQarloDoc back = base;

@@ -27,7 +27,7 @@ inline std::int32_t randomUnits(std::mt19937& rng) {
 }
 
 // Random bytes everywhere, then every channel made describable: non-negative frequencies (often
-// equal, off, or within 10 MHz) and, in each coded direction, a byte some tone or code encodes to.
+// equal or within 10 MHz) and, in each coded direction, a byte some tone or code encodes to.
 inline CQarloDoc RandomDocument(std::mt19937& rng) {
     CQarloDoc doc;
     for (auto& b : doc.ChannelMemory)
@@ -36,10 +36,11 @@ inline CQarloDoc RandomDocument(std::mt19937& rng) {
         const std::int32_t rx = rng() % 10 == 0 ? 0 : randomUnits(rng);
         const std::int64_t near =
             std::int64_t{rx} + static_cast<std::int64_t>(rng() % 2000001) - 1000000;
-        const std::int64_t tx[] = {rx, 0, std::clamp<std::int64_t>(near, 0, 0x7FFFFFFF),
+        // Never 0: a receive-only row is refused on import.
+        const std::int64_t tx[] = {rx, std::clamp<std::int64_t>(near, 1, 0x7FFFFFFF),
                                    randomUnits(rng)};
         doc.setRxFreq(ch, rx);
-        doc.setTxFreq(ch, static_cast<std::int32_t>(tx[rng() % 4]));
+        doc.setTxFreq(ch, static_cast<std::int32_t>(tx[rng() % 3]));
         const std::uint8_t flags = doc.flags(ch);
         auto code = [&](bool ctcss) {
             return ctcss ? encodeCtcssRow(static_cast<int>(rng() % CtcssTable.size()))

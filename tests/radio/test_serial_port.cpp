@@ -124,6 +124,42 @@ TEST(PortOpen, FailureReasonSaysWhatStandsInTheWay) {
     }
 }
 
+// The window's reason line, for each obstacle: who holds the device, who may use it.
+TEST(PortOpen, TheWindowGivesTheReasonInChinese) {
+    using Why = OpenFailure::Why;
+    const auto failure = [](Why why, std::optional<PortHolder> holder = {}, std::string group = {},
+                            unsigned uid = 0, std::string owner = {}) {
+        OpenFailure f;
+        f.why = why;
+        f.device = "/dev/ttyUSB0";
+        f.holder = std::move(holder);
+        f.group = std::move(group);
+        f.ownerUid = uid;
+        f.ownerName = std::move(owner);
+        f.detail = "Input/output error";
+        return f;
+    };
+    const struct {
+        OpenFailure failure;
+        const char* reason;
+    } cases[] = {
+        {failure(Why::NoSuchDevice), "设备不存在"},
+        {failure(Why::HeldBy, PortHolder{812, "ModemManager"}), "被 ModemManager (进程 812) 占用"},
+        {failure(Why::HeldBy, PortHolder{77, ""}), "被 另一个程序 (进程 77) 占用"},
+        {failure(Why::HeldBy), "被另一个程序占用"},
+        {failure(Why::Permission, {}, "dialout"),
+         "没有使用权限；只有 dialout 组的成员可以使用（sudo usermod -aG dialout "
+         "$USER，然后重新登录）"},
+        {failure(Why::Permission), "没有使用权限；只有 root 可以使用"},
+        {failure(Why::Permission, {}, {}, 1000, "ann"), "没有使用权限；只有其所有者 ann 可以使用"},
+        {failure(Why::Permission, {}, {}, 1001), "没有使用权限；只有其所有者 1001 可以使用"},
+        {failure(Why::NotSerialDevice), "不是串口设备"},
+        {failure(Why::Other), "Input/output error"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(OpenFailureReasonChinese(c.failure), std::string("/dev/ttyUSB0: ") + c.reason);
+}
+
 // Built-in ports only with a UART behind them: their tty's type in sysfs is not 0.
 TEST(PortList, BuiltInPortsOnlyWithHardwareBehindThem) {
     StagedSystem sys;

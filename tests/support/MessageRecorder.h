@@ -15,7 +15,12 @@ struct MessageRecorder : MessageSink {
         if (onMessage) onMessage(text);
         messages.push_back(text);
     }
+    void ShowMessageWithReason(const QString& text, const QString& reason) override {
+        reasons.push_back(reason);
+        ShowMessage(text);
+    }
     std::vector<QString> messages;
+    std::vector<QString> reasons; // of the messages that came with one
     std::function<void(const QString&)> onMessage;
 };
 
