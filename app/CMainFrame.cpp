@@ -5,7 +5,11 @@
 #include "editor/CQarloView.h"
 #include "radio/RadioLink.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QDir>
 #include <QLayout>
 #include <QScreen>
@@ -67,8 +71,31 @@ CMainFrame::CMainFrame(CQarloDoc& doc, RecentFileList& recentFiles, MessageSink&
             Qt::DirectConnection);
     connect(formView, &CQarloView::documentModified, this, &CMainFrame::RefreshCaption);
 
+    // Every change reaches the one history; undo and redo show the channel of their step.
+    edits = new DocumentHistory(doc, this);
+    connect(formView, &CQarloView::edited, this, [this](const DocumentState& before, int field) {
+        edits->record(before, formView->currentChannel, field);
+    });
+    connect(edits, &DocumentHistory::restored, this, [this](int channel) {
+        formView->SelectChannel(channel);
+        RefreshCaption();
+        UpdateEditActions();
+    });
+    connect(edits, &DocumentHistory::canUndoChanged, action(ID_EDIT_UNDO), &QAction::setEnabled);
+    connect(edits, &DocumentHistory::canRedoChanged, action(ID_EDIT_REDO), &QAction::setEnabled);
+    // Typing in a field ends its step when the keyboard goes elsewhere.
+    connect(qApp, &QApplication::focusChanged, this, [this] {
+        edits->seal();
+        UpdateEditActions();
+    });
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+            &CMainFrame::UpdateEditActions);
+    for (QLineEdit* edit : formView->findChildren<QLineEdit*>())
+        edit->installEventFilter(this);
+
     UpdatePortChecks();
     UpdateViewChecks();
+    UpdateEditActions();
     RebuildRecentFileMenu();
     RefreshCaption();
 }

@@ -2,9 +2,11 @@
 // The main frame around the channel editor. Its members live in one file per job: CMainFrame.cpp
 // (the frame itself: caption, size, closing), MainMenus.cpp (menus, toolbar, status bar and the
 // lock-key panes from one table of actions), DefaultDialogs.cpp, DocumentCommands.cpp (New, Open,
-// Save, print, with the question that keeps an unsaved edit from being lost), CsvCommands.cpp and
-// RadioCommands.cpp (transfers from the window, their backups, the port choice).
+// Save, print, with the question that keeps an unsaved edit from being lost), EditCommands.cpp
+// (undo, redo and channels on the clipboard), CsvCommands.cpp and RadioCommands.cpp (transfers
+// from the window, their backups, the port choice).
 #include "app/BackupKeeper.h"
+#include "app/DocumentHistory.h"
 #include "app/DocumentManager.h"
 #include "app/RecentFileList.h"
 #include "memory/CQarloDoc.h"
@@ -15,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -61,6 +64,7 @@ public:
     RadioLink& link() { return *radioLink; }
     DocumentManager& documents() { return docManager; }
     RecentFileList& recentFiles() { return recent; }
+    DocumentHistory& history() { return *edits; }
     QToolBar* toolBar() const { return mainToolBar; }
     // The action of a command id (ID_FILE_NEW ...), nullptr when the window has none.
     QAction* action(int commandId) const { return actions.value(commandId); }
@@ -84,6 +88,12 @@ public:
     void OnFilePrintPreview();
     void OnExportCsv();
     void OnImportCsv();
+    void OnEditUndo();
+    void OnEditRedo();
+    void OnEditCut();
+    void OnEditCopy();
+    void OnEditPaste();
+    void OnEditClear();
     void OnRadioRead();
     void OnRadioWrite();
     void OnRadioCompare();
@@ -110,6 +120,8 @@ public:
     // The devices present, below a separator under COM1 and COM2.
     void RefreshPortMenu();
     void UpdateViewChecks();
+    // Greys the edit commands that cannot act where the keyboard is.
+    void UpdateEditActions();
     void RefreshCaption();
     void RebuildRecentFileMenu();
     void UpdateLockIndicators();
@@ -135,6 +147,15 @@ private:
     void OnImageDecoded();
     void OnTransferFinished(const TransferOutcome& outcome);
     void KeepBackup(BackupKeeper::Direction direction);
+    // The channels the clipboard commands act on: empty unless a channel place has the keyboard.
+    std::vector<int> channelsInFocus() const;
+    // A change the frame made to the document (paste, clear, import, read) becomes one step, and
+    // the form shows `channel` of the changed document.
+    void recordChange(const DocumentState& before, int channel);
+    void copyChannels(const std::vector<int>& channels);
+    void clearChannels(const std::vector<int>& channels);
+    // Undo and redo keys in a form's edit reach the document's history, not the edit's own.
+    bool routeHistoryKey(QObject* watched, QEvent* event);
 
     CQarloDoc& document;
     RecentFileList& recent;
@@ -144,6 +165,8 @@ private:
     QString backupProblem;
     std::unique_ptr<RadioLink> radioLink;
     CQarloView* formView = nullptr;
+    DocumentHistory* edits = nullptr;
+    DocumentState beforeRead;
     QToolBar* mainToolBar = nullptr;
     QMenu* menuFile = nullptr;
     QAction* recentEnd = nullptr;

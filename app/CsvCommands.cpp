@@ -2,6 +2,7 @@
 // message that says what the document and the file were left as.
 #include "CMainFrame.h"
 
+#include "app/CsvMessages.h"
 #include "app/FileNames.h"
 #include "editor/CQarloView.h"
 #include "editor/MessageSink.h"
@@ -15,10 +16,9 @@
 namespace qarlo {
 
 namespace {
-
 constexpr int MAX_LISTED_ERRORS = 10;
+} // namespace
 
-// "行 3, 列 Tone: ..." lines, at most a screenful, with the count of the rest.
 QString DescribeCsvErrors(const std::vector<CsvError>& errors) {
     QStringList lines;
     for (std::size_t i = 0; i < errors.size() && i < MAX_LISTED_ERRORS; ++i) {
@@ -29,8 +29,6 @@ QString DescribeCsvErrors(const std::vector<CsvError>& errors) {
         lines.append(QStringLiteral("……另有 %1 处错误").arg(errors.size() - MAX_LISTED_ERRORS));
     return lines.join(QLatin1Char('\n'));
 }
-
-} // namespace
 
 void CMainFrame::OnExportCsv() {
     QString suggested = docManager.pathName();
@@ -73,6 +71,7 @@ void CMainFrame::OnImportCsv() {
         return;
     }
     // The document rebuilds its programmed list and marks itself modified; the form starts over.
+    const DocumentState before = document.state();
     const CsvImportResult result =
         ImportCsv(document, std::string_view(reinterpret_cast<const char*>(read.bytes.data()),
                                              read.bytes.size()));
@@ -86,7 +85,7 @@ void CMainFrame::OnImportCsv() {
         return;
     }
     formView->OnInitialUpdate();
-    RefreshCaption();
+    recordChange(before, formView->currentChannel);
     statusBar()->showMessage(QStringLiteral("已导入 %1 个频道").arg(result.channelsSet.size()),
                              STATUS_NOTE_MS);
 }

@@ -24,6 +24,7 @@ bool CMainFrame::SaveModified() {
 }
 
 void CMainFrame::ShowNewContents() {
+    edits->clear();
     formView->OnInitialUpdate();
     ResizeParentToFit();
 }
@@ -92,6 +93,7 @@ bool CMainFrame::DoSave(const QString& file) {
         messages.ShowMessage(DocumentManager::SaveFailureMessage(result));
         return false;
     }
+    edits->markSaved();
     recent.add(docManager.pathName());
     recent.save();
     RebuildRecentFileMenu();

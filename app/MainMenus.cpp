@@ -23,9 +23,9 @@ namespace qarlo {
 
 namespace {
 
-enum Menu { MENU_FILE, MENU_VIEW, MENU_PORT, MENU_RADIO, MENU_HELP, MENU_NONE };
-const char* const MenuTitles[] = {"文件(&F)", "查看(&V)", "串口选择(&S)", "操作选择(&O)",
-                                  "帮助(&H)"};
+enum Menu { MENU_FILE, MENU_EDIT, MENU_VIEW, MENU_PORT, MENU_RADIO, MENU_HELP, MENU_NONE };
+const char* const MenuTitles[] = {"文件(&F)",     "编辑(&E)",     "查看(&V)", "串口选择(&S)",
+                                  "操作选择(&O)", "帮助(&H)"};
 
 constexpr int SEPARATOR = 0;
 constexpr int RECENT_FILES = -1; // the recent files go here, between two separators
@@ -38,6 +38,7 @@ struct Command {
     Qt::Key ctrlKey; // with Ctrl; Key_unknown for none
     bool checkable;
     void (*run)(CMainFrame& frame, bool checked);
+    const char* moreKeys = nullptr; // further keys of the command, in QKeySequence's text form
 };
 
 // In menu order.
@@ -63,6 +64,19 @@ const Command Commands[] = {
     {MENU_FILE, RECENT_FILES, nullptr, nullptr, Qt::Key_unknown, false, nullptr},
     {MENU_FILE, ID_APP_EXIT, "ID_APP_EXIT", "退出(&X)", Qt::Key_unknown, false,
      [](CMainFrame& f, bool) { f.close(); }},
+    {MENU_EDIT, ID_EDIT_UNDO, "ID_EDIT_UNDO", "撤消(&U)\tCtrl+Z", Qt::Key_Z, false,
+     [](CMainFrame& f, bool) { f.OnEditUndo(); }, "Alt+Backspace"},
+    {MENU_EDIT, ID_EDIT_REDO, "ID_EDIT_REDO", "重复(&R)\tCtrl+Y", Qt::Key_Y, false,
+     [](CMainFrame& f, bool) { f.OnEditRedo(); }, "Ctrl+Shift+Z"},
+    {MENU_EDIT, SEPARATOR, nullptr, nullptr, Qt::Key_unknown, false, nullptr},
+    {MENU_EDIT, ID_EDIT_CUT, "ID_EDIT_CUT", "剪切(&T)\tCtrl+X", Qt::Key_X, false,
+     [](CMainFrame& f, bool) { f.OnEditCut(); }, "Shift+Del"},
+    {MENU_EDIT, ID_EDIT_COPY, "ID_EDIT_COPY", "复制(&C)\tCtrl+C", Qt::Key_C, false,
+     [](CMainFrame& f, bool) { f.OnEditCopy(); }, "Ctrl+Ins"},
+    {MENU_EDIT, ID_EDIT_PASTE, "ID_EDIT_PASTE", "粘贴(&P)\tCtrl+V", Qt::Key_V, false,
+     [](CMainFrame& f, bool) { f.OnEditPaste(); }, "Shift+Ins"},
+    {MENU_EDIT, ID_EDIT_CLEAR, "ID_EDIT_CLEAR", "删除(&D)\tDel", Qt::Key_unknown, false,
+     [](CMainFrame& f, bool) { f.OnEditClear(); }, "Del"},
     {MENU_VIEW, ID_VIEW_TOOLBAR, "ID_VIEW_TOOLBAR", "工具栏(&T)", Qt::Key_unknown, true,
      [](CMainFrame& f, bool on) {
          f.toolBar()->setVisible(on);
@@ -125,7 +139,10 @@ void CMainFrame::createMenus() {
         act->setToolTip(TooltipOf(c.id));
         act->setIconVisibleInMenu(false);
         act->setCheckable(c.checkable);
-        if (c.ctrlKey != Qt::Key_unknown) act->setShortcut(QKeySequence(Qt::CTRL | c.ctrlKey));
+        QList<QKeySequence> keys;
+        if (c.ctrlKey != Qt::Key_unknown) keys.append(QKeySequence(Qt::CTRL | c.ctrlKey));
+        if (c.moreKeys) keys.append(QKeySequence::listFromString(QString::fromLatin1(c.moreKeys)));
+        act->setShortcuts(keys);
         connect(act, &QAction::triggered, this, [this, run = c.run](bool on) { run(*this, on); });
         actions.insert(c.id, act);
         if (c.menu != MENU_NONE) {
@@ -137,6 +154,7 @@ void CMainFrame::createMenus() {
         }
     }
     connect(menus[MENU_VIEW], &QMenu::aboutToShow, this, &CMainFrame::UpdateViewChecks);
+    connect(menus[MENU_EDIT], &QMenu::aboutToShow, this, &CMainFrame::UpdateEditActions);
     connect(menuPort, &QMenu::aboutToShow, this, &CMainFrame::RefreshPortMenu);
 }
 
@@ -197,6 +215,7 @@ void CMainFrame::createStatusBar() {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (routeHistoryKey(watched, event)) return true;
     if (event->type() == QEvent::KeyRelease) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_CapsLock || key == Qt::Key_NumLock || key == Qt::Key_ScrollLock) {

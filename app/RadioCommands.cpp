@@ -14,7 +14,9 @@ namespace qarlo {
 void CMainFrame::OnRadioRead() {
     // Only a read that will really start may ask; the link ignores one during a transfer.
     if (radioLink->isBusy() || !SaveModified()) return;
-    if (radioLink->OnRadioRead()) formView->OnReadStarted();
+    if (!radioLink->OnRadioRead()) return;
+    beforeRead = document.state();
+    formView->OnReadStarted();
 }
 
 void CMainFrame::OnRadioWrite() {
@@ -29,7 +31,8 @@ void CMainFrame::OnRadioCompare() {
 
 void CMainFrame::OnImageDecoded() {
     formView->OnReadComplete();
-    RefreshCaption();
+    // One step, even when the radio held what the document did.
+    recordChange(beforeRead, formView->currentChannel);
     KeepBackup(BackupKeeper::Direction::Read);
 }
 

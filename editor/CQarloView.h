@@ -46,6 +46,9 @@ inline constexpr int IDC_COPY_TX_TO_RX = 1043;
 inline constexpr int IDC_BAND_HIGH = 1050;
 inline constexpr int IDC_SQUELCH_SPIN = 1059;
 
+// An edit that makes a history step of its own.
+inline constexpr int NO_MERGE = -1;
+
 // Form size in dialog units.
 inline constexpr int FORM_WIDTH_DU = 692;
 inline constexpr int FORM_HEIGHT_DU = 444;
@@ -66,6 +69,8 @@ public:
     void printSheet(QPrinter* printer, const QString& title = QString());
 
     // Channel lists.
+    // Makes `channel` current in the form and both lists, as a pick in the channel list does.
+    void SelectChannel(int channel);
     void OnSelchangeChannelList();
     void OnSelchangeProgrammedList();
     void UpdateProgrammedList();
@@ -129,6 +134,9 @@ public:
 signals:
     // A byte of the document changed through the form (already marked modified).
     void documentModified();
+    // The same change, for the history: the document as it was before it; `mergeField` the control
+    // id of the text field typed into, or NO_MERGE.
+    void edited(const qarlo::DocumentState& before, int mergeField);
 
 private:
     class EditScope;
@@ -136,7 +144,6 @@ private:
 
     void createControls();
     void connectHandlers();
-    void OnWriteCheckFailed(int channel);
     void holdForm(bool hold);
     void showSignalling(Side side, std::uint8_t flags, std::uint8_t code);
     // The rows of `codeType`'s table (none for no code), nothing selected.

@@ -47,6 +47,22 @@ void CQarloView::OnSelchangeProgrammedList() {
     ShowChannel(ch);
 }
 
+void CQarloView::SelectChannel(int channel) {
+    if (!validChannel(channel)) return;
+    currentChannel = channel;
+    document.selectedChannel = channel;
+    channelList->SetCurSel(channel);
+    programmedPos = -1;
+    for (int pos = 0; pos < CHANNEL_COUNT; ++pos) {
+        if (document.ProgrammedChannelList[static_cast<std::size_t>(pos)] == channel) {
+            programmedPos = pos;
+            break;
+        }
+    }
+    programmedList->SetCurSel(programmedPos);
+    ShowChannel(channel);
+}
+
 void CQarloView::UpdateProgrammedList() {
     auto& list = document.ProgrammedChannelList;
     const int sel = channelList->GetCurSel();

@@ -9,7 +9,7 @@
 namespace qarlo {
 
 void CQarloView::storeFrequency(Side side) {
-    EditScope scope(*this);
+    EditScope scope(*this, side == Side::Receive ? IDC_RX_FREQ : IDC_TX_FREQ);
     UpdateData(true);
     const double mhz = side == Side::Receive ? rxFreqMHz : txFreqMHz;
     const std::int32_t units10Hz = FrequencyUnitsFromMHz(mhz);
@@ -36,20 +36,20 @@ void CQarloView::OnChangeRxFreq() {
 }
 
 void CQarloView::OnChangeTot() {
-    EditScope scope(*this);
+    EditScope scope(*this, IDC_TOT);
     UpdateData(true);
     document.setTotTenths(TotTenthsFromMinutes(totMinutes));
 }
 
 void CQarloView::OnChangeBandLow() {
-    EditScope scope(*this);
+    EditScope scope(*this, IDC_BAND_LOW);
     UpdateData(true);
     document.setBandLow(BandUnitsFromMHz(bandLowMHz)); // held to 24 bits, never wrapped
     UpdateData(false);
 }
 
 void CQarloView::OnChangeBandHigh() {
-    EditScope scope(*this);
+    EditScope scope(*this, IDC_BAND_HIGH);
     UpdateData(true);
     document.setBandHigh(BandUnitsFromMHz(bandHighMHz));
     UpdateData(false);

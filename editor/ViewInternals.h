@@ -23,13 +23,16 @@ inline QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Marks the document modified, and tells the frame, when a handler changed any byte of it.
+// Marks the document modified, and tells the frame with the state before, when a handler changed
+// any byte of it. Changes of one text field (`mergeField`, its control id) make one history step.
 class CQarloView::EditScope {
 public:
-    explicit EditScope(CQarloView& v) : view(v), before(v.document.ChannelMemory) {}
+    explicit EditScope(CQarloView& v, int field = NO_MERGE)
+        : view(v), before(v.document.state()), mergeField(field) {}
     ~EditScope() {
-        if (view.document.ChannelMemory != before) {
+        if (view.document.ChannelMemory != before.memory) {
             view.document.SetModifiedFlag(true);
+            emit view.edited(before, mergeField);
             emit view.documentModified();
         }
     }
@@ -38,7 +41,8 @@ public:
 
 private:
     CQarloView& view;
-    const ChannelMemoryBytes before;
+    const DocumentState before;
+    const int mergeField;
 };
 
 } // namespace qarlo

@@ -52,25 +52,9 @@ void CQarloView::OnTransferFinished(const TransferOutcome& outcome) {
         messages.ShowMessage(text);
     }
     if (outcome.kind == TransferOutcome::Kind::CheckFailed)
-        OnWriteCheckFailed(outcome.check.channel);
+        SelectChannel(outcome.check.channel);
     // A read that failed gives the form back as well.
     holdForm(false);
-}
-
-void CQarloView::OnWriteCheckFailed(int channel) {
-    if (!validChannel(channel)) return;
-    currentChannel = channel;
-    document.selectedChannel = channel;
-    channelList->SetCurSel(channel);
-    programmedPos = -1;
-    for (int pos = 0; pos < CHANNEL_COUNT; ++pos) {
-        if (document.ProgrammedChannelList[static_cast<std::size_t>(pos)] == channel) {
-            programmedPos = pos;
-            break;
-        }
-    }
-    programmedList->SetCurSel(programmedPos);
-    ShowChannel(channel);
 }
 
 } // namespace qarlo

@@ -44,6 +44,13 @@ std::string_view ChannelName(int index);
 
 using ChannelMemoryBytes = std::array<std::uint8_t, CHANNEL_MEMORY_SIZE>;
 
+// What one step of the edit history puts back: the bytes and the programmed list kept with them.
+struct DocumentState {
+    ChannelMemoryBytes memory{};
+    std::array<std::uint8_t, CHANNEL_COUNT> programmed{};
+    bool operator==(const DocumentState&) const = default;
+};
+
 class CQarloDoc {
 public:
     CQarloDoc();
@@ -81,6 +88,14 @@ public:
     std::int32_t bandHigh() const;
     void setBandLow(std::int32_t units);
     void setBandHigh(std::int32_t units);
+
+    DocumentState state() const { return {ChannelMemory, ProgrammedChannelList}; }
+    // Puts a state back; the editor's list box refills at the next channel shown.
+    void restore(const DocumentState& s) {
+        ChannelMemory = s.memory;
+        ProgrammedChannelList = s.programmed;
+        listRefillPending = -1;
+    }
 
     // Number of entries before the first LIST_END (0..16).
     int programmedCount() const;
