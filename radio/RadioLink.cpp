@@ -1,7 +1,5 @@
 #include "RadioLink.h"
 
-#include <QTimer>
-
 #include <algorithm>
 
 namespace qarlo {
@@ -24,16 +22,20 @@ int stepTotal(TransferStep step) {
 
 RadioLink::RadioLink(CQarloDoc& document, QObject* parent)
     : QObject(parent), doc(document), port(std::make_unique<SerialPort>()) {
+    makeTimers(Clock::system());
+}
+
+RadioLink::RadioLink(CQarloDoc& document, std::unique_ptr<Line> line, Clock& clock, QObject* parent)
+    : QObject(parent), doc(document), port(std::make_unique<SerialPort>(std::move(line), clock)) {
+    makeTimers(clock);
+}
+
+void RadioLink::makeTimers(Clock& clock) {
     for (int id : {TIMER_IMAGE_READ, TIMER_IMAGE_WRITE, TIMER_HANDSHAKE}) {
-        timers[id] = new QTimer(this);
-        timers[id]->setSingleShot(true);
-        timers[id]->setTimerType(Qt::PreciseTimer);
-        timers[id]->setInterval(TIMER_INTERVAL_MS[id]);
-        connect(timers[id], &QTimer::timeout, this, [this, id] { OnTimer(id); });
+        timers[id] = clock.makeTimer([this, id] { OnTimer(id); });
+        intervals[id] = TIMER_INTERVAL_MS[id];
     }
-    writeProgress = new QTimer(this);
-    writeProgress->setInterval(WRITE_PROGRESS_LOOK_MS);
-    connect(writeProgress, &QTimer::timeout, this, &RadioLink::pollWriteProgress);
+    writeProgress = clock.makeTimer([this] { pollWriteProgress(); });
     connect(port.get(), &SerialPort::bytesKept, this, &RadioLink::reportProgress);
 }
 
@@ -49,9 +51,13 @@ bool RadioLink::isBusy() const {
     return mode != MODE_IDLE;
 }
 
-bool RadioLink::OnRadioRead() { return startRead(false); }
+bool RadioLink::OnRadioRead() {
+    return startRead(false);
+}
 
-bool RadioLink::OnRadioCompare() { return startRead(true); }
+bool RadioLink::OnRadioCompare() {
+    return startRead(true);
+}
 
 bool RadioLink::startRead(bool compareOnly) {
     if (mode != MODE_IDLE) return false;
@@ -98,7 +104,7 @@ void RadioLink::reportProgress(int bytes) {
 
 void RadioLink::pollWriteProgress() {
     reportProgress(RADIO_IMAGE_SIZE - port->unsentBytes());
-    if (lastProgress >= RADIO_IMAGE_SIZE) writeProgress->stop();
+    if (lastProgress < RADIO_IMAGE_SIZE) writeProgress->start(WRITE_PROGRESS_LOOK_MS);
 }
 
 void RadioLink::killTimers() {
@@ -108,12 +114,12 @@ void RadioLink::killTimers() {
 }
 
 void RadioLink::armTimer(int id) {
-    timers[id]->start();
+    timers[id]->start(intervals[id]);
 }
 
 void RadioLink::setTimeScale(double scale) {
     for (int id : {TIMER_IMAGE_READ, TIMER_IMAGE_WRITE, TIMER_HANDSHAKE})
-        timers[id]->setInterval(ScaledInterval(TIMER_INTERVAL_MS[id], scale));
+        intervals[id] = ScaledInterval(TIMER_INTERVAL_MS[id], scale);
     port->setTimeScale(scale);
 }
 
@@ -162,7 +168,7 @@ void RadioLink::SendRadioImage() {
     if (!openFor(TransferStep::Image)) return;
     startStep(TransferStep::Image);
     port->Write(IoBuffer.data(), RADIO_IMAGE_SIZE);
-    writeProgress->start();
+    writeProgress->start(WRITE_PROGRESS_LOOK_MS);
     armTimer(TIMER_IMAGE_WRITE);
 }
 

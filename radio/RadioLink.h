@@ -14,8 +14,6 @@
 #include <cstdint>
 #include <memory>
 
-class QTimer;
-
 namespace qarlo {
 
 class RadioLink : public QObject {
@@ -24,6 +22,8 @@ public:
     static constexpr std::uint8_t MODE_IDLE = 0x00, MODE_READ = 0x80, MODE_WRITE = 0xFF;
     static constexpr int TIMER_IMAGE_READ = 1, TIMER_IMAGE_WRITE = 2, TIMER_HANDSHAKE = 3;
     explicit RadioLink(CQarloDoc& doc, QObject* parent = nullptr);
+    // Over `line`, every timer on `clock` (which must outlive the link).
+    RadioLink(CQarloDoc& doc, std::unique_ptr<Line> line, Clock& clock, QObject* parent = nullptr);
     ~RadioLink() override; // closes the port, returns to idle
 
     // Each is ignored unless idle (copies doc.portName; a write runs EncodeRadioImage first) and
@@ -72,6 +72,7 @@ private:
     void killTimers();
     void finish(const TransferOutcome& outcome);
     void armTimer(int id);
+    void makeTimers(Clock& clock);
     void startStep(TransferStep step);
     void reportProgress(int bytes);
     void pollWriteProgress();
@@ -80,11 +81,12 @@ private:
     std::uint8_t mode = MODE_IDLE;
     std::array<std::uint8_t, 4> packet{};
     std::unique_ptr<SerialPort> port;
-    QTimer* timers[4] = {}; // indexed by timer id 1..3
+    std::unique_ptr<LinkTimer> timers[4]; // indexed by timer id 1..3
+    int intervals[4] = {};
     bool comparing = false; // the running read only compares
     TransferStep currentStep = TransferStep::Handshake;
     int lastProgress = -1;
-    QTimer* writeProgress = nullptr; // the driver reports no event as bytes leave: look
+    std::unique_ptr<LinkTimer> writeProgress; // the driver reports no event as bytes leave: look
 };
 
 } // namespace qarlo

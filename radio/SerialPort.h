@@ -1,21 +1,18 @@
 #pragma once
-// The serial line to the radio: an exclusive open at 2400 8N1, an asynchronous read of up to 256
-// bytes into a fixed buffer, asynchronous writes nobody waits for, and a close that ends both.
-#include "radio/PortHolders.h"
+// The radio's port as a transfer uses it: an asynchronous read of up to 256 bytes into a fixed
+// buffer, asynchronous writes nobody waits for, and a close that ends both, over a Line.
+#include "radio/Clock.h"
+#include "radio/Line.h"
 #include "radio/Protocol.h"
-#include "radio/TransferOutcome.h"
+#include "radio/SerialLine.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
-#include <optional>
+#include <memory>
 #include <utility>
-
-class QSerialPort;
-class QTimer;
 
 namespace qarlo {
 
@@ -26,28 +23,22 @@ inline constexpr int RECEIVE_TOTAL_MS = 2100 + 25 * RECEIVE_MAX; // the whole re
 // `ms` times `scale`, at least 1 ms; a scale that is no positive number leaves `ms` as it is.
 int ScaledInterval(int ms, double scale);
 
-// "COM1"/"COM2" name the devices in $QARLO_COM1/$QARLO_COM2, else /dev/ttyS0 and /dev/ttyS1;
-// any other name (a device path) is used as it is.
-QString ResolvePortName(const QString& name);
-
 // Every byte that goes over the line, for bug reports: `outgoing` true for bytes sent.
 using TraceHandler = std::function<void(bool outgoing, const std::uint8_t* data, int size)>;
-
-struct OpenResult {
-    std::optional<OpenFailure> failure; // set: the port stayed closed, and this is why
-    bool ok() const { return !failure; }
-};
 
 class SerialPort : public QObject {
     Q_OBJECT
 public:
+    // A real serial port on the system's clock, or `line` with its timers on `clock`, which
+    // must outlive the port.
     explicit SerialPort(QObject* parent = nullptr);
+    SerialPort(std::unique_ptr<Line> line, Clock& clock, QObject* parent = nullptr);
     ~SerialPort() override;
 
-    // Opens `name` (resolved as above, then by its device node, so every name of one device
-    // shares one lock) exclusively and sets 2400 8N1. Fails when it cannot be opened or another
-    // process holds the device: no such device, held by another program (named when it is
-    // known), permission denied (with who may use the device), not a serial device, or other.
+    // Opens `name` through the line (SerialLine: resolved, then by its device node, so every
+    // name of one device shares one lock). Fails when it cannot be opened or another process
+    // holds the device: no such device, held by another program (named when it is known),
+    // permission denied (with who may use the device), not a serial device, or other.
     OpenResult OpenPort(const QString& name);
     bool isOpen() const;
 
@@ -80,8 +71,6 @@ public:
     void setTrace(TraceHandler handler) { trace = std::move(handler); }
     // Multiplies the read's silence and total timeouts (tests against a fast virtual radio).
     void setTimeScale(double scale) { timeScale = scale; }
-    // Where the search for other holders of a device looks (tests stage their own tree).
-    void setHolderSearchRoots(HolderSearchRoots roots) { holderRoots = std::move(roots); }
 
 signals:
     // The read has kept `count` bytes in all so far.
@@ -90,25 +79,23 @@ signals:
 private:
     void onReadyRead();
     bool sentAllWritten() const;
-    void onError(int error);
+    void onLineFailed();
     void endReceive();
     void traceBytes(bool outgoing, const std::uint8_t* data, qint64 size) const;
 
-    QSerialPort* serial = nullptr;
-    QTimer* intervalTimer = nullptr;
-    QTimer* totalTimer = nullptr;
+    std::unique_ptr<Line> line;
+    Clock& clock;
+    std::unique_ptr<LinkTimer> intervalTimer;
+    std::unique_ptr<LinkTimer> totalTimer;
     std::uint8_t* target = nullptr; // set while a read is pending
     int receivedCount = 0;
     Receive keeping = Receive::Everything;
     bool writtenOut = false;     // the last Write has left the port (AnswerOnly reads)
-    QElapsedTimer clock;         // runs for the object's life
     qint64 lastByteMs = -100000; // on `clock`, over every open and close of the line
-    HolderSearchRoots holderRoots;
     TraceHandler trace;
     bool writeFault = false;
     bool portLost = false;
     double timeScale = 1.0;
-    unsigned generation = 0; // one per open, so a late close never hits the next open
 };
 
 } // namespace qarlo

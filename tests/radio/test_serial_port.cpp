@@ -3,7 +3,7 @@
 #include "tests/support/FakeRadio.h"
 
 #include "radio/PortList.h"
-#include "radio/SerialPort.h"
+#include "radio/SerialLine.h"
 
 #include <QDir>
 #include <QSerialPort>
@@ -116,10 +116,10 @@ TEST(PortOpen, FailureReasonSaysWhatStandsInTheWay) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path.toStdString());
-        SerialPort port;
-        port.setHolderSearchRoots(staged.roots());
-        const OpenResult opened = port.OpenPort(c.path);
-        EXPECT_FALSE(port.isOpen());
+        SerialLine line;
+        line.setHolderSearchRoots(staged.roots());
+        const OpenResult opened = line.open(c.path);
+        EXPECT_FALSE(line.isOpen());
         ASSERT_FALSE(opened.ok());
         EXPECT_EQ(OpenFailureReason(*opened.failure), c.reason.toStdString());
     }

@@ -37,10 +37,8 @@ public:
     int hangUpAfterSent = -1;     // >= 0: hang up after sending this many image bytes
     int hangUpAfterReceived = -1; // >= 0: hang up after receiving this many image bytes
     QString path;
-    bool paced = false;   // at 2400 baud, about 4.2 ms a byte, as a real radio sends
-    int replyDelayMs = 0; // the handshake reply starts this late
-    int imageDelayMs = 0; // the image starts this late after the read request
-    int pieceBytes = 0;   // > 0: the image in pieces of this many bytes, 80 ms apart
+    bool paced = false; // at 2400 baud, about 4.2 ms a byte, as a real radio sends
+    int pieceBytes = 0; // > 0: the image in pieces of this many bytes, 80 ms apart
 
     FakeRadio() {
         master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -100,11 +98,11 @@ public:
     }
 
 private:
-    // Queues bytes to start `delayMs` from now, or after what is queued already, paced when
-    // `paced`, a pause of 80 ms after every `piece` bytes when piece > 0.
-    void sendLater(const QByteArray& data, int delayMs, int piece = 0) {
+    // Queues bytes to start now, or after what is queued already, paced when `paced`, a pause
+    // of 80 ms after every `piece` bytes when piece > 0.
+    void sendLater(const QByteArray& data, int piece = 0) {
         const qint64 byteNs = paced ? 1'000'000'000LL * 10 / 2400 : 0;
-        qint64 due = std::max(clock.nsecsElapsed() + delayMs * 1'000'000LL, nextDueNs);
+        qint64 due = std::max(clock.nsecsElapsed(), nextDueNs);
         for (qsizetype i = 0; i < data.size(); ++i) {
             if (piece > 0 && i > 0 && i % piece == 0) due += 80'000'000;
             outgoing.push_back({due, data[i]});
@@ -129,13 +127,13 @@ private:
             command.remove(0, at + 4);
             afterHandshake = !handshakeReply.isEmpty();
             if (!afterHandshake) return;
-            sendLater(handshakeReply, replyDelayMs);
+            sendLater(handshakeReply);
         }
         if (command == bytes({0xFF, 0x00, 0xFF, 0x00})) {
             command.clear();
             afterHandshake = false;
             if (hangUpAfterSent < 0)
-                return sendLater(image.left(imageBytes), imageDelayMs, pieceBytes);
+                return sendLater(image.left(imageBytes), pieceBytes);
             send(image.left(std::min(imageBytes, hangUpAfterSent)));
             // Let the bytes leave before the line drops; not at all once the fake is gone.
             QTimer::singleShot(50, &timerOwner, [this] { hangUp(); });
