@@ -48,7 +48,7 @@ struct Command {
 };
 
 extern const Command CheckCommand, DiffCommand, ExportCommand, ImportCommand, NewCommand,
-    PortsCommand, ReadCommand, ShowCommand, VerifyCommand, WriteCommand;
+    PortsCommand, ReadCommand, SetCommand, ShowCommand, VerifyCommand, WriteCommand;
 
 // Answers --help and --version, reports a usage error (exit 2), or runs the command with its
 // parsed `arguments` (those after its name).

@@ -22,8 +22,8 @@ using namespace qarlo::cli;
 
 // In the order the overview lists them.
 constexpr const Command* Commands[] = {
-    &CheckCommand, &DiffCommand, &ExportCommand, &ImportCommand, &NewCommand,
-    &PortsCommand, &ReadCommand, &ShowCommand,   &VerifyCommand, &WriteCommand};
+    &CheckCommand, &DiffCommand, &ExportCommand, &ImportCommand, &NewCommand,  &PortsCommand,
+    &ReadCommand,  &SetCommand,  &ShowCommand,   &VerifyCommand, &WriteCommand};
 
 void printOverview(std::FILE* out) {
     std::fprintf(out, "usage: qarlo-cli COMMAND [ARGS...]\n\n"

@@ -1,5 +1,7 @@
 #include "Signalling.h"
 
+#include <algorithm>
+
 namespace qarlo {
 
 int codeTypeRow(std::uint8_t flags, Direction d) {
@@ -31,6 +33,46 @@ std::string signallingText(std::uint8_t flags, std::uint8_t code, Direction d) {
     if (type == CODE_TYPE_NONE) return text;
     const auto name = codeName(flags, code, d);
     return text + " " + (name ? std::string(*name) : std::string("?"));
+}
+
+namespace {
+
+bool sameLetters(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+template <std::size_t N>
+std::optional<int> rowOf(const std::array<std::string_view, N>& table, std::string_view name) {
+    for (std::size_t row = 0; row < N; ++row)
+        if (sameLetters(table[row], name)) return static_cast<int>(row);
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<SignallingChoice> parseSignallingText(std::string_view text) {
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    if (text == CodeTypeTable[CODE_TYPE_NONE] || sameLetters(text, "none"))
+        return SignallingChoice{};
+    const std::size_t space = text.find(' ');
+    if (space == std::string_view::npos) return std::nullopt;
+    const std::string_view type = text.substr(0, space);
+    std::string_view name = text.substr(space + 1);
+    while (!name.empty() && name.front() == ' ')
+        name.remove_prefix(1);
+    if (sameLetters(type, CodeTypeTable[CODE_TYPE_QT])) {
+        if (const auto row = rowOf(CtcssTable, name))
+            return SignallingChoice{CODE_TYPE_QT, encodeCtcssRow(*row)};
+    } else if (sameLetters(type, CodeTypeTable[CODE_TYPE_DQT])) {
+        if (const auto row = rowOf(DcsTable, name))
+            return SignallingChoice{CODE_TYPE_DQT, encodeDcsRow(*row)};
+    }
+    return std::nullopt;
 }
 
 std::uint8_t withCodeType(std::uint8_t flags, Direction d, int typeRow) {

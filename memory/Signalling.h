@@ -36,6 +36,16 @@ std::optional<std::string_view> codeName(std::uint8_t flags, std::uint8_t code, 
 // so a printout or a listing shows that something is stored there.
 std::string signallingText(std::uint8_t flags, std::uint8_t code, Direction d);
 
+// One direction's signalling as a person types it.
+struct SignallingChoice {
+    int type = CODE_TYPE_NONE; // CODE_TYPE_QT, _DQT or _NONE
+    std::uint8_t byte = 0;     // the code byte; 0 for none
+};
+
+// The text signallingText writes for a code the tables hold ("QT 67", "DQT 023N", "无"), or
+// "none"; letters in either case. None when it names no tone or code of the radio.
+std::optional<SignallingChoice> parseSignallingText(std::string_view text);
+
 // The flags with direction d switched to a code type row: QT sets the coded and CTCSS bits, DQT
 // sets the coded bit and clears the CTCSS bit, none clears the coded bit alone, so the CTCSS bit
 // is still there when the user switches back. Every other bit is kept.

@@ -38,6 +38,8 @@ qarlo-cli import||b.csv sub
 qarlo-cli import b.csv||a.q02 sub
 qarlo-cli import - a.q02||
 qarlo-cli export a.q02 -o||b.csv sub
+qarlo-cli set a.q02 --channel 2 --bandwidth|1|12.5
+qarlo-cli set --tot 2.5 --squelch 3||a.q02 sub
 qarlo-cli export|-|--help --version -o
 ROWS
 echo "$failures failures"
