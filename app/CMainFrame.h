@@ -29,6 +29,7 @@ class QToolBar;
 namespace qarlo {
 
 class CQarloView;
+class CsvImportDialog;
 class MessageSink;
 class RadioLink;
 struct TransferOutcome;
@@ -44,6 +45,8 @@ public:
         std::function<QString()> chooseFileToOpen;
         std::function<QString(const QString& suggested)> chooseFileToSave;
         std::function<QString()> chooseCsvToImport;
+        // Shows the rows of a CSV before they are imported; true: import them as now chosen.
+        std::function<bool(CsvImportDialog& dialog)> confirmCsvImport;
         std::function<QString(const QString& suggested)> chooseCsvToExport;
         std::function<bool(QPrinter& printer)> askPrint;
         // Shows the pages `paint` draws onto the printer the preview offers.

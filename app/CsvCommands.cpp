@@ -2,6 +2,7 @@
 // message that says what the document and the file were left as.
 #include "CMainFrame.h"
 
+#include "app/CsvImportDialog.h"
 #include "app/CsvMessages.h"
 #include "app/FileNames.h"
 #include "editor/CQarloView.h"
@@ -13,22 +14,9 @@
 #include <QFileInfo>
 #include <QStatusBar>
 
+#include <algorithm>
+
 namespace qarlo {
-
-namespace {
-constexpr int MAX_LISTED_ERRORS = 10;
-} // namespace
-
-QString DescribeCsvErrors(const std::vector<CsvError>& errors) {
-    QStringList lines;
-    for (std::size_t i = 0; i < errors.size() && i < MAX_LISTED_ERRORS; ++i) {
-        const std::string line = DescribeCsvError(errors[i]);
-        lines.append(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
-    }
-    if (errors.size() > MAX_LISTED_ERRORS)
-        lines.append(QStringLiteral("……另有 %1 处错误").arg(errors.size() - MAX_LISTED_ERRORS));
-    return lines.join(QLatin1Char('\n'));
-}
 
 void CMainFrame::OnExportCsv() {
     QString suggested = docManager.pathName();
@@ -70,23 +58,40 @@ void CMainFrame::OnImportCsv() {
         messages.ShowMessage(DocumentManager::OpenFailureMessage(read.result));
         return;
     }
+    CsvImportOptions everyUsable;
+    everyUsable.skipUnusable = true;
+    const CsvImportPlan plan = PlanCsvImport(
+        std::string_view(reinterpret_cast<const char*>(read.bytes.data()), read.bytes.size()),
+        everyUsable);
+    if (!plan.fileErrors.empty()) {
+        messages.ShowMessage(QStringLiteral("无法导入文件 %1，文档未作改动：\n").arg(shown) +
+                             DescribeCsvErrors(plan.fileErrors));
+        return;
+    }
+    std::vector<CsvError> problems;
+    for (const CsvPlanRow& row : plan.rows)
+        problems.insert(problems.end(), row.problems.begin(), row.problems.end());
+    if (std::none_of(plan.rows.begin(), plan.rows.end(),
+                     [](const CsvPlanRow& row) { return row.usable(); })) {
+        messages.ShowMessage(
+            (plan.rows.empty()
+                 ? QStringLiteral("文件 %1 中没有频道，文档未作改动。")
+                 : QStringLiteral("文件 %1 中没有对讲机能存储的频道，文档未作改动：\n"))
+                .arg(shown) +
+            DescribeCsvErrors(problems));
+        return;
+    }
+    CsvImportDialog dialog(plan, document, this);
+    if (!dialogs.confirmCsvImport(dialog)) return;
     // The document rebuilds its programmed list and marks itself modified; the form starts over.
     const DocumentState before = document.state();
-    const CsvImportResult result =
-        ImportCsv(document, std::string_view(reinterpret_cast<const char*>(read.bytes.data()),
-                                             read.bytes.size()));
-    if (!result.ok()) {
-        messages.ShowMessage(QStringLiteral("无法导入文件 %1，文档未作改动：\n").arg(shown) +
-                             DescribeCsvErrors(result.errors));
-        return;
-    }
-    if (result.channelsSet.empty()) {
-        messages.ShowMessage(QStringLiteral("文件 %1 中没有频道，文档未作改动。").arg(shown));
-        return;
-    }
+    const CsvImportResult result = ApplyCsvImport(document, dialog.plan());
+    if (!result.ok() || result.channelsSet.empty()) return;
     formView->OnInitialUpdate();
     recordChange(before, formView->currentChannel);
-    statusBar()->showMessage(QStringLiteral("已导入 %1 个频道").arg(result.channelsSet.size()),
+    statusBar()->showMessage(QStringLiteral("已导入 %1 个频道；%2")
+                                 .arg(result.channelsSet.size())
+                                 .arg(DescribeCsvBand(result.band)),
                              STATUS_NOTE_MS);
 }
 

@@ -2,6 +2,7 @@
 // replace them in CMainFrame::dialogs.
 #include "CMainFrame.h"
 
+#include "app/CsvImportDialog.h"
 #include "app/FileNames.h"
 #include "app/Resources.h"
 
@@ -66,6 +67,9 @@ void CMainFrame::installDefaultDialogs() {
     dialogs.chooseCsvToImport = [this] {
         return QFileDialog::getOpenFileName(this, QStringLiteral("导入CSV"), dialogFolder(),
                                             QStringLiteral("CSV 文件 (*.csv);;所有文件 (*)"));
+    };
+    dialogs.confirmCsvImport = [](CsvImportDialog& dialog) {
+        return dialog.exec() == QDialog::Accepted;
     };
     dialogs.chooseCsvToExport = [this](const QString& suggested) {
         return ChooseFileToSave(this, QStringLiteral("导出CSV"),

@@ -3,6 +3,7 @@
 // replaced by a recorder so nothing waits for a click.
 #include "app/CMainFrame.h"
 #include "app/CQarloApp.h"
+#include "app/CsvImportDialog.h"
 #include "app/Resources.h"
 #include "editor/CQarloView.h"
 #include "memory/ChannelFile.h"
@@ -82,6 +83,7 @@ protected:
             return nextSave;
         };
         d.askPrint = [](QPrinter&) { return false; };
+        d.confirmCsvImport = [this](CsvImportDialog& dialog) { return importChoice(dialog); };
         d.showPreview = [](const auto&) {};
         return ok;
     }
@@ -107,6 +109,8 @@ protected:
     }
 
     QTemporaryDir dir;
+    // What the import dialog is answered with; by default its first choice is taken.
+    std::function<bool(CsvImportDialog&)> importChoice = [](CsvImportDialog&) { return true; };
     std::unique_ptr<CQarloApp> app;
     MessageRecorder recorder;
     std::vector<QString>& messages = recorder.messages;

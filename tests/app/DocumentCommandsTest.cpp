@@ -8,10 +8,16 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QStandardPaths>
+#include <QStatusBar>
+#include <QTableWidget>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -179,6 +185,53 @@ TEST_F(DocumentCommandsTest, ABadCsvLeavesTheDocumentUnchanged) {
     EXPECT_EQ(frame().displayedCaption(), Caption("csv.q02"));
 }
 
+// The import dialog shows every row before anything changes: the first 16 usable rows ticked, in
+// order when their Locations do not fit, a row the radio cannot store without a tick and with its
+// reason. Space unticks a row; Cancel changes nothing; OK imports the choice and says the band.
+TEST_F(DocumentCommandsTest, TheImportDialogShowsTheRowsAndImportsTheChoice) {
+    ASSERT_TRUE(Start());
+    QByteArray csv = "Location,Frequency,Mode\n";
+    for (int i = 0; i < 20; ++i)
+        csv += QByteArray::number(i) + ",446." + QByteArray::number(100 + i) +
+               (i == 3 ? ",AM\n" : ",NFM\n");
+    nextOpen = Write(QStringLiteral("stock.csv"), csv);
+    const QByteArray before = FileBytes(doc());
+    int shown = 0;
+    importChoice = [&](CsvImportDialog& d) {
+        QTableWidget& t = *d.rowTable;
+        int ticked = 0;
+        for (int r = 0; r < t.rowCount(); ++r)
+            ticked += t.item(r, 0)->checkState() == Qt::Checked;
+        EXPECT_EQ(t.rowCount(), 20);
+        EXPECT_EQ(ticked, 16);
+        EXPECT_TRUE(d.inOrder->isChecked());
+        EXPECT_FALSE(t.item(3, 0)->flags() & Qt::ItemIsUserCheckable);
+        EXPECT_TRUE(t.item(3, 7)->text().contains(QStringLiteral("\"AM\"")))
+            << t.item(3, 7)->text().toStdString();
+        EXPECT_EQ(t.item(17, 7)->text(), QStringLiteral("未选择"));
+        EXPECT_TRUE(d.bandLabel->text().contains(QStringLiteral("446MHz－456MHz")));
+        t.setCurrentCell(0, 0);
+        QTest::keyClick(&t, Qt::Key_Space);
+        EXPECT_EQ(t.item(0, 7)->text(), QStringLiteral("未选择"));
+        EXPECT_EQ(t.item(1, 7)->text(), QStringLiteral("01频道"));
+        for (QWidget* w : std::initializer_list<QWidget*>{
+                 &t, d.byLocation, d.inOrder, d.firstChannel, d.okButton, d.cancelButton})
+            EXPECT_FALSE(w->accessibleName().isEmpty());
+        return ++shown == 2;
+    };
+    frame().action(ID_FILE_IMPORT_CSV)->trigger();
+    EXPECT_EQ(FileBytes(doc()), before);
+    frame().action(ID_FILE_IMPORT_CSV)->trigger();
+    ASSERT_EQ(shown, 2);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(doc().rxFreq(0), kHz(446101));
+    EXPECT_EQ(doc().rxFreq(14), kHz(446116));
+    EXPECT_EQ(doc().rxFreq(15), 0);
+    EXPECT_EQ(doc().bandLow(), 446 * 25000);
+    EXPECT_TRUE(
+        frame().statusBar()->currentMessage().contains(QStringLiteral("频段设为 446MHz－456MHz")));
+}
+
 // An edit is never lost without a question: Open (as New), closing the window and a read from the
 // radio each ask first, and each of the three answers does what it says.
 TEST_F(DocumentCommandsTest, EachPathAsksAndEachAnswerDoesWhatItSays) {
@@ -292,7 +345,8 @@ TEST(BackupKeeper, OneJustWrittenStaysThoughOthersHaveLaterDates) {
         EXPECT_TRUE(QFile::exists(keeper.lastKept()));
     }
     const QStringList names = keeper.Backups();
-    EXPECT_EQ(names, QStringList({written[0], written[1], QStringLiteral("2027-12-06_213002_read.q02")}));
+    EXPECT_EQ(names,
+              QStringList({written[0], written[1], QStringLiteral("2027-12-06_213002_read.q02")}));
 }
 
 } // namespace

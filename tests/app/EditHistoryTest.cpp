@@ -181,7 +181,7 @@ TEST_F(EditHistoryTest, ChannelsTravelOnTheClipboardAsBytesAndAsCsv) {
         {"past the last channel", QByteArray(48, '\x01'), "", 15, {0x01010101}, "前 1 个"},
         {"csv", {}, "Location,Frequency\n7,440.5\n8,441\n", 0, {kHz(440500), kHz(441000)}, ""},
         {"spreadsheet rows", {}, "1\t\t445.25\n", 5, {kHz(445250), 0}, ""},
-        {"bad row", {}, "1,,x\n", 5, {0, 0}, "line 1, column Frequency"},
+        {"bad row", {}, "1,,x\n", 5, {0, 0}, "第 1 行，列 Frequency"},
         {"no channel", {}, "Location,Frequency\n", 5, {0, 0}, "没有频道"},
     };
     for (const auto& c : cases) {
