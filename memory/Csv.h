@@ -52,7 +52,7 @@ struct CsvImportOptions {
     int renumberFrom = 0; // 1..16: the chosen rows fill channels from it in file order; 0: Location
     std::vector<std::pair<int, int>> locations; // inclusive Location ranges; empty: every row
     bool skipUnusable = false; // leave out rows the radio cannot store instead of refusing
-    std::vector<int> unticked; // lines of rows the user took out of the choice
+    std::vector<int> unticked; // lines of rows the user took out of the choice, ascending
 };
 
 struct CsvImportPlan {

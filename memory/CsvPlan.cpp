@@ -28,8 +28,7 @@ bool listed(const std::vector<std::pair<int, int>>& ranges, int location) {
 std::optional<CsvReason> unusableReason(const CsvPlanRow& row, const CsvImportOptions& options,
                                         std::vector<CsvError>& errors) {
     if (row.location && !listed(options.locations, *row.location)) return CsvReason::NotListed;
-    if (std::find(options.unticked.begin(), options.unticked.end(), row.line) !=
-        options.unticked.end())
+    if (std::binary_search(options.unticked.begin(), options.unticked.end(), row.line))
         return CsvReason::NotChosen;
     std::optional<CsvReason> reason;
     for (const CsvError& problem : row.problems) {
