@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -88,13 +89,18 @@ ChannelOverview::ChannelOverview(const CQarloDoc& doc, QWidget* parent)
                 if (programmatic == 0 && now.isValid()) emit channelPicked(now.row());
             });
 
-    // Large enough for every row and column, so nothing scrolls at the form's font.
-    rows->resizeColumnsToContents();
-    rows->resizeRowsToContents();
-    const int width = rows->verticalHeader()->sizeHint().width() +
-                      rows->horizontalHeader()->length() + 2 * rows->frameWidth() + 2;
-    const int height = rows->horizontalHeader()->sizeHint().height() +
-                       rows->verticalHeader()->length() + 2 * rows->frameWidth() + 2;
+    // Large enough for every row and column, so nothing scrolls at the form's font; the sections
+    // are sized only once shown, so their wishes are asked directly.
+    rows->ensurePolished();
+    const QAbstractItemView* cells = rows; // QTableView hides the size wishes it overrides
+    int width = rows->verticalHeader()->sizeHint().width() + 2 * rows->frameWidth() +
+                rows->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < model->columnCount({}); ++c)
+        width +=
+            std::max(cells->sizeHintForColumn(c), rows->horizontalHeader()->sectionSizeHint(c));
+    int height = rows->horizontalHeader()->sizeHint().height() + 2 * rows->frameWidth();
+    for (int r = 0; r < CHANNEL_COUNT; ++r)
+        height += std::max(cells->sizeHintForRow(r), rows->verticalHeader()->sectionSizeHint(r));
     resize(width, height);
 }
 
