@@ -2,6 +2,7 @@
 
 #include "app/Resources.h"
 #include "app/TransferProgress.h"
+#include "editor/ChannelOverview.h"
 #include "editor/CQarloView.h"
 #include "radio/RadioLink.h"
 
@@ -92,6 +93,7 @@ CMainFrame::CMainFrame(CQarloDoc& doc, RecentFileList& recentFiles, MessageSink&
             &CMainFrame::UpdateEditActions);
     for (QLineEdit* edit : formView->findChildren<QLineEdit*>())
         edit->installEventFilter(this);
+    createOverview();
 
     UpdatePortChecks();
     UpdateViewChecks();
@@ -157,6 +159,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     radioLink->OnClose();
     formView->OnClose();
+    saveOverviewState();
+    overview->hide();
     event->accept();
 }
 

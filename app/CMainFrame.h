@@ -3,7 +3,8 @@
 // (the frame itself: caption, size, closing), MainMenus.cpp (menus, toolbar, status bar and the
 // lock-key panes from one table of actions), DefaultDialogs.cpp, DocumentCommands.cpp (New, Open,
 // Save, print, with the question that keeps an unsaved edit from being lost), EditCommands.cpp
-// (undo, redo and channels on the clipboard), CsvCommands.cpp and RadioCommands.cpp (transfers
+// (undo, redo and channels on the clipboard), OverviewWindow.cpp (all channels at a glance, its
+// place kept between runs), CsvCommands.cpp and RadioCommands.cpp (transfers
 // from the window, their backups, the port choice).
 #include "app/BackupKeeper.h"
 #include "app/DocumentHistory.h"
@@ -28,6 +29,7 @@ class QToolBar;
 
 namespace qarlo {
 
+class ChannelOverview;
 class CQarloView;
 class CsvImportDialog;
 class MessageSink;
@@ -64,6 +66,7 @@ public:
     std::function<QList<PortInfo>()> listPorts = [] { return ListPorts(); };
 
     CQarloView& view() { return *formView; }
+    ChannelOverview& channelOverview() { return *overview; }
     RadioLink& link() { return *radioLink; }
     DocumentManager& documents() { return docManager; }
     RecentFileList& recentFiles() { return recent; }
@@ -97,6 +100,7 @@ public:
     void OnEditCopy();
     void OnEditPaste();
     void OnEditClear();
+    void OnViewOverview(bool show);
     void OnRadioRead();
     void OnRadioWrite();
     void OnRadioCompare();
@@ -134,6 +138,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -144,6 +149,10 @@ private:
     void createToolBar();
     void createStatusBar();
     void installDefaultDialogs();
+    // The overview window, following the document and the form's channel.
+    void createOverview();
+    // Its visibility and place, for the next run.
+    void saveOverviewState() const;
     // The document just became another one (New, Open, CSV import): the form starts over on it.
     void ShowNewContents();
     bool DoSave(const QString& file);
@@ -169,6 +178,8 @@ private:
     std::unique_ptr<RadioLink> radioLink;
     CQarloView* formView = nullptr;
     DocumentHistory* edits = nullptr;
+    ChannelOverview* overview = nullptr;
+    bool overviewRestored = false; // the first show brings back the overview of the last run
     DocumentState beforeRead;
     QToolBar* mainToolBar = nullptr;
     QMenu* menuFile = nullptr;

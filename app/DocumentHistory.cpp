@@ -51,11 +51,13 @@ DocumentHistory::DocumentHistory(CQarloDoc& doc, QObject* parent)
 
 void DocumentHistory::record(const DocumentState& before, int channel, int mergeField) {
     steps.push(new Step(*this, before, channel, mergeField < 0 ? -1 : mergeField));
+    emit changed();
 }
 
 void DocumentHistory::clear() {
     steps.clear();
     seal();
+    emit changed();
 }
 
 void DocumentHistory::markSaved() {
@@ -79,6 +81,7 @@ void DocumentHistory::moved(int channel) {
     seal();
     document.SetModifiedFlag(!steps.isClean());
     emit restored(channel);
+    emit changed();
 }
 
 } // namespace qarlo

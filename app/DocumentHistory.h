@@ -36,6 +36,8 @@ public:
 signals:
     // Undo or redo put a state into the document; `channel` is where the step was made.
     void restored(int channel);
+    // The document holds another state: a change recorded, undone or redone, or a new document.
+    void changed();
     void canUndoChanged(bool can);
     void canRedoChanged(bool can);
 

@@ -6,6 +6,7 @@
 #include "app/CsvMessages.h"
 #include "app/Resources.h"
 #include "editor/CQarloView.h"
+#include "editor/ChannelOverview.h"
 #include "editor/MessageSink.h"
 
 #include <QAction>
@@ -14,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QTableView>
 
 #include <algorithm>
 
@@ -38,6 +40,10 @@ std::vector<int> CMainFrame::channelsInFocus() const {
     if (focused == formView->channelList) return {formView->currentChannel};
     if (focused == formView->programmedList && formView->programmedList->GetCurSel() >= 0)
         return {formView->currentChannel};
+    if (overview && focused == overview->table()) {
+        std::vector<int> rows = overview->selectedChannels();
+        return rows.empty() ? std::vector<int>{formView->currentChannel} : rows;
+    }
     return {};
 }
 

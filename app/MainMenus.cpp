@@ -6,6 +6,7 @@
 #include "app/FileNames.h"
 #include "app/LockKeys.h"
 #include "app/Resources.h"
+#include "editor/ChannelOverview.h"
 
 #include <QAction>
 #include <QApplication>
@@ -87,6 +88,8 @@ const Command Commands[] = {
          f.statusBar()->setVisible(on);
          f.UpdateViewChecks();
      }},
+    {MENU_VIEW, ID_VIEW_OVERVIEW, "ID_VIEW_OVERVIEW", "频道一览(&L)", Qt::Key_unknown, true,
+     [](CMainFrame& f, bool on) { f.OnViewOverview(on); }},
     // Check marks, not radio bullets: UpdatePortChecks keeps the choice exclusive, since Qt
     // draws every item of an exclusive group as a radio button.
     {MENU_PORT, ID_PORT_COM1, "ID_PORT_COM1", "COM1", Qt::Key_unknown, true,
@@ -251,6 +254,7 @@ void CMainFrame::UpdateLockIndicators() {
 void CMainFrame::UpdateViewChecks() {
     action(ID_VIEW_TOOLBAR)->setChecked(!mainToolBar->isHidden());
     action(ID_VIEW_STATUS_BAR)->setChecked(!statusBar()->isHidden());
+    action(ID_VIEW_OVERVIEW)->setChecked(overview && !overview->isHidden());
 }
 
 void CMainFrame::UpdatePortChecks() {

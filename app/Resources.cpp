@@ -26,6 +26,7 @@ constexpr std::array StringTable{
     StringEntry{ID_PORT_COM2, "选择计算机COM2口写频\n选择计算机COM2口写频"},
     StringEntry{ID_FILE_EXPORT_CSV, "将频道导出为其他写频软件可读的CSV文件\n导出CSV"},
     StringEntry{ID_FILE_IMPORT_CSV, "从CSV文件导入频道\n导入CSV"},
+    StringEntry{ID_VIEW_OVERVIEW, "显示或隐藏全部频道的一览表\n显隐频道一览"},
     StringEntry{57344, "qarlo"},
     StringEntry{57345, "就绪"},
     StringEntry{57600, "建立新文档\n新建"},

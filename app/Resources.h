@@ -34,6 +34,8 @@ inline constexpr int ID_INDICATOR_SCRL = 59139;
 // Our own additions to the File menu (no framework id).
 inline constexpr int ID_FILE_EXPORT_CSV = 32780;
 inline constexpr int ID_FILE_IMPORT_CSV = 32781;
+// Our own addition to the View menu.
+inline constexpr int ID_VIEW_OVERVIEW = 32782;
 
 inline constexpr int MAX_RECENT_FILES = 4;
 

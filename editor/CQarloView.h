@@ -137,6 +137,8 @@ signals:
     // The same change, for the history: the document as it was before it; `mergeField` the control
     // id of the text field typed into, or NO_MERGE.
     void edited(const qarlo::DocumentState& before, int mergeField);
+    // The form now shows `channel` (a pick, an undo, a read, a new document).
+    void channelShown(int channel);
 
 private:
     class EditScope;

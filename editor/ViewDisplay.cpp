@@ -68,6 +68,7 @@ void CQarloView::ShowChannel(int channel) {
     showSignalling(Side::Receive, flags, rxCode);
     RefillProgrammedList();
     UpdateData(false);
+    emit channelShown(channel);
 }
 
 void CQarloView::fillCodeTable(ListBox* table, int codeType) {
