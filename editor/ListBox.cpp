@@ -1,8 +1,11 @@
 #include "ListBox.h"
 
+#include "editor/FormLook.h"
+
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPalette>
 
 #include <algorithm>
 #include <iterator>
@@ -30,6 +33,24 @@ ListBox::ListBox(QWidget* parent) : QListWidget(parent) {
     setUniformItemSizes(true);
     setSortingEnabled(false);
     connect(this, &QListWidget::itemSelectionChanged, this, &ListBox::onSelectionChanged);
+    showFocus(false);
+}
+
+void ListBox::showFocus(bool focused) {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Highlight, QColor(focused ? FOCUSED_ROW : RESTING_ROW));
+    colours.setColor(QPalette::HighlightedText, focused ? Qt::white : Qt::black);
+    setPalette(colours);
+}
+
+void ListBox::focusInEvent(QFocusEvent* event) {
+    showFocus(true);
+    QListWidget::focusInEvent(event);
+}
+
+void ListBox::focusOutEvent(QFocusEvent* event) {
+    showFocus(false);
+    QListWidget::focusOutEvent(event);
 }
 
 void ListBox::onSelectionChanged() {
