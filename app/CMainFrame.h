@@ -132,6 +132,9 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The window manager's title bar and borders are known only once it has framed the window:
+    // then the frame fits once more with them counted, and moves inside the available area.
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     // How long a note (an export, an import, a backup that failed) stays on the status bar.
@@ -176,6 +179,7 @@ private:
     QMenu* menuPort = nullptr;
     QList<QAction*> deviceActions; // the separator first, when there are devices
     bool lockStateKnown = false;
+    bool fittedWithDecorations = false;
 };
 
 } // namespace qarlo
