@@ -141,6 +141,7 @@ private:
     static constexpr int STATUS_NOTE_MS = 10000;
 
     void createMenus();
+    void createLanguageMenu(QMenu& view);
     void createToolBar();
     void createStatusBar();
     void installDefaultDialogs();

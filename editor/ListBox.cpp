@@ -1,4 +1,5 @@
 #include "ListBox.h"
+#include "editor/UiText.h"
 
 #include "editor/FormLook.h"
 
@@ -121,7 +122,7 @@ void ListBox::ResetContent() {
 
 void ListBox::InsertString(int index, const QString& text) {
     ProgramScope scope(programmatic);
-    insertItem(index, text);
+    insertItem(index, UiText(text));
 }
 
 int ListBox::GetCount() const {

@@ -2,6 +2,7 @@
 // handler each control's notification reaches.
 #include "editor/CQarloView.h"
 #include "editor/FormLook.h"
+#include "editor/UiText.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -220,12 +221,12 @@ void CQarloView::createControls() {
     std::vector<QWidget*> frames; // labels and group boxes: drawn beneath, never take the mouse
     std::vector<std::pair<QLabel*, const char*>> labelled;
     for (const Control& c : FormControls) {
-        QWidget* made = MakeControl(c.kind, QString::fromUtf8(c.text), this);
+        QWidget* made = MakeControl(c.kind, UiText(c.text), this);
         if (c.name) made->setObjectName(QString::fromLatin1(c.name));
         made->setGeometry(units.rect(c.x, c.y, c.cx, c.cy));
         if (c.store) c.store(*this, made);
-        if (c.spoken) made->setAccessibleName(QString::fromUtf8(c.spoken));
-        if (c.tip) made->setToolTip(QString::fromUtf8(c.tip));
+        if (c.spoken) made->setAccessibleName(UiText(c.spoken));
+        if (c.tip) made->setToolTip(UiText(c.tip));
         if (c.buddy) labelled.emplace_back(static_cast<QLabel*>(made), c.buddy);
         if (c.kind == Kind::Label || c.kind == Kind::Group) frames.push_back(made);
     }
