@@ -1,4 +1,5 @@
 #include "CAboutDlg.h"
+#include "editor/UiText.h"
 
 #include "editor/DialogUnits.h"
 
@@ -9,7 +10,7 @@
 namespace qarlo {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("关于 qarlo"));
+    setWindowTitle(UiText("关于 qarlo"));
     setModal(true);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -22,17 +23,17 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     iconLabel->setPixmap(QIcon(QStringLiteral(":/icons/qarlo-32.png")).pixmap(32, 32));
     iconLabel->setGeometry(dlu.x(11), dlu.y(17), 32, 32);
 
-    versionLabel = new QLabel(QStringLiteral("qarlo 1.0 版"), this);
+    versionLabel = new QLabel(UiText("qarlo 1.0 版"), this);
     versionLabel->setObjectName(QStringLiteral("IDC_STATIC_VERSION"));
     versionLabel->setTextFormat(Qt::PlainText);
     versionLabel->setGeometry(dlu.rect(40, 10, 119, 8));
 
-    noteLabel = new QLabel(QStringLiteral("16 频道对讲机写频软件"), this);
+    noteLabel = new QLabel(UiText("16 频道对讲机写频软件"), this);
     noteLabel->setObjectName(QStringLiteral("IDC_STATIC_NOTE"));
     noteLabel->setTextFormat(Qt::PlainText);
     noteLabel->setGeometry(dlu.rect(40, 25, 119, 8));
 
-    okButton = new QPushButton(QStringLiteral("确定"), this);
+    okButton = new QPushButton(UiText("确定"), this);
     okButton->setObjectName(QStringLiteral("IDOK"));
     okButton->setDefault(true);
     okButton->setGeometry(dlu.rect(178, 7, 50, 14));

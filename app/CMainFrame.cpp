@@ -10,13 +10,15 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QLineEdit>
 #include <QDir>
 #include <QLayout>
+#include <QLineEdit>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
+
+#include <algorithm>
 
 static void InitQarloResources() {
     Q_INIT_RESOURCE(qarlo);
@@ -150,6 +152,21 @@ void CMainFrame::ResizeParentToFit() {
     if (room.width() < form.width())
         form.rheight() += scroller->horizontalScrollBar()->sizeHint().height();
     resize(chrome + room.boundedTo(form));
+}
+
+void CMainFrame::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    if (fittedWithDecorations || frameGeometry().size() == size() || !screen()) return;
+    fittedWithDecorations = true;
+    // From the whole available area again: a side fitted before may now need a scroll bar's room.
+    const QRect area = screen()->availableGeometry();
+    resize(area.size() - (frameGeometry().size() - size()));
+    ResizeParentToFit();
+    const QSize outer = frameGeometry().size();
+    const QPoint at(
+        std::clamp(x(), area.left(), std::max(area.left(), area.right() + 1 - outer.width())),
+        std::clamp(y(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height())));
+    if (at != pos()) move(at);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -140,12 +140,16 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The window manager's title bar and borders are known only once it has framed the window:
+    // then the frame fits once more with them counted, and moves inside the available area.
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     // How long a note (an export, an import, a backup that failed) stays on the status bar.
     static constexpr int STATUS_NOTE_MS = 10000;
 
     void createMenus();
+    void createLanguageMenu(QMenu& view);
     void createToolBar();
     void createStatusBar();
     void installDefaultDialogs();
@@ -190,6 +194,7 @@ private:
     QMenu* menuPort = nullptr;
     QList<QAction*> deviceActions; // the separator first, when there are devices
     bool lockStateKnown = false;
+    bool fittedWithDecorations = false;
 };
 
 } // namespace qarlo

@@ -2,11 +2,10 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
+#include "app/Language.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 namespace qarlo {
 
@@ -14,21 +13,11 @@ CQarloApp::CQarloApp(MessageSink& messageSink) : messages(messageSink) {}
 
 CQarloApp::~CQarloApp() = default;
 
-void CQarloApp::InstallQtTranslations() {
-    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    for (const char* name : {"qtbase_zh_CN", "qtserialport_zh_CN"}) {
-        auto translator = std::make_unique<QTranslator>();
-        if (!translator->load(QString::fromLatin1(name), folder)) continue;
-        QCoreApplication::installTranslator(translator.get());
-        translators.push_back(std::move(translator));
-    }
-}
-
 bool CQarloApp::InitInstance(const QStringList& arguments) {
-    InstallQtTranslations();
-    // The settings key: the recent-file list lives under it.
+    // The settings key: the recent-file list and the language choice live under it.
     QCoreApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
     QCoreApplication::setApplicationName(AppName());
+    translations = std::make_unique<Translations>(ChosenLanguage());
     // The desktop entry the window belongs to: its name and icon in docks and task switchers.
     QGuiApplication::setDesktopFileName(QStringLiteral("qarlo"));
 

@@ -11,9 +11,9 @@
 #include <memory>
 #include <vector>
 
-class QTranslator;
-
 namespace qarlo {
+
+class Translations;
 
 class CMainFrame;
 class MessageSink;
@@ -35,10 +35,9 @@ public:
     CMainFrame* mainFrame() { return frame.get(); }
 
 private:
-    // Qt's own dialogs, context menus and error reasons in the interface's language.
-    void InstallQtTranslations();
-
-    std::vector<std::unique_ptr<QTranslator>> translators; // removed from the run with us
+    // The window's texts, and Qt's own dialogs, context menus and error reasons, in the
+    // interface's language; removed from the run with us.
+    std::unique_ptr<Translations> translations;
     MessageSink& messages;
     CQarloDoc doc;
     RecentFileList recent{MAX_RECENT_FILES};

@@ -1,6 +1,7 @@
 // The questions and file choosers the frame puts to the user, as the program shows them; tests
 // replace them in CMainFrame::dialogs.
 #include "CMainFrame.h"
+#include "editor/UiText.h"
 
 #include "app/CsvImportDialog.h"
 #include "app/FileNames.h"
@@ -44,7 +45,7 @@ QString CMainFrame::dialogFolder() const {
 void CMainFrame::installDefaultDialogs() {
     dialogs.askSaveChanges = [this](const QString& title) {
         QMessageBox box(QMessageBox::Question, AppName(),
-                        QStringLiteral("是否保存对 %1 的更改？").arg(title),
+                        UiText("是否保存对 %1 的更改？").arg(title),
                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
         box.setDefaultButton(QMessageBox::Yes);
         switch (box.exec()) {
@@ -57,24 +58,22 @@ void CMainFrame::installDefaultDialogs() {
         }
     };
     dialogs.chooseFileToOpen = [this] {
-        return QFileDialog::getOpenFileName(this, QStringLiteral("打开"), dialogFolder(),
-                                            FileFilter());
+        return QFileDialog::getOpenFileName(this, UiText("打开"), dialogFolder(), FileFilter());
     };
     dialogs.chooseFileToSave = [this](const QString& suggested) {
-        return ChooseFileToSave(this, QStringLiteral("另存为"), InFolder(dialogFolder(), suggested),
+        return ChooseFileToSave(this, UiText("另存为"), InFolder(dialogFolder(), suggested),
                                 FileFilter(), DefaultSuffix());
     };
     dialogs.chooseCsvToImport = [this] {
-        return QFileDialog::getOpenFileName(this, QStringLiteral("导入CSV"), dialogFolder(),
-                                            QStringLiteral("CSV 文件 (*.csv);;所有文件 (*)"));
+        return QFileDialog::getOpenFileName(this, UiText("导入CSV"), dialogFolder(),
+                                            UiText("CSV 文件 (*.csv);;所有文件 (*)"));
     };
     dialogs.confirmCsvImport = [](CsvImportDialog& dialog) {
         return dialog.exec() == QDialog::Accepted;
     };
     dialogs.chooseCsvToExport = [this](const QString& suggested) {
-        return ChooseFileToSave(this, QStringLiteral("导出CSV"),
-                                InFolder(dialogFolder(), suggested),
-                                QStringLiteral("CSV 文件 (*.csv)"), QStringLiteral("csv"));
+        return ChooseFileToSave(this, UiText("导出CSV"), InFolder(dialogFolder(), suggested),
+                                UiText("CSV 文件 (*.csv)"), QStringLiteral("csv"));
     };
     dialogs.askPrint = [this](QPrinter& printer) {
         QPrintDialog dialog(&printer, this);

@@ -2,13 +2,16 @@
 // handler (its prompt and tooltip come from the string table), the port menu's devices, the
 // recent files, the check marks and the lock-key panes.
 #include "CMainFrame.h"
+#include "editor/UiText.h"
 
 #include "app/FileNames.h"
+#include "app/Language.h"
 #include "app/LockKeys.h"
 #include "app/Resources.h"
 #include "editor/ChannelOverview.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
@@ -25,8 +28,8 @@ namespace qarlo {
 namespace {
 
 enum Menu { MENU_FILE, MENU_EDIT, MENU_VIEW, MENU_PORT, MENU_RADIO, MENU_HELP, MENU_NONE };
-const char* const MenuTitles[] = {"文件(&F)",     "编辑(&E)",     "查看(&V)", "串口选择(&S)",
-                                  "操作选择(&O)", "帮助(&H)"};
+const char* const MenuTitles[] = {"文件(&F)",     "编辑(&E)",     "查看(&V)",
+                                  "串口选择(&S)", "操作选择(&O)", "帮助(&H)"};
 
 constexpr int SEPARATOR = 0;
 constexpr int RECENT_FILES = -1; // the recent files go here, between two separators
@@ -126,7 +129,7 @@ QString MenuText(QString text) {
 void CMainFrame::createMenus() {
     QMenu* menus[std::size(MenuTitles)] = {};
     for (std::size_t i = 0; i < std::size(MenuTitles); ++i)
-        menus[i] = menuBar()->addMenu(QString::fromUtf8(MenuTitles[i]));
+        menus[i] = menuBar()->addMenu(UiText(MenuTitles[i]));
     menuFile = menus[MENU_FILE];
     menuPort = menus[MENU_PORT];
 
@@ -136,7 +139,7 @@ void CMainFrame::createMenus() {
             if (c.id == RECENT_FILES) recentEnd = separator;
             continue;
         }
-        auto* act = new QAction(QString::fromUtf8(c.text), this);
+        auto* act = new QAction(UiText(c.text), this);
         act->setObjectName(QString::fromLatin1(c.name));
         act->setStatusTip(PromptOf(c.id));
         act->setToolTip(TooltipOf(c.id));
@@ -156,13 +159,35 @@ void CMainFrame::createMenus() {
             addAction(act);
         }
     }
+    createLanguageMenu(*menus[MENU_VIEW]);
     connect(menus[MENU_VIEW], &QMenu::aboutToShow, this, &CMainFrame::UpdateViewChecks);
     connect(menus[MENU_EDIT], &QMenu::aboutToShow, this, &CMainFrame::UpdateEditActions);
     connect(menuPort, &QMenu::aboutToShow, this, &CMainFrame::RefreshPortMenu);
 }
 
+void CMainFrame::createLanguageMenu(QMenu& view) {
+    // Named in both languages, so a user who cannot read the present one still finds it. The
+    // choice is kept and takes effect at the next start.
+    QMenu* menu = view.addMenu(QStringLiteral("语言 / Language"));
+    menu->setObjectName(QStringLiteral("ID_VIEW_LANGUAGE"));
+    auto* group = new QActionGroup(menu);
+    const std::pair<UiLanguage, const char*> languages[] = {{UiLanguage::Chinese, "中文"},
+                                                            {UiLanguage::English, "English"}};
+    for (const auto& [language, name] : languages) {
+        QAction* act = menu->addAction(QString::fromUtf8(name));
+        act->setCheckable(true);
+        act->setChecked(language == ChosenLanguage());
+        group->addAction(act);
+        connect(act, &QAction::triggered, this, [this, chosen = language] {
+            KeepLanguageChoice(chosen);
+            statusBar()->showMessage(QStringLiteral("重新启动后生效 / Takes effect after restart"),
+                                     STATUS_NOTE_MS);
+        });
+    }
+}
+
 void CMainFrame::createToolBar() {
-    mainToolBar = new QToolBar(QStringLiteral("标准"), this);
+    mainToolBar = new QToolBar(UiText("标准"), this);
     mainToolBar->setObjectName(QStringLiteral("AFX_IDW_TOOLBAR"));
     mainToolBar->setIconSize(QSize(16, 15));
     mainToolBar->setMovable(true);
@@ -181,7 +206,7 @@ void CMainFrame::createToolBar() {
     }
     // Qt's own button for the buttons a narrow window cannot show has no name of its own.
     if (auto* more = mainToolBar->findChild<QWidget*>(QStringLiteral("qt_toolbar_ext_button")))
-        more->setAccessibleName(QStringLiteral("更多工具栏按钮"));
+        more->setAccessibleName(UiText("更多工具栏按钮"));
     addToolBar(Qt::TopToolBarArea, mainToolBar);
     connect(mainToolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateViewChecks);
 }
@@ -307,7 +332,7 @@ void CMainFrame::RebuildRecentFileMenu() {
     recentActions.clear();
     const QStringList& files = recent.files();
     if (files.isEmpty()) {
-        auto* placeholder = new QAction(QStringLiteral("最近文件"), this);
+        auto* placeholder = new QAction(UiText("最近文件"), this);
         placeholder->setObjectName(QStringLiteral("ID_FILE_MRU_FILE1"));
         placeholder->setEnabled(false);
         placeholder->setStatusTip(PromptOf(ID_FILE_MRU_FILE1));

@@ -1,4 +1,5 @@
 #include "MessageBox.h"
+#include "editor/UiText.h"
 
 #include "app/Resources.h"
 
@@ -12,9 +13,9 @@ void MessageBoxSink::ShowMessage(const QString& text) {
 }
 
 void MessageBoxSink::ShowMessageWithReason(const QString& text, const QString& reason) {
-    QMessageBox box(QMessageBox::Warning, AppName(), text, QMessageBox::Ok,
+    QMessageBox box(QMessageBox::Warning, AppName(), UiText(text), QMessageBox::Ok,
                     QApplication::activeWindow());
-    box.setInformativeText(reason);
+    box.setInformativeText(UiText(reason));
     box.exec();
 }
 

@@ -1,4 +1,5 @@
 #include "Resources.h"
+#include "editor/UiText.h"
 
 #include <QStringList>
 
@@ -86,7 +87,7 @@ QString TemplateField(int index) {
 
 QString LoadString(int id) {
     for (const StringEntry& entry : StringTable)
-        if (entry.id == id) return QString::fromUtf8(entry.text);
+        if (entry.id == id) return UiText(entry.text);
     return {};
 }
 
@@ -110,7 +111,7 @@ QString DefaultSuffix() {
     return TemplateField(4).mid(1);
 }
 QString UntitledName() {
-    return QStringLiteral("无标题");
+    return UiText("无标题");
 }
 QString ReadyText() {
     return LoadString(57345);

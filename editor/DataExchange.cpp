@@ -1,4 +1,5 @@
 #include "DataExchange.h"
+#include "editor/UiText.h"
 
 #include "editor/MessageSink.h"
 
@@ -74,7 +75,7 @@ QString FormatNumber(double value) {
 }
 
 QString DataExchange::NotANumberPrompt() {
-    return QStringLiteral("请输入一个数字。");
+    return UiText("请输入一个数字。");
 }
 
 void DataExchange::bind(QLineEdit* edit, double* value) {

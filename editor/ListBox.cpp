@@ -1,8 +1,12 @@
 #include "ListBox.h"
+#include "editor/UiText.h"
+
+#include "editor/FormLook.h"
 
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPalette>
 
 #include <algorithm>
 #include <iterator>
@@ -30,6 +34,24 @@ ListBox::ListBox(QWidget* parent) : QListWidget(parent) {
     setUniformItemSizes(true);
     setSortingEnabled(false);
     connect(this, &QListWidget::itemSelectionChanged, this, &ListBox::onSelectionChanged);
+    showFocus(false);
+}
+
+void ListBox::showFocus(bool focused) {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Highlight, QColor(focused ? FOCUSED_ROW : RESTING_ROW));
+    colours.setColor(QPalette::HighlightedText, focused ? Qt::white : Qt::black);
+    setPalette(colours);
+}
+
+void ListBox::focusInEvent(QFocusEvent* event) {
+    showFocus(true);
+    QListWidget::focusInEvent(event);
+}
+
+void ListBox::focusOutEvent(QFocusEvent* event) {
+    showFocus(false);
+    QListWidget::focusOutEvent(event);
 }
 
 void ListBox::onSelectionChanged() {
@@ -100,7 +122,7 @@ void ListBox::ResetContent() {
 
 void ListBox::InsertString(int index, const QString& text) {
     ProgramScope scope(programmatic);
-    insertItem(index, text);
+    insertItem(index, UiText(text));
 }
 
 int ListBox::GetCount() const {

@@ -35,9 +35,13 @@ protected:
     // Only a list that has the keyboard announces its new current row as focused: a row placed
     // by the program would make a screen reader speak a control the user is not on.
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    // Which list has the keyboard shows in its selected row's colours.
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void onSelectionChanged();
+    void showFocus(bool focused);
 
     int programmatic = 0;  // > 0 while the program itself changes rows or selection
     bool notified = false; // set when a user action already produced selChange()

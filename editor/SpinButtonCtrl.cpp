@@ -1,4 +1,5 @@
 #include "SpinButtonCtrl.h"
+#include "editor/UiText.h"
 
 #include <QAccessibleWidget>
 #include <QKeyEvent>
@@ -60,8 +61,8 @@ SpinButtonCtrl::SpinButtonCtrl(QWidget* parent)
     down->setArrowType(Qt::DownArrow);
     up->setObjectName(QStringLiteral("up"));
     down->setObjectName(QStringLiteral("down"));
-    up->setAccessibleName(QStringLiteral("增大"));
-    down->setAccessibleName(QStringLiteral("减小"));
+    up->setAccessibleName(UiText("增大"));
+    down->setAccessibleName(UiText("减小"));
     static const bool factoryInstalled = (QAccessible::installFactory(MakeSpinAccessible), true);
     Q_UNUSED(factoryInstalled);
     connect(up, &QToolButton::clicked, this, [this] { step(1); });

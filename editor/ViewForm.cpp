@@ -1,6 +1,8 @@
 // Form 101: its controls from one table of rectangles in dialog units, the tab order, and which
 // handler each control's notification reaches.
 #include "editor/CQarloView.h"
+#include "editor/FormLook.h"
+#include "editor/UiText.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -18,8 +20,8 @@ namespace qarlo {
 
 namespace {
 
-// A push button whose caption wraps inside the button, as the form's narrow copy buttons need;
-// text() stays the caption exactly.
+// A push button whose caption is drawn in lines inside the button, as the form's narrow copy
+// buttons need; text() stays the caption exactly. A line wider than the button is narrowed.
 class MultiLineButton : public QPushButton {
 public:
     using QPushButton::QPushButton;
@@ -33,8 +35,20 @@ protected:
         style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
         painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
                                        QPalette::ButtonText));
-        painter.drawText(rect().adjusted(2, 2, -2, -2), Qt::AlignCenter | Qt::TextWrapAnywhere,
-                         text());
+        const QStringList lines = CaptionLines(text());
+        const QFontMetrics metrics(font());
+        const QRect room = rect().adjusted(1, 2, -1, -2);
+        int top = room.center().y() - static_cast<int>(lines.size()) * metrics.height() / 2;
+        for (const QString& line : lines) {
+            const int width = metrics.horizontalAdvance(line);
+            painter.save();
+            painter.translate(room.center().x(), top);
+            if (width > room.width()) painter.scale(double(room.width()) / width, 1.0);
+            painter.drawText(QRect(-width / 2 - 1, 0, width + 2, metrics.height()), Qt::AlignCenter,
+                             line);
+            painter.restore();
+            top += metrics.height();
+        }
     }
 };
 
@@ -207,12 +221,12 @@ void CQarloView::createControls() {
     std::vector<QWidget*> frames; // labels and group boxes: drawn beneath, never take the mouse
     std::vector<std::pair<QLabel*, const char*>> labelled;
     for (const Control& c : FormControls) {
-        QWidget* made = MakeControl(c.kind, QString::fromUtf8(c.text), this);
+        QWidget* made = MakeControl(c.kind, UiText(c.text), this);
         if (c.name) made->setObjectName(QString::fromLatin1(c.name));
         made->setGeometry(units.rect(c.x, c.y, c.cx, c.cy));
         if (c.store) c.store(*this, made);
-        if (c.spoken) made->setAccessibleName(QString::fromUtf8(c.spoken));
-        if (c.tip) made->setToolTip(QString::fromUtf8(c.tip));
+        if (c.spoken) made->setAccessibleName(UiText(c.spoken));
+        if (c.tip) made->setToolTip(UiText(c.tip));
         if (c.buddy) labelled.emplace_back(static_cast<QLabel*>(made), c.buddy);
         if (c.kind == Kind::Label || c.kind == Kind::Group) frames.push_back(made);
     }

@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-serialport-dev libqt6serialport6-dev qt6-qpa-plugins
   libgtest-dev libgmock-dev
-  fonts-arphic-uming fonts-noto-cjk qt6-translations-l10n xvfb xauth
+  fonts-arphic-uming fonts-noto-cjk qt6-translations-l10n qt6-l10n-tools qt6-tools-dev xvfb xauth openbox x11-utils
   dpkg-dev file
   man-db appstream desktop-file-utils shared-mime-info udev bash-completion lintian
 )

@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
     qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
     QStandardPaths::setTestModeEnabled(true);
+    qputenv("LANGUAGE", "zh_CN"); // the window in Chinese whatever the locale of the run
     // Offscreen, a laptop's 1366 x 768 screen at 96 dpi, the smallest the whole window must fit,
     // and beside it one of 800 x 600 that it cannot fit.
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");

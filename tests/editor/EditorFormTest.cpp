@@ -1,9 +1,12 @@
 // The form's layout, showing channels, and choosing channels from both lists.
 #include "EditorFixture.h"
+#include "editor/FormLook.h"
 
 #include <QApplication>
 #include <QFontInfo>
 #include <QGroupBox>
+
+#include <cmath>
 
 namespace qarlo::test {
 namespace {
@@ -71,6 +74,52 @@ TEST_F(EditorTest, EveryControlAndCaptionOfTheTemplateInTabOrder) {
         EXPECT_TRUE(top < line && line < bottom) << title;
         EXPECT_LE(std::abs(left + right - image.width() + 1), 2) << title;
         EXPECT_FALSE(inked(left - 2, line) || inked(right + 2, line)) << title;
+    }
+}
+
+// WCAG's contrast ratio of two colours.
+double Contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        double sum = 0;
+        for (const auto& [v, weight] :
+             {std::pair{c.redF(), 0.2126}, {c.greenF(), 0.7152}, {c.blueF(), 0.0722}})
+            sum += weight * (v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+        return sum + 0.05;
+    };
+    return std::max(luminance(a), luminance(b)) / std::min(luminance(a), luminance(b));
+}
+
+// The copy captions are drawn in two lines, the arrow whole; the list with the keyboard shows it
+// in its row colours, readable either way.
+TEST_F(EditorTest, CopyCaptionsBreakBeforeTheArrowAndListFocusShows) {
+    EXPECT_EQ(CaptionLines(U("复制到<==")), QStringList({U("复制到"), "<=="}));
+    EXPECT_EQ(CaptionLines(U("Copy ==>")), QStringList({"Copy", "==>"}));
+    EXPECT_EQ(CaptionLines(U("A到B  C")), QStringList({"A", U("到"), "B", "C"}));
+    const QImage button = view->copyRxToTxButton->grab().toImage();
+    // Ink in two lines of the font's height, centred, and nowhere else: the caption is not split
+    // into three and not left in one.
+    const int line = QFontMetrics(view->copyRxToTxButton->font()).height();
+    int inLine[3] = {0, 0, 0}; // above or below the two lines, first line, second line
+    for (int y = 3; y < button.height() - 3; ++y) {
+        const int at = y - (button.height() / 2 - line);
+        for (int x = 3; x < button.width() - 3; ++x)
+            if (qGray(button.pixel(x, y)) < 170)
+                ++inLine[at >= 0 && at < 2 * line ? 1 + at / line : 0];
+    }
+    EXPECT_EQ(inLine[0], 0);
+    EXPECT_GT(inLine[1], 0);
+    EXPECT_GT(inLine[2], 0);
+
+    ListBox* lists[] = {view->channelList, view->rxCodeTypeList, view->bandwidthList};
+    for (ListBox* list : lists) {
+        list->setFocus();
+        for (ListBox* other : lists) {
+            const QPalette colours = other->palette();
+            EXPECT_EQ(colours.color(QPalette::Highlight) == QColor(FOCUSED_ROW), other == list);
+            EXPECT_GE(Contrast(colours.color(QPalette::Highlight),
+                               colours.color(QPalette::HighlightedText)),
+                      4.5);
+        }
     }
 }
 

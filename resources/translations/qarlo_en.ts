@@ -1,0 +1,801 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>Qarlo</name>
+    <message>
+        <source>Qarlo写频软件
+
+Qarlo
+Qarlo 文件 (*.q02)
+.q02
+Qarlo.Document
+Qarlo Document</source>
+        <translation>Qarlo Radio Programmer
+
+Qarlo
+Qarlo files (*.q02)
+.q02
+Qarlo.Document
+Qarlo Document</translation>
+    </message>
+    <message>
+        <source>将数据从对讲机中读出
+将数据从对讲机中读出</source>
+        <translation>Read the data from the radio
+Read from radio</translation>
+    </message>
+    <message>
+        <source>将数据写入对讲机
+将数据写入对讲机</source>
+        <translation>Write the data to the radio
+Write to radio</translation>
+    </message>
+    <message>
+        <source>比较对讲机中的数据与当前文档
+与对讲机比较</source>
+        <translation>Compare the radio's data with the current document
+Compare with radio</translation>
+    </message>
+    <message>
+        <source>选择计算机COM1口写频
+选择计算机COM1口写频</source>
+        <translation>Program through the computer's COM1 port
+Use COM1</translation>
+    </message>
+    <message>
+        <source>选择计算机COM2口写频
+选择计算机COM2口写频</source>
+        <translation>Program through the computer's COM2 port
+Use COM2</translation>
+    </message>
+    <message>
+        <source>将频道导出为其他写频软件可读的CSV文件
+导出CSV</source>
+        <translation>Export the channels as a CSV file other programming software can read
+Export CSV</translation>
+    </message>
+    <message>
+        <source>从CSV文件导入频道
+导入CSV</source>
+        <translation>Import channels from a CSV file
+Import CSV</translation>
+    </message>
+    <message>
+        <source>就绪</source>
+        <translation>Ready</translation>
+    </message>
+    <message>
+        <source>建立新文档
+新建</source>
+        <translation>Create a new document
+New</translation>
+    </message>
+    <message>
+        <source>打开一个现有文档
+打开</source>
+        <translation>Open an existing document
+Open</translation>
+    </message>
+    <message>
+        <source>关闭活动文档
+关闭</source>
+        <translation>Close the active document
+Close</translation>
+    </message>
+    <message>
+        <source>保存活动文档
+保存</source>
+        <translation>Save the active document
+Save</translation>
+    </message>
+    <message>
+        <source>将活动文档以一个新文件名保存
+另存为</source>
+        <translation>Save the active document with a new name
+Save As</translation>
+    </message>
+    <message>
+        <source>改变打印选项
+页面设置</source>
+        <translation>Change the printing options
+Page Setup</translation>
+    </message>
+    <message>
+        <source>改变打印机及打印选项
+打印设置</source>
+        <translation>Change the printer and printing options
+Print Setup</translation>
+    </message>
+    <message>
+        <source>打印活动文档
+打印</source>
+        <translation>Print the active document
+Print</translation>
+    </message>
+    <message>
+        <source>显示整页
+打印预览</source>
+        <translation>Display full pages
+Print Preview</translation>
+    </message>
+    <message>
+        <source>打开该文档</source>
+        <translation>Open this document</translation>
+    </message>
+    <message>
+        <source>删除被选对象
+删除</source>
+        <translation>Erase the selection
+Erase</translation>
+    </message>
+    <message>
+        <source>全部删除
+全部删除</source>
+        <translation>Erase everything
+Erase All</translation>
+    </message>
+    <message>
+        <source>复制被选对象并将其置于剪贴板上
+复制</source>
+        <translation>Copy the selection and put it on the Clipboard
+Copy</translation>
+    </message>
+    <message>
+        <source>剪切被选对象并将其置于剪贴板上
+剪切</source>
+        <translation>Cut the selection and put it on the Clipboard
+Cut</translation>
+    </message>
+    <message>
+        <source>查找指定的正文
+查找</source>
+        <translation>Find the specified text
+Find</translation>
+    </message>
+    <message>
+        <source>插入剪贴板内容
+粘贴</source>
+        <translation>Insert Clipboard contents
+Paste</translation>
+    </message>
+    <message>
+        <source>重复上一步操作
+重复</source>
+        <translation>Repeat the last action
+Repeat</translation>
+    </message>
+    <message>
+        <source>用不同的正文替换指定的正文
+替换</source>
+        <translation>Replace specific text with different text
+Replace</translation>
+    </message>
+    <message>
+        <source>选择整个文档
+选择全部</source>
+        <translation>Select the entire document
+Select All</translation>
+    </message>
+    <message>
+        <source>撤消最后一步操作
+撤消</source>
+        <translation>Undo the last action
+Undo</translation>
+    </message>
+    <message>
+        <source>重新执行先前已撤消的操作
+重新执行</source>
+        <translation>Redo the previously undone action
+Redo</translation>
+    </message>
+    <message>
+        <source>将活动的窗口分隔成窗格
+分隔</source>
+        <translation>Split the active window into panes
+Split</translation>
+    </message>
+    <message>
+        <source>显示程序信息，版本号和版权
+关于</source>
+        <translation>Display program information, version number and copyright
+About</translation>
+    </message>
+    <message>
+        <source>退出应用程序；提示保存文档
+退出</source>
+        <translation>Quit the application; prompts to save documents
+Exit</translation>
+    </message>
+    <message>
+        <source>切换到下一个窗格
+下一窗格</source>
+        <translation>Switch to the next window pane
+Next Pane</translation>
+    </message>
+    <message>
+        <source>切换回前一个窗格
+前一窗格</source>
+        <translation>Switch back to the previous window pane
+Previous Pane</translation>
+    </message>
+    <message>
+        <source>扩展名</source>
+        <translation>EXT</translation>
+    </message>
+    <message>
+        <source>大写</source>
+        <translation>CAP</translation>
+    </message>
+    <message>
+        <source>数字</source>
+        <translation>NUM</translation>
+    </message>
+    <message>
+        <source>滚动</source>
+        <translation>SCRL</translation>
+    </message>
+    <message>
+        <source>改写</source>
+        <translation>OVR</translation>
+    </message>
+    <message>
+        <source>记录</source>
+        <translation>REC</translation>
+    </message>
+    <message>
+        <source>显示或隐藏工具栏
+显隐工具栏</source>
+        <translation>Show or hide the toolbar
+Toggle ToolBar</translation>
+    </message>
+    <message>
+        <source>显示或隐藏状态栏
+显隐状态栏</source>
+        <translation>Show or hide the status bar
+Toggle StatusBar</translation>
+    </message>
+    <message>
+        <source>改变窗口大小</source>
+        <translation>Change the window size</translation>
+    </message>
+    <message>
+        <source>改变窗口位置</source>
+        <translation>Change the window position</translation>
+    </message>
+    <message>
+        <source>将窗口缩小成图标</source>
+        <translation>Reduce the window to an icon</translation>
+    </message>
+    <message>
+        <source>把窗口放大到最大尺寸</source>
+        <translation>Enlarge the window to full size</translation>
+    </message>
+    <message>
+        <source>切换到下一个文档窗口</source>
+        <translation>Switch to the next document window</translation>
+    </message>
+    <message>
+        <source>切换到先前的文档窗口</source>
+        <translation>Switch to the previous document window</translation>
+    </message>
+    <message>
+        <source>关闭活动的窗口并提示保存所有文档</source>
+        <translation>Close the active window and prompt to save the documents</translation>
+    </message>
+    <message>
+        <source>把窗口恢复到正常大小</source>
+        <translation>Restore the window to normal size</translation>
+    </message>
+    <message>
+        <source>激活任务表</source>
+        <translation>Activate Task List</translation>
+    </message>
+    <message>
+        <source>关闭打印预览模式
+取消预阅</source>
+        <translation>Close print preview mode
+Cancel Preview</translation>
+    </message>
+    <message>
+        <source>无标题</source>
+        <translation>Untitled</translation>
+    </message>
+    <message>
+        <source>最近文件</source>
+        <translation>Recent File</translation>
+    </message>
+    <message>
+        <source>文件(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>编辑(&amp;E)</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>查看(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>串口选择(&amp;S)</source>
+        <translation>&amp;Serial Port</translation>
+    </message>
+    <message>
+        <source>操作选择(&amp;O)</source>
+        <translation>&amp;Operation</translation>
+    </message>
+    <message>
+        <source>帮助(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>新建(&amp;N)	Ctrl+N</source>
+        <translation>&amp;New	Ctrl+N</translation>
+    </message>
+    <message>
+        <source>打开(&amp;O)...	Ctrl+O</source>
+        <translation>&amp;Open...	Ctrl+O</translation>
+    </message>
+    <message>
+        <source>保存(&amp;S)	Ctrl+S</source>
+        <translation>&amp;Save	Ctrl+S</translation>
+    </message>
+    <message>
+        <source>另存为(&amp;A)...</source>
+        <translation>Save &amp;As...</translation>
+    </message>
+    <message>
+        <source>导出CSV(&amp;E)...</source>
+        <translation>&amp;Export CSV...</translation>
+    </message>
+    <message>
+        <source>导入CSV(&amp;I)...</source>
+        <translation>&amp;Import CSV...</translation>
+    </message>
+    <message>
+        <source>打印(&amp;P)...	Ctrl+P</source>
+        <translation>&amp;Print...	Ctrl+P</translation>
+    </message>
+    <message>
+        <source>打印预览(&amp;V)</source>
+        <translation>Print Pre&amp;view</translation>
+    </message>
+    <message>
+        <source>退出(&amp;X)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>撤消(&amp;U)	Ctrl+Z</source>
+        <translation>&amp;Undo	Ctrl+Z</translation>
+    </message>
+    <message>
+        <source>重复(&amp;R)	Ctrl+Y</source>
+        <translation>&amp;Redo	Ctrl+Y</translation>
+    </message>
+    <message>
+        <source>剪切(&amp;T)	Ctrl+X</source>
+        <translation>Cu&amp;t	Ctrl+X</translation>
+    </message>
+    <message>
+        <source>复制(&amp;C)	Ctrl+C</source>
+        <translation>&amp;Copy	Ctrl+C</translation>
+    </message>
+    <message>
+        <source>粘贴(&amp;P)	Ctrl+V</source>
+        <translation>&amp;Paste	Ctrl+V</translation>
+    </message>
+    <message>
+        <source>删除(&amp;D)	Del</source>
+        <translation>&amp;Delete	Del</translation>
+    </message>
+    <message>
+        <source>工具栏(&amp;T)</source>
+        <translation>&amp;Toolbar</translation>
+    </message>
+    <message>
+        <source>状态栏(&amp;S)</source>
+        <translation>&amp;Status Bar</translation>
+    </message>
+    <message>
+        <source>写入对讲机</source>
+        <translation>Write to Radio</translation>
+    </message>
+    <message>
+        <source>对讲机读出</source>
+        <translation>Read from Radio</translation>
+    </message>
+    <message>
+        <source>与对讲机比较</source>
+        <translation>Compare with Radio</translation>
+    </message>
+    <message>
+        <source>关于 qarlo(&amp;A)...</source>
+        <translation>&amp;About qarlo...</translation>
+    </message>
+    <message>
+        <source>标准</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>更多工具栏按钮</source>
+        <translation>More toolbar buttons</translation>
+    </message>
+    <message>
+        <source>复制到==&gt;</source>
+        <translation>Copy ==&gt;</translation>
+    </message>
+    <message>
+        <source>复制到&lt;==</source>
+        <translation>Copy &lt;==</translation>
+    </message>
+    <message>
+        <source>发射</source>
+        <translation>Transmit</translation>
+    </message>
+    <message>
+        <source>接收</source>
+        <translation>Receive</translation>
+    </message>
+    <message>
+        <source>编码表</source>
+        <translation>Code</translation>
+    </message>
+    <message>
+        <source>级</source>
+        <translation>level</translation>
+    </message>
+    <message>
+        <source>分</source>
+        <translation>min</translation>
+    </message>
+    <message>
+        <source>频道选择</source>
+        <translation>Channel</translation>
+    </message>
+    <message>
+        <source>整机设置</source>
+        <translation>Radio Settings</translation>
+    </message>
+    <message>
+        <source>已设置频道</source>
+        <translation>Programmed</translation>
+    </message>
+    <message>
+        <source>频道功能</source>
+        <translation>Channel Functions</translation>
+    </message>
+    <message>
+        <source>频    率</source>
+        <translation>Frequency</translation>
+    </message>
+    <message>
+        <source>静噪等级</source>
+        <translation>Squelch</translation>
+    </message>
+    <message>
+        <source>频   率</source>
+        <translation>Frequency</translation>
+    </message>
+    <message>
+        <source>TOT限时</source>
+        <translation>TOT limit</translation>
+    </message>
+    <message>
+        <source>频  段</source>
+        <translation>Band</translation>
+    </message>
+    <message>
+        <source>编码类型</source>
+        <translation>Code type</translation>
+    </message>
+    <message>
+        <source>到</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>频道宽/窄</source>
+        <translation>Wide/Narrow</translation>
+    </message>
+    <message>
+        <source>频段下限 MHz</source>
+        <translation>Band low MHz</translation>
+    </message>
+    <message>
+        <source>TOT限时 分</source>
+        <translation>TOT limit min</translation>
+    </message>
+    <message>
+        <source>接收 频率 MHz</source>
+        <translation>Receive frequency MHz</translation>
+    </message>
+    <message>
+        <source>接收 编码类型</source>
+        <translation>Receive code type</translation>
+    </message>
+    <message>
+        <source>接收 编码表</source>
+        <translation>Receive code</translation>
+    </message>
+    <message>
+        <source>接收设置复制到发射</source>
+        <translation>Copy receive settings to transmit</translation>
+    </message>
+    <message>
+        <source>发射 频率 MHz</source>
+        <translation>Transmit frequency MHz</translation>
+    </message>
+    <message>
+        <source>发射 编码类型</source>
+        <translation>Transmit code type</translation>
+    </message>
+    <message>
+        <source>发射 编码表</source>
+        <translation>Transmit code</translation>
+    </message>
+    <message>
+        <source>发射设置复制到接收</source>
+        <translation>Copy transmit settings to receive</translation>
+    </message>
+    <message>
+        <source>频段上限 MHz</source>
+        <translation>Band high MHz</translation>
+    </message>
+    <message>
+        <source>频段下限（MHz）：100－480，整数</source>
+        <translation>Band low edge (MHz): 100-480, whole</translation>
+    </message>
+    <message>
+        <source>发射限时（分）：0.1－10</source>
+        <translation>Transmit time limit (minutes): 0.1-10</translation>
+    </message>
+    <message>
+        <source>要编辑的频道：01－16</source>
+        <translation>The channel to edit: 01-16</translation>
+    </message>
+    <message>
+        <source>频率（MHz）：在频段内，6.25KHz或5KHz的整数倍，收发相差不超过10MHz</source>
+        <translation>Frequency (MHz): inside the band, a multiple of 6.25KHz or 5KHz, receive and transmit at most 10MHz apart</translation>
+    </message>
+    <message>
+        <source>静噪等级：0－9，用上下键或右边的箭头调整</source>
+        <translation>Squelch level: 0-9, set with the Up and Down keys or the arrows on the right</translation>
+    </message>
+    <message>
+        <source>静噪等级：0－9</source>
+        <translation>Squelch level: 0-9</translation>
+    </message>
+    <message>
+        <source>编码类型：QT（亚音频）、DQT（数字亚音）或无</source>
+        <translation>Code type: QT (CTCSS), DQT (DCS) or none</translation>
+    </message>
+    <message>
+        <source>编码：QT为频率（Hz），DQT为三位八进制码，N正向、I反向</source>
+        <translation>Code: for QT a tone (Hz), for DQT three octal digits, N normal, I inverted</translation>
+    </message>
+    <message>
+        <source>把接收频率和编码复制到发射</source>
+        <translation>Copy the receive frequency and codes to transmit</translation>
+    </message>
+    <message>
+        <source>把发射频率和编码复制到接收</source>
+        <translation>Copy the transmit frequency and codes to receive</translation>
+    </message>
+    <message>
+        <source>频段上限（MHz）：100－480，整数，比下限高10－40</source>
+        <translation>Band high edge (MHz): 100-480, whole, 10-40 above the low edge</translation>
+    </message>
+    <message>
+        <source>已设置的频道：选中一个即编辑它</source>
+        <translation>Programmed channels: pick one to edit it</translation>
+    </message>
+    <message>
+        <source>频道带宽：25KHz（宽）或12.5KHz（窄）</source>
+        <translation>Channel bandwidth: 25KHz (wide) or 12.5KHz (narrow)</translation>
+    </message>
+    <message>
+        <source>增大</source>
+        <translation>Increase</translation>
+    </message>
+    <message>
+        <source>减小</source>
+        <translation>Decrease</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>关于 qarlo</source>
+        <translation>About qarlo</translation>
+    </message>
+    <message>
+        <source>qarlo 1.0 版</source>
+        <translation>qarlo version 1.0</translation>
+    </message>
+    <message>
+        <source>16 频道对讲机写频软件</source>
+        <translation>16-channel radio programming software</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>是否保存对 %1 的更改？</source>
+        <translation>Save changes to %1?</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>另存为</source>
+        <translation>Save As</translation>
+    </message>
+    <message>
+        <source>导入CSV</source>
+        <translation>Import CSV</translation>
+    </message>
+    <message>
+        <source>CSV 文件 (*.csv);;所有文件 (*)</source>
+        <translation>CSV files (*.csv);;All files (*)</translation>
+    </message>
+    <message>
+        <source>导出CSV</source>
+        <translation>Export CSV</translation>
+    </message>
+    <message>
+        <source>CSV 文件 (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>请输入一个数字。</source>
+        <translation>Please enter a number.</translation>
+    </message>
+    <message>
+        <source>请检查COM口至对讲机的连接及其设置</source>
+        <translation>Check the connection from the COM port to the radio and its settings</translation>
+    </message>
+    <message>
+        <source>数据已从对讲机中读出</source>
+        <translation>The data has been read from the radio</translation>
+    </message>
+    <message>
+        <source>数据已写入对讲机</source>
+        <translation>The data has been written to the radio</translation>
+    </message>
+    <message>
+        <source>建立通信失败</source>
+        <translation>Could not establish communication</translation>
+    </message>
+    <message>
+        <source>创建通信失败</source>
+        <translation>Could not create communication</translation>
+    </message>
+    <message>
+        <source>建立通信文件失败</source>
+        <translation>Could not create the communication file</translation>
+    </message>
+    <message>
+        <source>对讲机中的数据与当前文档相同</source>
+        <translation>The radio's data is the same as the current document</translation>
+    </message>
+    <message>
+        <source>对讲机中的数据与当前文档不同</source>
+        <translation>The radio's data differs from the current document</translation>
+    </message>
+    <message>
+        <source>接收频率与发射频率的差值必须小于等于10MHz</source>
+        <translation>Receive and transmit frequency must be at most 10MHz apart</translation>
+    </message>
+    <message>
+        <source>频段值必须在100MHz－480MHz内</source>
+        <translation>The band must lie within 100MHz-480MHz</translation>
+    </message>
+    <message>
+        <source>频段值必须以1MHz递增</source>
+        <translation>The band edges must be whole MHz</translation>
+    </message>
+    <message>
+        <source>频段范围必须在10MHz－40MHz内</source>
+        <translation>The band must be 10MHz-40MHz wide</translation>
+    </message>
+    <message>
+        <source>接收频率值超出频段范围</source>
+        <translation>The receive frequency is outside the band</translation>
+    </message>
+    <message>
+        <source>发射频率值超出频段范围</source>
+        <translation>The transmit frequency is outside the band</translation>
+    </message>
+    <message>
+        <source>接收频率值必须是6.25KHz或5KHz的整数倍</source>
+        <translation>The receive frequency must be a multiple of 6.25KHz or 5KHz</translation>
+    </message>
+    <message>
+        <source>发射频率值必须是6.25KHz或5KHz的整数倍</source>
+        <translation>The transmit frequency must be a multiple of 6.25KHz or 5KHz</translation>
+    </message>
+    <message>
+        <source>发射限时必须大于等于0.1，小于等于10</source>
+        <translation>The transmit time limit must be at least 0.1 and at most 10</translation>
+    </message>
+    <message>
+        <source>正在连接对讲机…</source>
+        <translation>Connecting to the radio…</translation>
+    </message>
+    <message>
+        <source>正在从对讲机读出…</source>
+        <translation>Reading from the radio…</translation>
+    </message>
+    <message>
+        <source>正在写入对讲机…</source>
+        <translation>Writing to the radio…</translation>
+    </message>
+    <message>
+        <source>01频道</source>
+        <translation>Channel 01</translation>
+    </message>
+    <message>
+        <source>02频道</source>
+        <translation>Channel 02</translation>
+    </message>
+    <message>
+        <source>03频道</source>
+        <translation>Channel 03</translation>
+    </message>
+    <message>
+        <source>04频道</source>
+        <translation>Channel 04</translation>
+    </message>
+    <message>
+        <source>05频道</source>
+        <translation>Channel 05</translation>
+    </message>
+    <message>
+        <source>06频道</source>
+        <translation>Channel 06</translation>
+    </message>
+    <message>
+        <source>07频道</source>
+        <translation>Channel 07</translation>
+    </message>
+    <message>
+        <source>08频道</source>
+        <translation>Channel 08</translation>
+    </message>
+    <message>
+        <source>09频道</source>
+        <translation>Channel 09</translation>
+    </message>
+    <message>
+        <source>10频道</source>
+        <translation>Channel 10</translation>
+    </message>
+    <message>
+        <source>11频道</source>
+        <translation>Channel 11</translation>
+    </message>
+    <message>
+        <source>12频道</source>
+        <translation>Channel 12</translation>
+    </message>
+    <message>
+        <source>13频道</source>
+        <translation>Channel 13</translation>
+    </message>
+    <message>
+        <source>14频道</source>
+        <translation>Channel 14</translation>
+    </message>
+    <message>
+        <source>15频道</source>
+        <translation>Channel 15</translation>
+    </message>
+    <message>
+        <source>16频道</source>
+        <translation>Channel 16</translation>
+    </message>
+</context>
+</TS>
