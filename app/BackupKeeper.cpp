@@ -3,7 +3,7 @@
 #include "app/FileNames.h"
 #include "app/Resources.h"
 #include "memory/ChannelFile.h"
-#include "memory/SaveFile.h"
+#include "platform/SaveFile.h"
 
 #include <QDir>
 #include <QFile>

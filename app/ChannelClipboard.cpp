@@ -1,7 +1,7 @@
 #include "ChannelClipboard.h"
 
 #include "memory/Csv.h"
-#include "memory/ReadFile.h"
+#include "platform/ReadFile.h"
 
 #include <QMimeData>
 #include <QStringList>

@@ -8,8 +8,8 @@
 #include "editor/CQarloView.h"
 #include "editor/MessageSink.h"
 #include "memory/Csv.h"
-#include "memory/ReadFile.h"
-#include "memory/SaveFile.h"
+#include "platform/ReadFile.h"
+#include "platform/SaveFile.h"
 
 #include <QFileInfo>
 #include <QStatusBar>

@@ -3,7 +3,7 @@
 #include "FileNames.h"
 #include "Resources.h"
 
-#include "memory/FileLock.h"
+#include "platform/FileLock.h"
 
 namespace qarlo {
 

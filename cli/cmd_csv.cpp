@@ -4,8 +4,8 @@
 
 #include "memory/ChannelFile.h"
 #include "memory/Csv.h"
-#include "memory/ReadFile.h"
-#include "memory/SaveFile.h"
+#include "platform/ReadFile.h"
+#include "platform/SaveFile.h"
 
 #include <algorithm>
 #include <cstdio>

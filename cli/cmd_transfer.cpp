@@ -7,7 +7,7 @@
 #include "app/BackupKeeper.h"
 #include "app/FileNames.h"
 #include "memory/ChannelFile.h"
-#include "memory/SaveFile.h"
+#include "platform/SaveFile.h"
 #include "radio/RadioLink.h"
 #include "radio/SerialPort.h"
 
@@ -22,6 +22,7 @@
 #include <clocale>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -99,6 +100,17 @@ private:
 
 volatile std::sig_atomic_t interrupted = 0;
 
+// QARLO_TIME_SCALE=0.25 runs every wait of the link and of the fleet four times faster, for tests
+// against the simulator; 1 otherwise.
+double timeScale() {
+    static const double scale = [] {
+        const char* text = std::getenv("QARLO_TIME_SCALE");
+        const double value = text != nullptr ? std::strtod(text, nullptr) : 1.0;
+        return value > 0.0 && value <= 1.0 ? value : 1.0;
+    }();
+    return scale;
+}
+
 // Runs one transfer on the application's event loop; none when Ctrl-C ended it (fleet mode).
 // `imageSent`, when given, says whether the image was handed to the port.
 std::optional<TransferOutcome> runLink(CQarloDoc& doc, const TransferOptions& options,
@@ -109,6 +121,7 @@ std::optional<TransferOutcome> runLink(CQarloDoc& doc, const TransferOptions& op
     std::optional<ByteTrace> trace; // outlives the link that feeds it
     std::optional<ProgressLine> progress;
     RadioLink link(doc);
+    link.setTimeScale(timeScale());
     if (options.trace) {
         const QString device = ResolvePortName(QString::fromStdString(options.port));
         std::fprintf(stderr, "trace: port %s = %s\n", options.port.c_str(),
@@ -162,7 +175,7 @@ int runTransfer(CQarloDoc& doc, const TransferOptions& options, bool (RadioLink:
 // Waits `ms` on the event loop; false when Ctrl-C came first.
 bool pause(int ms) {
     QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    QTimer::singleShot(ScaledInterval(ms, timeScale()), &loop, &QEventLoop::quit);
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (interrupted) loop.quit();

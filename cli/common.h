@@ -2,7 +2,7 @@
 // What every qarlo-cli command shares: loading a channel file with its error reported the one
 // way, and printing a failed check as "NAME: MESSAGE".
 #include "memory/ChannelFile.h"
-#include "memory/FileLock.h"
+#include "platform/FileLock.h"
 #include "radio/RadioImage.h"
 
 #include <cstdio>

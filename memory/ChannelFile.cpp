@@ -1,7 +1,7 @@
 #include "ChannelFile.h"
 
-#include "ReadFile.h"
-#include "SaveFile.h"
+#include "platform/ReadFile.h"
+#include "platform/SaveFile.h"
 
 #include <algorithm>
 

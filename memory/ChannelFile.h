@@ -1,7 +1,7 @@
 #pragma once
 // The channel file (*.q02): the 1040 bytes of the ChannelMemory and one trailing byte, no header.
 #include "CQarloDoc.h"
-#include "FileResult.h"
+#include "platform/FileResult.h"
 
 #include <cstddef>
 #include <cstdint>

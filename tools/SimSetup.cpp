@@ -4,8 +4,8 @@
 #include "memory/CQarloDoc.h"
 #include "memory/ChannelFile.h"
 #include "memory/CodeTables.h"
-#include "memory/ReadFile.h"
-#include "memory/SaveFile.h"
+#include "platform/ReadFile.h"
+#include "platform/SaveFile.h"
 #include "radio/TransferOutcome.h"
 
 #include <algorithm>

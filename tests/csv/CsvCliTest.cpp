@@ -3,7 +3,7 @@
 
 #include "memory/ChannelFile.h"
 #include "memory/Csv.h"
-#include "memory/FileLock.h"
+#include "platform/FileLock.h"
 
 #include <gtest/gtest.h>
 

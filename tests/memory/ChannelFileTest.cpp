@@ -1,7 +1,7 @@
 #include "memory/ChannelFile.h"
 #include "memory/Bytes.h"
-#include "memory/FileLock.h"
-#include "memory/SaveFile.h"
+#include "platform/FileLock.h"
+#include "platform/SaveFile.h"
 #include "tests/support/Child.h"
 
 #include <gtest/gtest.h>

@@ -107,9 +107,9 @@ TEST(CliTransfer, WriteEachProgramsRadioAfterRadio) {
         EXPECT_TRUE(spinUntil(
             [&] { return (out += cli.readAllStandardOutput()).contains(radio.line); }, 20000))
             << out.toStdString();
-        spin(3000); // still on the cable: not written again
+        spin(750); // still on the cable for six looks: not written again
         sim.stop();
-        spin(3000); // off the cable long enough for a probe to miss it
+        spin(750); // off the cable long enough for a probe to miss it
     }
     ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
     ASSERT_TRUE(cli.waitForFinished(5000));
@@ -136,7 +136,10 @@ TEST(CliTransfer, WriteEachEndedBySignalSaysWhatTheRadiosHold) {
         SCOPED_TRACE(c.signal);
         std::optional<Sim> sim;
         if (c.radio) sim.emplace(QStringList{"--link", link});
-        QProcess cli;
+        QProcess cli; // at the real pace, so the signal comes well within the wait after the image
+        QProcessEnvironment real = QProcessEnvironment::systemEnvironment();
+        real.remove("QARLO_TIME_SCALE");
+        cli.setProcessEnvironment(real);
         cli.start(QARLO_CLI_PATH, {"write", file, "--verify", "--each", "--port", link});
         QString log;
         if (sim) // within the two seconds the write waits after the image

@@ -2,7 +2,7 @@
 // Reading a whole input without ever waiting in open(): only a regular file is opened by name, so
 // a FIFO, a terminal or /dev/zero named by mistake is refused at once instead of hanging or
 // filling the memory; a stream the caller already holds (standard input) is read up to a cap.
-#include "FileResult.h"
+#include "platform/FileResult.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "FileLock.h"
+#include "platform/FileLock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -52,7 +52,7 @@ FileLock::FileLock(const fs::path& file, int waitMs) {
         if (f < 0) return;
         const Taken taken = lockBefore(f, deadline);
         if (taken == Taken::Yes && stillNamed(file, f, exists)) {
-            fd = f;
+            handle = f;
             return;
         }
         ::close(f);
@@ -68,7 +68,7 @@ FileLock::FileLock(const fs::path& file, int waitMs) {
 }
 
 FileLock::~FileLock() {
-    if (fd >= 0) ::close(fd); // closing releases the lock
+    if (handle != NONE) ::close(static_cast<int>(handle)); // closing releases the lock
 }
 
 } // namespace qarlo

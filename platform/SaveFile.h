@@ -2,7 +2,7 @@
 // Saving a file so that neither it nor anything else is lost: only a regular file or a new name is
 // written, links are followed to the file they name, and a replaced file keeps its owner, group,
 // mode and hard links.
-#include "FileResult.h"
+#include "platform/FileResult.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -3,6 +3,7 @@
 // once take turns instead of one losing the other's update. A save replaces the file by a rename,
 // so the lock is on the file the name holds when it is taken, and taken again should the name
 // have moved on meanwhile; a name not yet created is locked through its folder.
+#include <cstdint>
 #include <filesystem>
 
 namespace qarlo {
@@ -20,10 +21,12 @@ public:
 
     // Another program still held the file when the wait ended.
     bool busy() const { return heldElsewhere; }
-    bool locked() const { return fd >= 0; }
+    bool locked() const { return handle != NONE; }
 
 private:
-    int fd = -1;
+    // A descriptor, or a Windows HANDLE, whose closing releases the lock.
+    static constexpr std::intptr_t NONE = -1;
+    std::intptr_t handle = NONE;
     bool heldElsewhere = false;
 };
 

@@ -1,6 +1,6 @@
-#include "SaveFile.h"
+#include "platform/SaveFile.h"
 
-#include "ReadFile.h"
+#include "platform/ReadFile.h"
 
 #include <dirent.h>
 #include <fcntl.h>
