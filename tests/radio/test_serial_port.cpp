@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace qarlo::test {
 namespace {
 
@@ -183,16 +185,20 @@ TEST(PortOpen, TheWindowGivesTheReasonInChinese) {
         EXPECT_EQ(OpenFailureReasonChinese(c.failure), std::string("/dev/ttyUSB0: ") + c.reason);
 }
 
-// Built-in ports only with a UART behind them: their tty's type in sysfs is not 0.
+// Built-in ports only with a UART behind them (their tty's type in sysfs is not 0), and only
+// devices whose node is still there.
 TEST(PortList, BuiltInPortsOnlyWithHardwareBehindThem) {
     StagedSystem sys;
     sys.write(sys.at("class/tty/ttyS0/type"), "4\n");
     sys.write(sys.at("class/tty/ttyS1/type"), "0\n");
     QList<PortInfo> all;
-    for (const char* device : {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyUSB0"})
+    for (const char* device :
+         {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyUSB0", "/dev/ttyUSB1"}) {
         all.append({device, {}, {}, false, 0, 0, {}});
+        if (std::strcmp(device, "/dev/ttyUSB1") != 0) sys.write(sys.dir.path() + device, "");
+    }
     QStringList kept;
-    for (const PortInfo& port : PresentPorts(all, sys.dir.path()))
+    for (const PortInfo& port : PresentPorts(all, sys.dir.path(), sys.dir.path()))
         kept << port.device;
     EXPECT_EQ(kept, QStringList({"/dev/ttyS0", "/dev/ttyUSB0"}));
 }
