@@ -103,6 +103,10 @@ CMainFrame::CMainFrame(CQarloDoc& doc, RecentFileList& recentFiles, MessageSink&
 CMainFrame::~CMainFrame() {
     // The link reports into the form: it goes first.
     radioLink.reset();
+    // The form's widgets hand the keyboard on while they are torn down: no one may ask the
+    // half-destroyed form which channel has it.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+    disconnect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, nullptr);
     delete formView;
     formView = nullptr;
 }
