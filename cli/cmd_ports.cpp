@@ -20,7 +20,7 @@ namespace qarlo::cli {
 namespace {
 
 std::optional<PortHolder> holderOf(const PortInfo& port) {
-    return FindPortHolder(QFile::encodeName(port.device).toStdString());
+    return FindDeviceHolder(QFile::encodeName(port.device).toStdString());
 }
 
 QJsonValue orNull(const QString& text) {

@@ -82,20 +82,48 @@ private:
     double lineStart = 0;
 };
 
-// One updating line on the terminal: "\r正在写入对讲机… 64/256", wiped when the transfer ends.
+constexpr char WIPE_LINE[] = "\r\033[K";
+constexpr int ENDING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
+
+// A signal that ends a transfer shown on the terminal wipes its line first, so the shell's
+// prompt does not start after the progress text.
+void wipeAndEnd(int signal) {
+    (void)!::write(STDERR_FILENO, WIPE_LINE, sizeof WIPE_LINE - 1);
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
+// One updating line on the terminal: "\r正在写入对讲机… 64/256", wiped when the transfer ends,
+// also by a signal that would end the program without its own handler (fleet mode has one).
 class ProgressLine {
 public:
+    ProgressLine() {
+        struct sigaction wipe {};
+        wipe.sa_handler = wipeAndEnd;
+        sigemptyset(&wipe.sa_mask);
+        for (std::size_t i = 0; i < std::size(ENDING_SIGNALS); ++i) {
+            struct sigaction old {};
+            ::sigaction(ENDING_SIGNALS[i], nullptr, &old);
+            replaced[i] =
+                old.sa_handler == SIG_DFL && ::sigaction(ENDING_SIGNALS[i], &wipe, nullptr) == 0;
+        }
+    }
     void show(TransferStep step, int bytes, int total) {
         const std::string text = ProgressText(step, bytes, total);
-        std::fprintf(stderr, "\r\033[K%s", text.c_str());
+        std::fprintf(stderr, "%s%s", WIPE_LINE, text.c_str());
         shown = true;
     }
     ~ProgressLine() {
-        if (shown) std::fputs("\r\033[K", stderr);
+        if (shown) std::fputs(WIPE_LINE, stderr);
+        for (std::size_t i = 0; i < std::size(ENDING_SIGNALS); ++i)
+            if (replaced[i]) ::signal(ENDING_SIGNALS[i], SIG_DFL);
     }
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
 
 private:
     bool shown = false;
+    bool replaced[std::size(ENDING_SIGNALS)] = {};
 };
 
 volatile std::sig_atomic_t interrupted = 0;

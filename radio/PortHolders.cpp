@@ -18,7 +18,6 @@ namespace {
 
 constexpr unsigned UNIX98_PTY_SLAVE_MAJOR = 136; // and the seven majors after it
 constexpr unsigned UNIX98_PTY_MAJOR_COUNT = 8;
-constexpr unsigned BSD_PTY_SLAVE_MAJOR = 3;
 constexpr std::size_t SMALL_FILE_MAX = 128; // comm, lock files
 
 std::optional<int> parsePid(std::string_view text) {
@@ -73,11 +72,63 @@ bool isProcess(int pid, const HolderSearchRoots& roots) {
            S_ISDIR(info.st_mode);
 }
 
+// The pseudo-terminal a master descriptor drives ("tty-index:" in its fdinfo); none when the
+// kernel does not say, and then it may drive any.
+std::optional<int> masterIndex(const std::string& fdinfo) {
+    const std::optional<std::string> text = readSmallFile(fdinfo);
+    const std::string key = "tty-index:";
+    const std::size_t at = text ? text->find(key) : std::string::npos;
+    if (at == std::string::npos) return std::nullopt;
+    const std::size_t begin = text->find_first_not_of(" \t", at + key.size());
+    const std::size_t end = text->find_first_not_of("0123456789", begin);
+    if (begin == std::string::npos) return std::nullopt;
+    return parsePid(std::string_view(*text).substr(begin, end - begin));
+}
+
+// What of interest one process has open: the node, and the master of its pseudo-terminal
+// (`pty`: the slave's index, -1 for any other device).
+struct OpenNode {
+    bool node = false;
+    bool master = false;
+};
+
+OpenNode openNodeOf(const std::string& processDir, dev_t node, int pty) {
+    OpenNode found;
+    DIR* files = ::opendir((processDir + "/fd").c_str());
+    if (files == nullptr) return found;
+    while (const dirent* file = ::readdir(files)) {
+        // Only what lies under /dev is looked at: a stat of a file on a stuck network mount
+        // could hang, and sockets and pipes are no devices.
+        char target[16] = {};
+        struct stat info {};
+        if (file->d_name[0] == '.' ||
+            ::readlinkat(::dirfd(files), file->d_name, target, sizeof target - 1) <= 5 ||
+            std::strncmp(target, "/dev/", 5) != 0)
+            continue;
+        const std::string_view name(target);
+        if (pty >= 0 && name.size() >= 4 && name.substr(name.size() - 4) == "ptmx") {
+            const std::optional<int> index = masterIndex(processDir + "/fdinfo/" + file->d_name);
+            found.master = found.master || !index || *index == pty;
+        } else if (::fstatat(::dirfd(files), file->d_name, &info, 0) == 0 &&
+                   S_ISCHR(info.st_mode) && info.st_rdev == node) {
+            found.node = true;
+        }
+    }
+    ::closedir(files);
+    return found;
+}
+
 // The first other process with `node` among its open files; processes we may not look into
-// are passed over, as fuser does.
+// are passed over, as fuser does. A pseudo-terminal's slave held by the process that drives its
+// master is that process's own line (a virtual radio keeps it open), not a program in the way.
 std::optional<int> processWithNodeOpen(dev_t node, const HolderSearchRoots& roots) {
     DIR* processes = ::opendir(roots.proc.c_str());
     if (processes == nullptr) return std::nullopt;
+    const unsigned major = ::major(node);
+    const bool unix98 =
+        major >= UNIX98_PTY_SLAVE_MAJOR && major < UNIX98_PTY_SLAVE_MAJOR + UNIX98_PTY_MAJOR_COUNT;
+    const int pty =
+        unix98 ? static_cast<int>((major - UNIX98_PTY_SLAVE_MAJOR) * 256 + ::minor(node)) : -1;
     std::optional<int> found;
     const int self = static_cast<int>(::getpid());
     while (!found) {
@@ -85,23 +136,8 @@ std::optional<int> processWithNodeOpen(dev_t node, const HolderSearchRoots& root
         if (entry == nullptr) break;
         const std::optional<int> pid = parsePid(entry->d_name);
         if (!pid || *pid == self) continue;
-        DIR* files = ::opendir((roots.proc + "/" + entry->d_name + "/fd").c_str());
-        if (files == nullptr) continue;
-        while (const dirent* file = ::readdir(files)) {
-            // Only what lies under /dev is looked at: a stat of a file on a stuck network mount
-            // could hang, and sockets and pipes are no devices.
-            char target[16] = {};
-            struct stat info {};
-            if (file->d_name[0] != '.' &&
-                ::readlinkat(::dirfd(files), file->d_name, target, sizeof target - 1) > 5 &&
-                std::strncmp(target, "/dev/", 5) == 0 &&
-                ::fstatat(::dirfd(files), file->d_name, &info, 0) == 0 && S_ISCHR(info.st_mode) &&
-                info.st_rdev == node) {
-                found = pid;
-                break;
-            }
-        }
-        ::closedir(files);
+        const OpenNode open = openNodeOf(roots.proc + "/" + entry->d_name, node, pty);
+        if (open.node && !open.master) found = pid;
     }
     ::closedir(processes);
     return found;
@@ -128,12 +164,6 @@ std::optional<dev_t> DeviceNodeOf(const std::string& path) {
     return info.st_rdev;
 }
 
-bool IsPseudoTerminalSlave(dev_t node) {
-    const unsigned m = ::major(node);
-    return m == BSD_PTY_SLAVE_MAJOR ||
-           (m >= UNIX98_PTY_SLAVE_MAJOR && m < UNIX98_PTY_SLAVE_MAJOR + UNIX98_PTY_MAJOR_COUNT);
-}
-
 std::optional<PortHolder> FindDeviceHolder(const std::string& device,
                                            const HolderSearchRoots& roots) {
     const std::optional<dev_t> node = DeviceNodeOf(device);
@@ -148,13 +178,6 @@ std::optional<PortHolder> FindDeviceHolder(const std::string& device,
             return holderOf(*pid, roots);
     }
     return std::nullopt;
-}
-
-std::optional<PortHolder> FindPortHolder(const std::string& device,
-                                         const HolderSearchRoots& roots) {
-    const std::optional<dev_t> node = DeviceNodeOf(device);
-    if (!node || IsPseudoTerminalSlave(*node)) return std::nullopt;
-    return FindDeviceHolder(device, roots);
 }
 
 std::string DescribeHolder(const PortHolder& holder) {

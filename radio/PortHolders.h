@@ -24,17 +24,13 @@ struct PortHolder {
 
 // The character device a path names, through any links and names; none for anything else.
 std::optional<dev_t> DeviceNodeOf(const std::string& path);
-bool IsPseudoTerminalSlave(dev_t node);
 
-// Another process than this one that holds `device`: first one with the node open, else the
-// live pid of a lock file LCK..NAME (NAME: the node's path below /dev, '/' as '_').
+// Another process than this one that holds `device`: first one with the node open (for a
+// pseudo-terminal, one that does not drive its master), else the live pid of a lock file
+// LCK..NAME (NAME: the node's path below /dev, '/' as '_'). Asked before Qt opens a port: Qt
+// takes any lock file it cannot match to itself for stale and deletes it.
 std::optional<PortHolder> FindDeviceHolder(const std::string& device,
                                            const HolderSearchRoots& roots = {});
-
-// The same for a serial port the user chose. Pseudo-terminal slaves are left out: a virtual
-// radio keeps its own end open by design.
-std::optional<PortHolder> FindPortHolder(const std::string& device,
-                                         const HolderSearchRoots& roots = {});
 
 // "held by ModemManager (pid 812)"
 std::string DescribeHolder(const PortHolder& holder);

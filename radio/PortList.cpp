@@ -40,10 +40,12 @@ QList<PortInfo> EnumeratePorts() {
     return ports;
 }
 
-QList<PortInfo> PresentPorts(QList<PortInfo> ports, const QString& sysfsRoot) {
+QList<PortInfo> PresentPorts(QList<PortInfo> ports, const QString& sysfsRoot,
+                             const QString& devRoot) {
     static const QRegularExpression builtIn(QStringLiteral("^/dev/ttyS[0-9]+$"));
     ports.removeIf([&](const PortInfo& port) {
-        return builtIn.match(port.device).hasMatch() && !hasUartBehind(port.device, sysfsRoot);
+        return !QFileInfo::exists(devRoot + port.device) ||
+               (builtIn.match(port.device).hasMatch() && !hasUartBehind(port.device, sysfsRoot));
     });
     return ports;
 }

@@ -22,7 +22,10 @@ QList<PortInfo> EnumeratePorts();
 
 // `ports` without the built-in /dev/ttyS* that have no hardware behind them: the kernel makes
 // those nodes for every possible UART, and their tty's `type` in sysfs stays 0 (unknown).
-QList<PortInfo> PresentPorts(QList<PortInfo> ports, const QString& sysfsRoot = "/sys");
+// A device whose node is gone (unplugged while the list was made) is left out too; `devRoot`
+// goes before each device's path (tests stage their own).
+QList<PortInfo> PresentPorts(QList<PortInfo> ports, const QString& sysfsRoot = "/sys",
+                             const QString& devRoot = {});
 
 // PresentPorts(EnumeratePorts()).
 QList<PortInfo> ListPorts();

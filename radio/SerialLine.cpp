@@ -119,7 +119,7 @@ OpenResult SerialLine::open(const QString& name) {
         failure.device = path.toStdString();
         return {std::move(failure)};
     }
-    if (const auto holder = FindPortHolder(QFile::encodeName(node).toStdString(), holderRoots)) {
+    if (const auto holder = FindDeviceHolder(QFile::encodeName(node).toStdString(), holderRoots)) {
         OpenFailure failure;
         failure.why = OpenFailure::Why::HeldBy;
         failure.device = path.toStdString();

@@ -1,7 +1,11 @@
 // qarlo-cli read / write / verify end to end against qarlo-radio-sim on a pseudo-terminal.
 #include "RadioTestSupport.h"
 #include "memory/ChannelFile.h"
+#include "tests/support/FakeRadio.h"
 #include "tests/support/SimLauncher.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -25,6 +29,31 @@ QString channelFile(const QTemporaryDir& dir, const QString& name, CQarloDoc doc
     const QString file = dir.filePath(name);
     EXPECT_TRUE(StoreChannelFile(doc, file.toStdString()).ok());
     return file;
+}
+
+// Ctrl-C while the progress line is on the terminal wipes it, so the prompt starts clean.
+TEST(CliTransfer, InterruptedTransferWipesItsProgressLine) {
+    QTemporaryDir dir;
+    const QString link = dir.filePath("radio");
+    FakeRadio terminal; // only as the terminal standard error goes to
+    ASSERT_TRUE(terminal.ok());
+    Sim sim({"--fault", "silent", "--link", link});
+    QProcess cli;
+    cli.setStandardErrorFile(terminal.path);
+    cli.start(QStringLiteral(QARLO_CLI_PATH), {"read", dir.filePath("out.q02"), "--port", link});
+    ASSERT_TRUE(cli.waitForStarted());
+    QElapsedTimer waited;
+    waited.start();
+    while (terminal.received().isEmpty() && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
+    ASSERT_TRUE(cli.waitForFinished(5000));
+    EXPECT_EQ(cli.exitStatus(), QProcess::CrashExit); // ended by the signal, as before
+    for (int i = 0; i < 10; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(terminal.received().isEmpty());
+    EXPECT_TRUE(terminal.received().endsWith("\r\033[K")) << terminal.received().toStdString();
+    EXPECT_EQ(sim.stop(), 0);
 }
 
 // Each way the radio can misbehave, a read, a verify and a write through the same link: a
@@ -144,7 +173,9 @@ TEST(CliTransfer, WriteEachEndedBySignalSaysWhatTheRadiosHold) {
         QString log;
         if (sim) // within the two seconds the write waits after the image
             EXPECT_TRUE(spinUntil(
-                [&] { return (log += sim->process.readAllStandardError()).contains("image received"); },
+                [&] {
+                    return (log += sim->process.readAllStandardError()).contains("image received");
+                },
                 20000));
         else
             spin(1000);

@@ -6,11 +6,14 @@
 #include "radio/SerialLine.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 namespace qarlo::test {
 namespace {
@@ -56,7 +59,7 @@ struct StagedSystem {
 };
 
 // Another process with the node open (under any name), or the live owner of its lock file;
-// never this process, a dead pid, or a pseudo-terminal's other users.
+// never this process, a dead pid, or the program that drives a pseudo-terminal's master.
 TEST(HolderSearch, FindsOtherProcessesWithTheDeviceOpenAndLiveLockOwners) {
     FakeRadio pty;
     const int self = static_cast<int>(::getpid()), binaryPid = 4242;
@@ -65,27 +68,30 @@ TEST(HolderSearch, FindsOtherProcessesWithTheDeviceOpenAndLiveLockOwners) {
         const char* name;
         int pid; // the process staged, "ModemManager"
         QByteArray lock;
-        QString opens, device; // device "link": a symbolic link to /dev/null
+        QStringList opens;
+        QString device; // "link": a symbolic link to /dev/null
         bool held;
     } cases[] = {
-        {"open elsewhere", 812, "", "/dev/null", "/dev/null", true},
-        {"asked by another name", 812, "", "/dev/null", "link", true},
-        {"another device open", 812, "", "/dev/zero", "/dev/null", false},
-        {"open only here", self, "", "/dev/null", "/dev/null", false},
-        {"text lock, asked by another name", 4242, " 4242\n", "", "link", true},
-        {"binary lock", 4242, binaryLock, "", "/dev/null", true},
-        {"lock of a dead pid", 4242, "4243\n", "", "/dev/null", false},
-        {"pseudo-terminal", 812, "", pty.path, pty.path, false},
+        {"open elsewhere", 812, "", {"/dev/null"}, "/dev/null", true},
+        {"asked by another name", 812, "", {"/dev/null"}, "link", true},
+        {"another device open", 812, "", {"/dev/zero"}, "/dev/null", false},
+        {"open only here", self, "", {"/dev/null"}, "/dev/null", false},
+        {"text lock, asked by another name", 4242, " 4242\n", {}, "link", true},
+        {"binary lock", 4242, binaryLock, {}, "/dev/null", true},
+        {"lock of a dead pid", 4242, "4243\n", {}, "/dev/null", false},
+        {"pseudo-terminal's line", 812, "", {pty.path}, pty.path, true},
+        {"pseudo-terminal's own master", 812, "", {"/dev/ptmx", pty.path}, pty.path, false},
+        {"pseudo-terminal's lock", 4242, "4242\n", {}, pty.path, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         StagedSystem staged;
-        staged.process(c.pid, "ModemManager",
-                       c.opens.isEmpty() ? QStringList() : QStringList{c.opens});
-        if (!c.lock.isEmpty()) staged.write(staged.at("lock/LCK..null"), c.lock);
+        staged.process(c.pid, "ModemManager", c.opens);
+        const QString lockName = c.device == pty.path ? pty.path.mid(5).replace('/', '_') : "null";
+        if (!c.lock.isEmpty()) staged.write(staged.at("lock/LCK.." + lockName), c.lock);
         QFile::link("/dev/null", staged.at("link"));
         const QString device = c.device == "link" ? staged.at("link") : c.device;
-        EXPECT_EQ(FindPortHolder(device.toStdString(), staged.roots()),
+        EXPECT_EQ(FindDeviceHolder(device.toStdString(), staged.roots()),
                   c.held ? std::optional(PortHolder{c.pid, "ModemManager"}) : std::nullopt);
     }
     EXPECT_EQ(DescribeHolder({812, "ModemManager"}), "held by ModemManager (pid 812)");
@@ -125,6 +131,24 @@ TEST(PortOpen, FailureReasonSaysWhatStandsInTheWay) {
     }
 }
 
+// A program that merely opened the line (no exclusive open, no lock file) is still in the way.
+TEST(PortOpen, PlainOpenOfAPseudoTerminalIsAHolder) {
+    FakeRadio radio;
+    ASSERT_TRUE(radio.ok());
+    QProcess sleeper;
+    sleeper.setStandardInputFile(radio.path);
+    sleeper.start("sleep", {"30"});
+    ASSERT_TRUE(sleeper.waitForStarted());
+    const qint64 pid = sleeper.processId();
+    SerialLine line;
+    const OpenResult opened = line.open(radio.path);
+    sleeper.kill();
+    sleeper.waitForFinished();
+    ASSERT_FALSE(opened.ok());
+    EXPECT_EQ(OpenFailureReason(*opened.failure),
+              QStringLiteral("%1: held by sleep (pid %2)").arg(radio.path).arg(pid).toStdString());
+}
+
 // The window's reason line, for each obstacle: who holds the device, who may use it.
 TEST(PortOpen, TheWindowGivesTheReasonInChinese) {
     using Why = OpenFailure::Why;
@@ -161,16 +185,20 @@ TEST(PortOpen, TheWindowGivesTheReasonInChinese) {
         EXPECT_EQ(OpenFailureReasonChinese(c.failure), std::string("/dev/ttyUSB0: ") + c.reason);
 }
 
-// Built-in ports only with a UART behind them: their tty's type in sysfs is not 0.
+// Built-in ports only with a UART behind them (their tty's type in sysfs is not 0), and only
+// devices whose node is still there.
 TEST(PortList, BuiltInPortsOnlyWithHardwareBehindThem) {
     StagedSystem sys;
     sys.write(sys.at("class/tty/ttyS0/type"), "4\n");
     sys.write(sys.at("class/tty/ttyS1/type"), "0\n");
     QList<PortInfo> all;
-    for (const char* device : {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyUSB0"})
+    for (const char* device :
+         {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyUSB0", "/dev/ttyUSB1"}) {
         all.append({device, {}, {}, false, 0, 0, {}});
+        if (std::strcmp(device, "/dev/ttyUSB1") != 0) sys.write(sys.dir.path() + device, "");
+    }
     QStringList kept;
-    for (const PortInfo& port : PresentPorts(all, sys.dir.path()))
+    for (const PortInfo& port : PresentPorts(all, sys.dir.path(), sys.dir.path()))
         kept << port.device;
     EXPECT_EQ(kept, QStringList({"/dev/ttyS0", "/dev/ttyUSB0"}));
 }

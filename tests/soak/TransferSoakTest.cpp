@@ -152,7 +152,7 @@ TEST(TransferSoak, HundredsOfTransfersUnderRandomFaults) {
             quiet && messages == QStringList{message} && last.succeeded() == success &&
             idleAtFinish && openDescriptors(true) == 0 &&
             (fault != HELD ||
-             OpenFailureReason(last.open).find("held by another program") != std::string::npos) &&
+             OpenFailureReason(last.open).find("held by qarlo-port-hold") != std::string::npos) &&
             doc.ChannelMemory == expected.ChannelMemory &&
             doc.ProgrammedChannelList == expected.ProgrammedChannelList &&
             doc.IsModified() == (read && success) &&
