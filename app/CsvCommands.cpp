@@ -4,6 +4,7 @@
 
 #include "app/CsvImportDialog.h"
 #include "app/CsvMessages.h"
+#include "editor/UiText.h"
 #include "app/FileNames.h"
 #include "editor/CQarloView.h"
 #include "editor/MessageSink.h"
@@ -35,10 +36,10 @@ void CMainFrame::OnExportCsv() {
     }
     const std::vector<CsvError> problems = CsvExportProblems(document);
     if (!problems.empty())
-        messages.ShowMessage(QStringLiteral("已导出，但以下内容无法用CSV表示：\n") +
+        messages.ShowMessage(UiText("已导出，但以下内容无法用CSV表示：\n") +
                              DescribeCsvErrors(problems));
     else
-        statusBar()->showMessage(QStringLiteral("已导出到 %1").arg(DisplayFileName(file)),
+        statusBar()->showMessage(UiText("已导出到 %1").arg(DisplayFileName(file)),
                                  STATUS_NOTE_MS);
 }
 
@@ -51,7 +52,7 @@ void CMainFrame::OnImportCsv() {
     const QString shown = DisplayFileName(file);
     if (read.result.error == FileError::TooLarge) {
         messages.ShowMessage(
-            QStringLiteral("无法导入文件 %1：文件太大，不是频道CSV文件。").arg(shown));
+            UiText("无法导入文件 %1：文件太大，不是频道CSV文件。").arg(shown));
         return;
     }
     if (!read.result.ok()) {
@@ -64,7 +65,7 @@ void CMainFrame::OnImportCsv() {
         std::string_view(reinterpret_cast<const char*>(read.bytes.data()), read.bytes.size()),
         everyUsable);
     if (!plan.fileErrors.empty()) {
-        messages.ShowMessage(QStringLiteral("无法导入文件 %1，文档未作改动：\n").arg(shown) +
+        messages.ShowMessage(UiText("无法导入文件 %1，文档未作改动：\n").arg(shown) +
                              DescribeCsvErrors(plan.fileErrors));
         return;
     }
@@ -75,8 +76,8 @@ void CMainFrame::OnImportCsv() {
                      [](const CsvPlanRow& row) { return row.usable(); })) {
         messages.ShowMessage(
             (plan.rows.empty()
-                 ? QStringLiteral("文件 %1 中没有频道，文档未作改动。")
-                 : QStringLiteral("文件 %1 中没有对讲机能存储的频道，文档未作改动：\n"))
+                 ? UiText("文件 %1 中没有频道，文档未作改动。")
+                 : UiText("文件 %1 中没有对讲机能存储的频道，文档未作改动：\n"))
                 .arg(shown) +
             DescribeCsvErrors(problems));
         return;
@@ -89,7 +90,7 @@ void CMainFrame::OnImportCsv() {
     if (!result.ok() || result.channelsSet.empty()) return;
     formView->OnInitialUpdate();
     recordChange(before, formView->currentChannel);
-    statusBar()->showMessage(QStringLiteral("已导入 %1 个频道；%2")
+    statusBar()->showMessage(UiText("已导入 %1 个频道；%2")
                                  .arg(result.channelsSet.size())
                                  .arg(DescribeCsvBand(result.band)),
                              STATUS_NOTE_MS);

@@ -1,6 +1,7 @@
 #include "app/CsvImportDialog.h"
 
 #include "app/CsvMessages.h"
+#include "editor/UiText.h"
 #include "memory/Signalling.h"
 #include "memory/Units.h"
 
@@ -48,8 +49,8 @@ enum Column {
     COL_BECOMES
 };
 
-QString text(const char* utf8) {
-    return QString::fromUtf8(utf8);
+QString text(const char* chinese) {
+    return UiText(chinese);
 }
 
 QString sideText(const CsvSide& side, Direction d) {

@@ -1,5 +1,6 @@
 // The Chinese texts of CSV import and export, with the values they carry put in by position.
 #include "app/CsvMessages.h"
+#include "editor/UiText.h"
 
 #include <QStringList>
 
@@ -59,9 +60,9 @@ QString channelList(const std::vector<int>& channels) {
 
 QString CsvReasonText(CsvReason reason, const std::string& cell) {
     const auto row = static_cast<std::size_t>(reason);
-    if (row >= ReasonTexts.size()) return QString::fromUtf8(UnreadableText);
-    if (reason == CsvReason::Malformed && cell.empty()) return QString::fromUtf8(UnreadableText);
-    const QString text = QString::fromUtf8(ReasonTexts[row]);
+    if (row >= ReasonTexts.size()) return UiText(UnreadableText);
+    if (reason == CsvReason::Malformed && cell.empty()) return UiText(UnreadableText);
+    const QString text = UiText(ReasonTexts[row]);
     return text.contains(QStringLiteral("%1")) ? text.arg(fromUtf8(ShownCell(cell))) : text;
 }
 
@@ -71,26 +72,26 @@ QString DescribeCsvErrors(const std::vector<CsvError>& errors) {
         const CsvError& e = errors[i];
         const QString why = CsvReasonText(e.reason, e.cell);
         lines << (e.column.empty()
-                      ? QString::fromUtf8(LineText).arg(e.line).arg(why)
-                      : QString::fromUtf8(LineColumnText).arg(e.line).arg(fromUtf8(e.column), why));
+                      ? UiText(LineText).arg(e.line).arg(why)
+                      : UiText(LineColumnText).arg(e.line).arg(fromUtf8(e.column), why));
     }
     if (errors.size() > MAX_LISTED_ERRORS)
-        lines << QString::fromUtf8(MoreErrorsText).arg(errors.size() - MAX_LISTED_ERRORS);
+        lines << UiText(MoreErrorsText).arg(errors.size() - MAX_LISTED_ERRORS);
     return lines.join(QLatin1Char('\n'));
 }
 
 QString DescribeCsvBand(const CsvBandNote& band) {
     if (band.noBandHolds)
-        return QString::fromUtf8(NoBandText)
+        return UiText(NoBandText)
             .arg(band.lowMHz)
             .arg(band.highMHz)
             .arg(channelList(band.outside));
     if (!band.outside.empty())
-        return QString::fromUtf8(OutsideBandText)
+        return UiText(OutsideBandText)
             .arg(channelList(band.outside))
             .arg(band.lowMHz)
             .arg(band.highMHz);
-    return QString::fromUtf8(band.set ? BandSetText : BandKeptText)
+    return UiText(band.set ? BandSetText : BandKeptText)
         .arg(band.lowMHz)
         .arg(band.highMHz);
 }

@@ -2,6 +2,7 @@
 
 #include "editor/ChannelSheet.h"
 #include "editor/DialogUnits.h"
+#include "editor/UiText.h"
 
 #include <QAbstractTableModel>
 #include <QCloseEvent>
@@ -54,7 +55,7 @@ public:
         if (role != Qt::DisplayRole) return {};
         if (orientation == Qt::Vertical) return SheetRow(document, section).value(NAME_CELL);
         if (section < 0 || section >= columnCount({})) return {};
-        return QString::fromUtf8(Columns[section].caption);
+        return UiText(Columns[section].caption);
     }
     void reread() { emit dataChanged(index(0, 0), index(rowCount({}) - 1, columnCount({}) - 1)); }
 
@@ -66,7 +67,7 @@ ChannelOverview::ChannelOverview(const CQarloDoc& doc, QWidget* parent)
     : QWidget(parent, Qt::Tool), model(new ChannelOverviewModel(doc, this)),
       rows(new QTableView(this)) {
     setObjectName(QStringLiteral("ChannelOverview"));
-    setWindowTitle(QString::fromUtf8(OverviewTitle));
+    setWindowTitle(UiText(OverviewTitle));
     setAccessibleName(windowTitle());
     rows->setObjectName(QStringLiteral("ChannelOverviewTable"));
     rows->setAccessibleName(windowTitle());

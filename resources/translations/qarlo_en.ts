@@ -797,5 +797,201 @@ Cancel Preview</translation>
         <source>16频道</source>
         <translation>Channel 16</translation>
     </message>
+    <message>
+        <source>频道一览(&amp;L)</source>
+        <translation>Channel &amp;List</translation>
+    </message>
+    <message>
+        <source>显示或隐藏全部频道的一览表
+显隐频道一览</source>
+        <translation>Show or hide a table of all the channels
+Toggle Channel List</translation>
+    </message>
+    <message>
+        <source>已导出，但以下内容无法用CSV表示：
+</source>
+        <translation>Exported, but the following cannot be written as CSV:
+</translation>
+    </message>
+    <message>
+        <source>已导出到 %1</source>
+        <translation>Exported to %1</translation>
+    </message>
+    <message>
+        <source>无法导入文件 %1：文件太大，不是频道CSV文件。</source>
+        <translation>Cannot import the file %1: it is too large to be a CSV file of channels.</translation>
+    </message>
+    <message>
+        <source>无法导入文件 %1，文档未作改动：
+</source>
+        <translation>Cannot import the file %1; the document is unchanged:
+</translation>
+    </message>
+    <message>
+        <source>文件 %1 中没有频道，文档未作改动。</source>
+        <translation>The file %1 holds no channels; the document is unchanged.</translation>
+    </message>
+    <message>
+        <source>文件 %1 中没有对讲机能存储的频道，文档未作改动：
+</source>
+        <translation>The file %1 holds no channel the radio can store; the document is unchanged:
+</translation>
+    </message>
+    <message>
+        <source>已导入 %1 个频道；%2</source>
+        <translation>Imported %1 channels; %2</translation>
+    </message>
+    <message>
+        <source>无法识别的内容 %1</source>
+        <translation>Unreadable content %1</translation>
+    </message>
+    <message>
+        <source>对讲机不支持模式 %1（只支持 FM、NFM）</source>
+        <translation>The radio does not support the mode %1 (only FM and NFM)</translation>
+    </message>
+    <message>
+        <source>对讲机不支持信令方式 %1</source>
+        <translation>The radio does not support the tone mode %1</translation>
+    </message>
+    <message>
+        <source>对讲机没有亚音 %1</source>
+        <translation>The radio has no CTCSS tone %1</translation>
+    </message>
+    <message>
+        <source>对讲机没有数字亚音 %1</source>
+        <translation>The radio has no DCS code %1</translation>
+    </message>
+    <message>
+        <source>只接收（Duplex off），对讲机需要发射频率</source>
+        <translation>Receive only (Duplex off); the radio needs a transmit frequency</translation>
+    </message>
+    <message>
+        <source>频率 %1 超出对讲机所有频段（100MHz－520MHz）</source>
+        <translation>The frequency %1 is outside every band of the radio (100 MHz to 520 MHz)</translation>
+    </message>
+    <message>
+        <source>频率 %1 不是10Hz的整数倍，已取整</source>
+        <translation>The frequency %1 is not a multiple of 10 Hz; it was rounded</translation>
+    </message>
+    <message>
+        <source>该频道已由前面的行占用</source>
+        <translation>An earlier row already takes this channel</translation>
+    </message>
+    <message>
+        <source>超出第16频道</source>
+        <translation>Past channel 16</translation>
+    </message>
+    <message>
+        <source>位置不在所选范围内</source>
+        <translation>The Location is not among those chosen</translation>
+    </message>
+    <message>
+        <source>未选择</source>
+        <translation>Not chosen</translation>
+    </message>
+    <message>
+        <source>第 %1 行：%2</source>
+        <translation>Line %1: %2</translation>
+    </message>
+    <message>
+        <source>第 %1 行，列 %2：%3</source>
+        <translation>Line %1, column %2: %3</translation>
+    </message>
+    <message>
+        <source>……另有 %1 处错误</source>
+        <translation>...and %1 more errors</translation>
+    </message>
+    <message>
+        <source>频段设为 %1MHz－%2MHz（文档原来没有频段）</source>
+        <translation>Band set to %1 MHz to %2 MHz (the document had no band)</translation>
+    </message>
+    <message>
+        <source>频段 %1MHz－%2MHz 不变</source>
+        <translation>Band %1 MHz to %2 MHz unchanged</translation>
+    </message>
+    <message>
+        <source>没有频段能容纳 %1MHz－%2MHz 的全部频道：频道 %3 不能照原样写入对讲机</source>
+        <translation>No band holds all the channels from %1 MHz to %2 MHz: channels %3 cannot be written to the radio as they stand</translation>
+    </message>
+    <message>
+        <source>频道 %1 超出频段 %2MHz－%3MHz：不能照原样写入对讲机</source>
+        <translation>Channels %1 are outside the band %2 MHz to %3 MHz: they cannot be written to the radio as they stand</translation>
+    </message>
+    <message>
+        <source>无法识别</source>
+        <translation>Unreadable</translation>
+    </message>
+    <message>
+        <source>导入</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <source>位置</source>
+        <translation>Location</translation>
+    </message>
+    <message>
+        <source>接收频率</source>
+        <translation>RX frequency</translation>
+    </message>
+    <message>
+        <source>发射频率</source>
+        <translation>TX frequency</translation>
+    </message>
+    <message>
+        <source>接收信令</source>
+        <translation>RX signalling</translation>
+    </message>
+    <message>
+        <source>发射信令</source>
+        <translation>TX signalling</translation>
+    </message>
+    <message>
+        <source>带宽</source>
+        <translation>Bandwidth</translation>
+    </message>
+    <message>
+        <source>导入为</source>
+        <translation>Becomes</translation>
+    </message>
+    <message>
+        <source>CSV文件中的行</source>
+        <translation>Rows of the CSV file</translation>
+    </message>
+    <message>
+        <source>按位置放入对应频道(&amp;L)</source>
+        <translation>Into the channels of their &amp;Locations</translation>
+    </message>
+    <message>
+        <source>依次放入，从频道(&amp;F)</source>
+        <translation>In order, &amp;from channel</translation>
+    </message>
+    <message>
+        <source>起始频道</source>
+        <translation>First channel</translation>
+    </message>
+    <message>
+        <source>频段</source>
+        <translation>Band</translation>
+    </message>
+    <message>
+        <source>没有选中的行</source>
+        <translation>No row is ticked</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>接收编码</source>
+        <translation>RX code</translation>
+    </message>
+    <message>
+        <source>发射编码</source>
+        <translation>TX code</translation>
+    </message>
+    <message>
+        <source>频道一览</source>
+        <translation>Channel List</translation>
+    </message>
 </context>
 </TS>
