@@ -51,7 +51,6 @@ TEST(CliTransfer, InterruptedTransferWipesItsProgressLine) {
     EXPECT_EQ(cli.exitStatus(), QProcess::CrashExit); // ended by the signal, as before
     for (int i = 0; i < 10; ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    EXPECT_FALSE(terminal.received().isEmpty());
     EXPECT_TRUE(terminal.received().endsWith("\r\033[K")) << terminal.received().toStdString();
     EXPECT_EQ(sim.stop(), 0);
 }
