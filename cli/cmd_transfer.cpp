@@ -22,6 +22,7 @@
 #include <clocale>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -273,6 +274,16 @@ bool radioAnswered(const TransferOutcome& outcome) {
     return !openFailedFirst && outcome.kind != Kind::NoHandshake;
 }
 
+// A file, a folder or /dev/null will not turn into a radio, nor will a name in a missing folder;
+// a device not there yet may be a cable still to be plugged in.
+bool cannotBecomeDevice(const OpenFailure& failure) {
+    if (failure.why == OpenFailure::Why::NotSerialDevice) return true;
+    if (failure.why != OpenFailure::Why::NoSuchDevice) return false;
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::path(failure.device).parent_path();
+    return !folder.empty() && !std::filesystem::is_directory(folder, error);
+}
+
 void onInterrupt(int) {
     interrupted = 1;
 }
@@ -324,9 +335,20 @@ int runFleet(CQarloDoc& doc, const TransferOptions& options) {
         std::fprintf(stderr, "waiting for radio %d (Ctrl-C ends)\n", radio);
         std::optional<TransferOutcome> written;
         bool imageSent = false;
+        std::string said; // a port that stays shut is explained once, not at every look
         while (!interrupted) {
             written = runLink(doc, options, &RadioLink::OnRadioWrite, &imageSent);
             if (written && radioAnswered(*written)) break;
+            if (written && written->kind == Kind::OpenFailed) {
+                const std::string reason = OpenFailureReason(written->open);
+                if (cannotBecomeDevice(written->open)) {
+                    std::fprintf(stderr, "%s\n", reason.c_str());
+                    break;
+                }
+                if (reason != said)
+                    std::fprintf(stderr, "%s; still waiting\n", reason.c_str());
+                said = reason;
+            }
             pause(FLEET_LOOK_MS);
         }
         // Ctrl-C once the image is on its way: the radio may hold it, so it is written, unverified.

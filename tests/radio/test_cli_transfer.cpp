@@ -186,6 +186,33 @@ TEST(CliTransfer, WriteEachEndedBySignalSaysWhatTheRadiosHold) {
     }
 }
 
+// A fleet says once why its port will not open, then waits for the cable; a port that can never
+// become a device ends it at once.
+TEST(CliTransfer, WriteEachSaysWhyItsPortWillNotOpen) {
+    QTemporaryDir dir;
+    const QString file = channelFile(dir, "plan.q02", validDoc());
+    const QString summary = "written 0, verified 0, failed 0\n";
+    const struct {
+        QString port, err;
+    } never[] = {{file, file + ": not a serial device\n"},
+                 {dir.filePath("gone/tty"), dir.filePath("gone/tty") + ": no such device\n"}};
+    for (const auto& c : never) {
+        const CliRun run = runCli({"write", file, "--verify", "--each", "--port", c.port});
+        EXPECT_EQ(run.err, "waiting for radio 1 (Ctrl-C ends)\n" + c.err);
+        EXPECT_EQ(run.out, summary);
+        EXPECT_EQ(run.exitCode, 1);
+    }
+    QProcess cli;
+    const QString later = dir.filePath("ttyUSB7");
+    cli.start(QARLO_CLI_PATH, {"write", file, "--verify", "--each", "--port", later});
+    spin(1500); // several looks at the missing node
+    ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
+    ASSERT_TRUE(cli.waitForFinished(5000));
+    EXPECT_EQ(QString::fromUtf8(cli.readAllStandardError()),
+              "waiting for radio 1 (Ctrl-C ends)\n" + later + ": no such device; still waiting\n");
+    EXPECT_EQ(QString::fromUtf8(cli.readAllStandardOutput()), summary);
+}
+
 // As a user who is not root (root may open what others may not): the reason line says who may
 // use a device, naming a group only when joining it would help.
 TEST(CliTransfer, PermissionReasonSaysWhoMayUseTheDevice) {
