@@ -179,6 +179,7 @@ private:
     DocumentManager docManager;
     std::unique_ptr<BackupKeeper> backupKeeper;
     QString backupProblem;
+    bool backupNoteDue = false; // shown once the transfer has ended
     std::unique_ptr<RadioLink> radioLink;
     CQarloView* formView = nullptr;
     DocumentHistory* edits = nullptr;

@@ -4,6 +4,7 @@
 #include "CMainFrame.h"
 
 #include "editor/CQarloView.h"
+#include "editor/MessageSink.h"
 #include "radio/RadioLink.h"
 
 #include <QFile>
@@ -39,10 +40,16 @@ void CMainFrame::OnImageDecoded() {
 void CMainFrame::OnTransferFinished(const TransferOutcome& outcome) {
     formView->OnTransferFinished(outcome);
     RefreshCaption();
+    // The progress texts overwrote the status line long ago: a lost backup gets its own box.
+    if (backupNoteDue) {
+        backupNoteDue = false;
+        messages.ShowMessage(backupProblem);
+    }
 }
 
 void CMainFrame::KeepBackup(BackupKeeper::Direction direction) {
     backupProblem = backupKeeper->Keep(document, direction);
+    backupNoteDue = !backupProblem.isEmpty();
     // Never a box in the middle of a transfer: one line on the status bar.
     if (!backupProblem.isEmpty()) statusBar()->showMessage(backupProblem, STATUS_NOTE_MS);
 }

@@ -58,6 +58,23 @@ TEST_F(RadioFromWindowTest, AReadMarksTheDocumentAndKeepsABackup) {
     EXPECT_TRUE(Backups()[1].endsWith(QStringLiteral("_write.q02")));
 }
 
+// A backup that could not be kept is said in a box after the transfer's own, once.
+TEST_F(RadioFromWindowTest, ALostBackupIsShownAfterTheTransfer) {
+    StartRadio();
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(Transfer(ID_RADIO_READ));
+    const QString blocked = Write(QStringLiteral("blocker"), "x") + QStringLiteral("/backups");
+    frame().setBackupFolder(blocked);
+    messages.clear();
+    ASSERT_TRUE(Transfer(ID_RADIO_WRITE));
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1], QStringLiteral("备份失败：无法建立文件夹 %1").arg(blocked));
+    frame().setBackupFolder(dir.filePath(QStringLiteral("backups")));
+    messages.clear();
+    ASSERT_TRUE(Transfer(ID_RADIO_WRITE));
+    EXPECT_EQ(messages.size(), 1u);
+}
+
 // A refused write shows the check's message first, while the form still stands where it was;
 // then the form and both lists follow the failing channel, and later edits go there.
 TEST_F(RadioFromWindowTest, AFailedCheckBringsTheFailingChannelIntoTheForm) {
