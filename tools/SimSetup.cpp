@@ -152,6 +152,13 @@ ParsedOptions ParseOptions(int argc, char** argv) {
             std::fprintf(stderr, "qarlo-radio-sim: %s needs %s\n", arg.c_str(), what);
             return {std::nullopt, 2};
         }
+        // An empty value would pass for an absent one, a second one would silently win.
+        const bool repeated = !value->empty();
+        if (repeated || argv[i + 1][0] == '\0') {
+            std::fprintf(stderr, "qarlo-radio-sim: %s %s\n", arg.c_str(),
+                         repeated ? "given twice" : "needs a value that is not empty");
+            return {std::nullopt, 2};
+        }
         *value = argv[++i];
         if (arg != "--fault") continue;
         const auto fault = parseFault(faultName);

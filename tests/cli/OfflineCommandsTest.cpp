@@ -113,6 +113,9 @@ TEST_F(OfflineCommands, CommandLineConventionAndUsageErrors) {
         {{"read", "fifo.q02", noPort}, 2, "", "fifo.q02: not a regular file (a FIFO)"},
         {{sim, "--image", "/dev/zero"}, 2, "", "/dev/zero: is not a regular file (a character"},
         {{sim, "--link", "gone/radio"}, 1, "", "gone/radio: No such file or directory"},
+        {{sim, "--link", ""}, 2, "", "--link needs a value that is not empty\n"},
+        {{sim, "--save", "s.q02", "--save", "t.q02"}, 2, "", "--save given twice\n"},
+        {{sim, "--fault", "silent", "--fault", "hangup"}, 2, "", "--fault given twice\n"},
         {{"write", "good.q02", noPort}, 1, "", noDevice},
         {{"read", "--port", "/dev/qarlo-missing", "--", "-odd.q02"}, 1, "", noDevice},
         // The check fails before the port is ever tried.
