@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
@@ -63,9 +64,11 @@ QString BackupKeeper::Keep(const CQarloDoc& doc, Direction direction, const QDat
     if (dir.isEmpty()) return QStringLiteral("备份失败：找不到应用程序数据文件夹");
     if (!QDir().mkpath(dir))
         return QStringLiteral("备份失败：无法建立文件夹 %1").arg(QDir::toNativeSeparators(dir));
-    // The backups hold the user's channels: for the user's eyes only.
-    QFile::setPermissions(dir,
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    // The backups hold the user's channels: for the user's eyes only. A folder given as a link
+    // is someone's choice of place (perhaps one shared, perhaps /tmp): its mode stays theirs.
+    if (!QFileInfo(dir).isSymLink())
+        QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                       QFileDevice::ExeOwner);
 
     const QString base = FileNameFor(when, direction);
     QString name = base;

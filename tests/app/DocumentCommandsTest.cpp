@@ -319,6 +319,16 @@ TEST(BackupKeeper, KeepsTheNewestChannelFilesNamedByTimeAndDirection) {
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(keeper.folder()).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
+    // Through a link the backups go where it points, and the place keeps its own mode.
+    const QString shared = dir.filePath(QStringLiteral("shared"));
+    ASSERT_TRUE(QDir().mkdir(shared));
+    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 0755), 0);
+    ASSERT_TRUE(QFile::link(shared, dir.filePath(QStringLiteral("linked"))));
+    BackupKeeper linked(dir.filePath(QStringLiteral("linked")));
+    EXPECT_EQ(linked.Keep(ProgrammedDoc({0}), Direction::Read, evening), QString());
+    EXPECT_EQ(QDir(shared).entryList(QDir::Files).size(), 1);
+    ASSERT_EQ(::stat(QFile::encodeName(shared).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0755u);
 }
 
 // Backups dated ahead (a clock that was once fast) give way to those written since: the one just
