@@ -113,6 +113,9 @@ FileResult checkTarget(const fs::path& file, const Target& t) {
     if (t.exists) {
         if (!S_ISREG(t.st.st_mode))
             return {FileError::NotRegularFile, file, FileTypeName(t.st.st_mode)};
+        // Root may write anything; a file no one may write was made read-only on purpose.
+        if ((t.st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            return fail(file, FileError::ReadOnly, EACCES);
         if (::faccessat(AT_FDCWD, t.path.c_str(), W_OK, AT_EACCESS) != 0)
             return fail(file,
                         errno == EACCES || errno == EPERM ? FileError::ReadOnly
