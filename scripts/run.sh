@@ -14,13 +14,14 @@ fi
 
 # However this script ends (the window closed, Ctrl-C, SIGTERM, SIGHUP), the window and the
 # virtual radio end with it: nothing is left running against a removed link.
-app="" sim="" simdir=""
+app="" sim="" simdir="" xdir=""
 stop() {
   trap - TERM INT HUP
   if [ -n "$app" ]; then kill -TERM -- "-$app" "$app" 2>/dev/null || true; fi
   if [ -n "$sim" ]; then kill -TERM "$sim" 2>/dev/null || true; fi
   wait 2>/dev/null || true
   if [ -n "$simdir" ]; then rm -rf "$simdir"; fi
+  if [ -n "$xdir" ]; then rm -rf "$xdir"; fi
 }
 trap stop EXIT
 trap 'exit 129' HUP
@@ -44,7 +45,11 @@ fi
 
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "No display found: starting Qarlo under a virtual X server (xvfb-run)." >&2
-  exec_prefix=(xvfb-run -a -s "-screen 0 1600x1200x24")
+  # xvfb-run leaves its folder behind when a signal ends it: it makes it in one of ours, and
+  # the window gets the TMPDIR it would have had.
+  xdir=$(mktemp -d "${TMPDIR:-/tmp}/qarlo-xvfb.XXXXXX")
+  if [ -n "${TMPDIR+set}" ]; then restore=(TMPDIR="$TMPDIR"); else restore=(-u TMPDIR); fi
+  exec_prefix=(env TMPDIR="$xdir" xvfb-run -a -s "-screen 0 1600x1200x24" env "${restore[@]}")
 else
   exec_prefix=()
 fi

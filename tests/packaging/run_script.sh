@@ -8,7 +8,8 @@ export QARLO_BUILD_DIR=$(cd "$2" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run
-mkdir -m 0700 "$work/run"
+export TMPDIR=$work/tmp
+mkdir -m 0700 "$work/run" "$work/tmp"
 unset QARLO_COM1 DISPLAY WAYLAND_DISPLAY
 failures=0
 # The processes carrying this run's mark in their environment, as "pid:name".
@@ -45,6 +46,7 @@ for platform in "${platforms[@]}"; do
     for p in $left; do kill -KILL "${p%%:*}" 2>/dev/null; done
   fi
   [[ -e $work/run/qarlo.* ]] && { echo "FAIL: the link's folder is left"; failures=$((failures + 1)); }
+  [[ -n $(ls -A "$work/tmp") ]] && { echo "FAIL: left in TMPDIR:" $(ls -A "$work/tmp"); failures=$((failures + 1)); }
   wait "$runner" 2>/dev/null
 done
 echo "$failures failures"
