@@ -197,7 +197,8 @@ TEST_F(OfflineCommands, ShowTableAndJson) {
 // Output that goes nowhere is a failure said on standard error, whatever the command's own status.
 TEST_F(OfflineCommands, OutputLostOnAClosedOrFullStandardOutputFails) {
     writeAll(path("a.q02"), fileOf(validDocument()));
-    for (const char* command : {"show a.q02", "check a.q02", "diff --json a.q02 a.q02", "--help"}) {
+    for (const char* command :
+         {"show a.q02", "check a.q02", "diff --json a.q02 a.q02", "ports", "--help"}) {
         for (const char* redirect : {" > /dev/full", " >&-"}) {
             SCOPED_TRACE(std::string(command) + redirect);
             const QString line =
