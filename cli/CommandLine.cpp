@@ -2,7 +2,7 @@
 // `--opt=value`, "--" before operands that start with a dash, one usage error.
 #include "Command.h"
 
-#include "app/FileNames.h"
+#include "platform/qt/FileNames.h"
 
 #include "QarloVersion.h"
 

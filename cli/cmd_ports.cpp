@@ -2,7 +2,7 @@
 // --port, with the program that holds a device when another one does.
 #include "Command.h"
 
-#include "radio/PortHolders.h"
+#include "platform/PortHolders.h"
 #include "radio/PortList.h"
 
 #include <QFile>

@@ -2,7 +2,7 @@
 #include "AppFixture.h"
 
 #include "app/CommandLine.h"
-#include "app/FileNames.h"
+#include "platform/qt/FileNames.h"
 
 #include <QMenu>
 #include <QMenuBar>
