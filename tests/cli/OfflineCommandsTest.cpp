@@ -267,6 +267,9 @@ TEST_F(OfflineCommands, SetChangesAllOrNothing) {
     } cases[] = {
         {{"--band", "100-140", "--tot", "2.5"},
          [](CQarloDoc& d) { d.setBandLow(2500000), d.setBandHigh(3500000), d.setTotTenths(25); }},
+        {{"--band", "480-490", "--tot", "10"},
+         [](CQarloDoc& d) { d.setBandLow(12000000), d.setBandHigh(12250000), d.setTotTenths(100); }},
+        {{"--tot", "0.1"}, [](CQarloDoc& d) { d.setTotTenths(1); }},
         {{"--channel", "2", "--rx", "145.0125", "--tx", "145.6125", "--rx-code", "DQT 023I",
           "--tx-code", "qt 250.3", "--bandwidth", "12.5", "--squelch", "9"},
          [](CQarloDoc& d) {
