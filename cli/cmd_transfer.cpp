@@ -190,7 +190,7 @@ bool pause(int ms) {
 
 // Why the backup of the image could not be kept.
 std::string backupProblem(const BackupResult& result) {
-    const std::string path = FileNameBytes(result.path).toStdString();
+    const std::string path = Shown(FileNameBytes(result.path).toStdString());
     switch (result.failure) {
     case BackupResult::Failure::None:
         return {};
@@ -202,7 +202,7 @@ std::string backupProblem(const BackupResult& result) {
         break;
     }
     return "cannot keep the image among the backups: cannot write " + path + " (" +
-           result.reason.toStdString() + ")";
+           Shown(result.reason.toStdString()) + ")";
 }
 
 // The image is not lost with the file: it goes where the window keeps its backups.
@@ -211,7 +211,7 @@ void keepAmongBackups(const CQarloDoc& doc) {
     const BackupResult result = backups.Keep(ChannelFileBytes(doc), BackupStore::Direction::Read);
     if (result.ok())
         std::fprintf(stderr, "qarlo-cli: the image read from the radio is kept in %s\n",
-                     FileNameBytes(backups.lastKept()).constData());
+                     Shown(FileNameBytes(backups.lastKept()).toStdString()).c_str());
     else
         std::fprintf(stderr, "qarlo-cli: %s\n", backupProblem(result).c_str());
 }

@@ -3,6 +3,7 @@
 
 #include "common.h"
 
+#include "platform/Charset.h"
 #include "platform/Terminal.h"
 #include "platform/qt/FileNames.h"
 
@@ -46,6 +47,7 @@ int finish(int status) {
 
 int main(int argc, char** argv) {
     qarlo::FillClosedStandardStreams();
+    qarlo::SpeakUserCharset();
     if (argc < 2) {
         printOverview(stderr);
         return EXIT_USAGE;
@@ -58,7 +60,7 @@ int main(int argc, char** argv) {
     if (name == "--version") return finish(PrintVersion());
     const Command* command = findCommand(name);
     if (command == nullptr) {
-        std::fprintf(stderr, "qarlo-cli: unknown command '%s'\n\n", name.c_str());
+        std::fprintf(stderr, "qarlo-cli: unknown command '%s'\n\n", Shown(name).c_str());
         printOverview(stderr);
         return EXIT_USAGE;
     }
