@@ -146,29 +146,42 @@ TEST_F(OfflineCommands, CommandLineConventionAndUsageErrors) {
 }
 
 // A read whose save still fails (the folder went away during the transfer) keeps the image as a
-// channel file among the window's backups and names it.
+// channel file among the window's backups and names it, or says why it could not.
 TEST_F(OfflineCommands, AReadWhoseSaveFailsKeepsTheImageAmongTheBackups) {
-    Sim sim({});
-    QDir(dir.path()).mkdir("gone");
-    QProcess cli;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_DATA_HOME", path("data"));
-    cli.setProcessEnvironment(env);
-    cli.start(QARLO_CLI_PATH, {"read", path("gone/radio.q02"), "--port", sim.path});
-    // The image is on its way once the radio has its read request; the save comes 2 s later.
-    QByteArray log;
-    for (int i = 0; i < 100 && !log.contains("read request"); ++i) {
-        sim.process.waitForReadyRead(100);
-        log += sim.process.readAllStandardError();
+    const QString backups = path("data/Local AppWizard-Generated Applications/qarlo/backups");
+    ASSERT_TRUE(writeAll(path("file"), "x"));
+    for (const QString& dataHome : {path("data"), path("file")}) {
+        SCOPED_TRACE(dataHome.toStdString());
+        Sim sim({});
+        QDir(dir.path()).mkdir("gone");
+        QProcess cli;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", dataHome);
+        cli.setProcessEnvironment(env);
+        cli.start(QARLO_CLI_PATH, {"read", path("gone/radio.q02"), "--port", sim.path});
+        // The image is on its way once the radio has its read request; the save comes 2 s later.
+        QByteArray log;
+        for (int i = 0; i < 100 && !log.contains("read request"); ++i) {
+            sim.process.waitForReadyRead(100);
+            log += sim.process.readAllStandardError();
+        }
+        ASSERT_TRUE(QDir(path("gone")).removeRecursively());
+        ASSERT_TRUE(cli.waitForFinished(20000));
+        EXPECT_EQ(cli.exitCode(), 1);
+        const QString err = QString::fromUtf8(cli.readAllStandardError());
+        if (dataHome == path("file")) {
+            const QString folder =
+                path("file/Local AppWizard-Generated Applications/qarlo/backups");
+            EXPECT_TRUE(err.endsWith("qarlo-cli: cannot keep the image among the backups: cannot "
+                                     "create the folder " +
+                                     folder + "\n"))
+                << err.toStdString();
+            continue;
+        }
+        const QString kept = err.section(QStringLiteral("is kept in "), 1).trimmed();
+        EXPECT_TRUE(kept.startsWith(backups + "/")) << err.toStdString();
+        EXPECT_EQ(readAll(kept).size(), 1041) << err.toStdString();
     }
-    ASSERT_TRUE(QDir(path("gone")).removeRecursively());
-    ASSERT_TRUE(cli.waitForFinished(20000));
-    EXPECT_EQ(cli.exitCode(), 1);
-    const QString err = QString::fromUtf8(cli.readAllStandardError());
-    const QString kept = err.section(QStringLiteral("is kept in "), 1).trimmed();
-    EXPECT_TRUE(kept.startsWith(path("data/Local AppWizard-Generated Applications/qarlo/backups/")))
-        << err.toStdString();
-    EXPECT_EQ(readAll(kept).size(), 1041) << err.toStdString();
 }
 
 // The columns line up on a terminal: a Chinese character takes two columns. The JSON form carries

@@ -11,6 +11,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -23,7 +24,10 @@ struct Folder {
         char name[] = "/tmp/qarlo-platform-XXXXXX";
         path = ::mkdtemp(name) ? name : "";
     }
-    ~Folder() { (void)!std::system(("rm -rf '" + path + "'").c_str()); }
+    ~Folder() {
+        std::error_code ec;
+        if (!path.empty()) std::filesystem::remove_all(path, ec);
+    }
 };
 
 TEST(SerialDevice, WhatTheSystemSaysOfAPath) {
