@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <memory>
 
 #include <sys/stat.h> // mkfifo
 
@@ -146,42 +147,47 @@ TEST_F(OfflineCommands, CommandLineConventionAndUsageErrors) {
 }
 
 // A read whose save still fails (the folder went away during the transfer) keeps the image as a
-// channel file among the window's backups and names it, or says why it could not.
+// channel file among the window's backups and names it, or says why it could not. Both reads run
+// at once: each waits 2 s before its save.
 TEST_F(OfflineCommands, AReadWhoseSaveFailsKeepsTheImageAmongTheBackups) {
-    const QString backups = path("data/Local AppWizard-Generated Applications/qarlo/backups");
     ASSERT_TRUE(writeAll(path("file"), "x"));
-    for (const QString& dataHome : {path("data"), path("file")}) {
-        SCOPED_TRACE(dataHome.toStdString());
-        Sim sim({});
-        QDir(dir.path()).mkdir("gone");
-        QProcess cli;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_DATA_HOME", dataHome);
-        cli.setProcessEnvironment(env);
-        cli.start(QARLO_CLI_PATH, {"read", path("gone/radio.q02"), "--port", sim.path});
-        // The image is on its way once the radio has its read request; the save comes 2 s later.
+    struct Read {
+        explicit Read(QString home) : dataHome(std::move(home)) {}
+        QString dataHome;
+        std::unique_ptr<Sim> sim = std::make_unique<Sim>(QStringList());
+        std::unique_ptr<QProcess> cli = std::make_unique<QProcess>();
         QByteArray log;
-        for (int i = 0; i < 100 && !log.contains("read request"); ++i) {
-            sim.process.waitForReadyRead(100);
-            log += sim.process.readAllStandardError();
-        }
-        ASSERT_TRUE(QDir(path("gone")).removeRecursively());
-        ASSERT_TRUE(cli.waitForFinished(20000));
-        EXPECT_EQ(cli.exitCode(), 1);
-        const QString err = QString::fromUtf8(cli.readAllStandardError());
-        if (dataHome == path("file")) {
-            const QString folder =
-                path("file/Local AppWizard-Generated Applications/qarlo/backups");
-            EXPECT_TRUE(err.endsWith("qarlo-cli: cannot keep the image among the backups: cannot "
-                                     "create the folder " +
-                                     folder + "\n"))
-                << err.toStdString();
-            continue;
-        }
-        const QString kept = err.section(QStringLiteral("is kept in "), 1).trimmed();
-        EXPECT_TRUE(kept.startsWith(backups + "/")) << err.toStdString();
-        EXPECT_EQ(readAll(kept).size(), 1041) << err.toStdString();
+    } reads[] = {Read(path("data")), Read(path("file"))};
+    QDir(dir.path()).mkdir("gone");
+    for (int i = 0; i < 2; ++i) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", reads[i].dataHome);
+        reads[i].cli->setProcessEnvironment(env);
+        reads[i].cli->start(QARLO_CLI_PATH,
+                            {"read", path("gone/radio.q02").append(QString::number(i)), "--port",
+                             reads[i].sim->path});
     }
+    // The images are on their way once the radios have their read requests.
+    for (Read& read : reads)
+        for (int i = 0; i < 100 && !read.log.contains("read request"); ++i) {
+            read.sim->process.waitForReadyRead(100);
+            read.log += read.sim->process.readAllStandardError();
+        }
+    ASSERT_TRUE(QDir(path("gone")).removeRecursively());
+    QString err[2];
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(reads[i].cli->waitForFinished(20000));
+        EXPECT_EQ(reads[i].cli->exitCode(), 1);
+        err[i] = QString::fromUtf8(reads[i].cli->readAllStandardError());
+    }
+    const QString kept = err[0].section(QStringLiteral("is kept in "), 1).trimmed();
+    EXPECT_TRUE(kept.startsWith(path("data/Local AppWizard-Generated Applications/qarlo/backups/")))
+        << err[0].toStdString();
+    EXPECT_EQ(readAll(kept).size(), 1041) << err[0].toStdString();
+    EXPECT_TRUE(err[1].endsWith(
+        "qarlo-cli: cannot keep the image among the backups: cannot create the folder " +
+        path("file/Local AppWizard-Generated Applications/qarlo/backups") + "\n"))
+        << err[1].toStdString();
 }
 
 // The columns line up on a terminal: a Chinese character takes two columns. The JSON form carries
