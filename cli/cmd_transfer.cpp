@@ -202,7 +202,7 @@ std::string backupProblem(const BackupResult& result) {
         break;
     }
     return "cannot keep the image among the backups: cannot write " + path + " (" +
-           Shown(result.reason.toStdString()) + ")";
+           result.reason.toStdString() + ")";
 }
 
 // The image is not lost with the file: it goes where the window keeps its backups.

@@ -1,5 +1,6 @@
 #include "SerialLine.h"
 
+#include "platform/Charset.h"
 #include "platform/SerialDevice.h"
 
 #include <QFile>
@@ -14,8 +15,9 @@ namespace qarlo {
 
 namespace {
 
+// The system speaks the user's charset, which need not be UTF-8 (Qt takes it for UTF-8).
 std::string fromLocal(const std::string& text) {
-    return QString::fromLocal8Bit(text).toStdString();
+    return Charset::User().ToUtf8(text);
 }
 
 // What stands between the user and the device, in the system's own terms.

@@ -1,5 +1,6 @@
 #include "platform/qt/BackupStore.h"
 
+#include "platform/Charset.h"
 #include "platform/SaveFile.h"
 #include "platform/qt/FileNames.h"
 
@@ -76,7 +77,7 @@ BackupResult BackupStore::Keep(std::span<const std::uint8_t> channelFile, Direct
     }
     const QString path = dir + QLatin1Char('/') + name;
     const FileResult result = SaveFileBytes(FileNamePath(path), channelFile);
-    if (!result.ok()) return {Failure::NotWritten, path, QString::fromStdString(result.reason)};
+    if (!result.ok()) return {Failure::NotWritten, path, QString::fromStdString(Charset::User().ToUtf8(result.reason))};
     kept = path;
     Prune(name);
     return {};

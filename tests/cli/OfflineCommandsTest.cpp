@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <clocale>
+#include <cstring>
 #include <memory>
 
 #include <sys/stat.h> // mkfifo
@@ -267,6 +269,14 @@ TEST_F(OfflineCommands, AGb18030TerminalGetsMessagesInItsCharset) {
     EXPECT_EQ(showGb.errBytes, QByteArray("qarlo-cli: \xC6\xB5\xB5\xC0.q02: cannot be opened (No "
                                           "such file or directory)\n"));
     EXPECT_EQ(showGb.errBytes, showUtf8.errBytes);
+    // The system's words on a port that will not open (a loop of links) keep their bytes.
+    std::setlocale(LC_ALL, "zh_CN.GB18030");
+    const QByteArray words(std::strerror(ELOOP));
+    std::setlocale(LC_ALL, "C");
+    ASSERT_TRUE(QFile::link(path("loop2"), path("loop1")) && QFile::link(path("loop1"), path("loop2")));
+    const auto [readUtf8, readGb] = inBoth(QStringLiteral("read r.q02 --port ./loop1"));
+    EXPECT_EQ(readGb.exitCode, 1);
+    EXPECT_TRUE(readGb.errBytes.contains("./loop1: " + words + "\n")) << readGb.errBytes.toHex(' ').toStdString();
     const auto [fullUtf8, fullGb] = inBoth(QStringLiteral("diff a.q02 b.q02 >/dev/full"));
     EXPECT_EQ(fullGb.exitCode, 1);
     EXPECT_EQ(fullGb.err, "qarlo-cli: cannot write to standard output\n");
