@@ -29,6 +29,7 @@ protected:
 
     bool Transfer(int command) {
         QSignalSpy finished(&frame().link(), &RadioLink::transferFinished);
+        frame().link().setTimeScale(0.25); // the simulator answers at once; the waits need not be whole
         frame().action(command)->trigger();
         if (finished.isEmpty() && !finished.wait(15000)) return false;
         return finished.first().first().value<TransferOutcome>().succeeded();
