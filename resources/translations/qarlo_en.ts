@@ -993,5 +993,179 @@ Toggle Channel List</translation>
         <source>频道一览</source>
         <translation>Channel List</translation>
     </message>
+    <message>
+        <source>%1: 设备不存在</source>
+        <translation>%1: no such device</translation>
+    </message>
+    <message>
+        <source>%1: 被另一个程序占用</source>
+        <translation>%1: held by another program</translation>
+    </message>
+    <message>
+        <source>%1: 被 另一个程序 (进程 %2) 占用</source>
+        <translation>%1: held by another program (pid %2)</translation>
+    </message>
+    <message>
+        <source>%1: 被 %2 (进程 %3) 占用</source>
+        <translation>%1: held by %2 (pid %3)</translation>
+    </message>
+    <message>
+        <source>%1: 没有使用权限；只有 %2 组的成员可以使用（sudo usermod -aG %2 $USER，然后重新登录）</source>
+        <translation>%1: permission denied; members of the group "%2" may use it (sudo usermod -aG %2 $USER, then log in again)</translation>
+    </message>
+    <message>
+        <source>%1: 没有使用权限；只有 root 可以使用</source>
+        <translation>%1: permission denied; only root may use it</translation>
+    </message>
+    <message>
+        <source>%1: 没有使用权限；只有其所有者 %2 可以使用</source>
+        <translation>%1: permission denied; only its owner %2 may use it</translation>
+    </message>
+    <message>
+        <source>%1: 不是串口设备</source>
+        <translation>%1: not a serial device</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>备用行%1</source>
+        <translation>Spare row %1</translation>
+    </message>
+    <message>
+        <source>已设置</source>
+        <translation>Programmed</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>yes</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>no</translation>
+    </message>
+    <message>
+        <source>保留标志位</source>
+        <translation>Reserved flag bits</translation>
+    </message>
+    <message>
+        <source>保留字节%1</source>
+        <translation>Reserved byte %1</translation>
+    </message>
+    <message>
+        <source>接收编码字节</source>
+        <translation>RX code byte</translation>
+    </message>
+    <message>
+        <source>发射编码字节</source>
+        <translation>TX code byte</translation>
+    </message>
+    <message>
+        <source>频段下限</source>
+        <translation>Band low</translation>
+    </message>
+    <message>
+        <source>频段上限</source>
+        <translation>Band high</translation>
+    </message>
+    <message>
+        <source>内容</source>
+        <translation>Contents</translation>
+    </message>
+    <message>
+        <source>无法打开文件 %1：文件格式不正确。</source>
+        <translation>Cannot open the file %1: it is not in the right format.</translation>
+    </message>
+    <message>
+        <source>无法打开文件 %1：它不是普通文件。</source>
+        <translation>Cannot open the file %1: it is not a regular file.</translation>
+    </message>
+    <message>
+        <source>无法打开文件 %1。</source>
+        <translation>Cannot open the file %1.</translation>
+    </message>
+    <message>
+        <source>无法打开文件 %1。
+原因：%2</source>
+        <translation>Cannot open the file %1.
+Reason: %2</translation>
+    </message>
+    <message>
+        <source>无法保存文件 %1：文件是只读的，您没有写入它的权限。</source>
+        <translation>Cannot save the file %1: it is read-only and you may not write to it.</translation>
+    </message>
+    <message>
+        <source>无法保存文件 %1：它不是普通文件，不能被替换。</source>
+        <translation>Cannot save the file %1: it is not a regular file and cannot be replaced.</translation>
+    </message>
+    <message>
+        <source>无法保存文件 %1：另一个程序正在修改它，请稍后再试。</source>
+        <translation>Cannot save the file %1: another program is changing it; please try again later.</translation>
+    </message>
+    <message>
+        <source>无法保存文件 %1。</source>
+        <translation>Cannot save the file %1.</translation>
+    </message>
+    <message>
+        <source>无法保存文件 %1。
+原因：%2</source>
+        <translation>Cannot save the file %1.
+Reason: %2</translation>
+    </message>
+    <message>
+        <source>无法粘贴剪贴板上的频道，文档未作改动：
+%1</source>
+        <translation>Cannot paste the channels on the clipboard; the document is unchanged:
+%1</translation>
+    </message>
+    <message>
+        <source>剪贴板上没有频道，文档未作改动。</source>
+        <translation>The clipboard holds no channels; the document is unchanged.</translation>
+    </message>
+    <message>
+        <source>剪贴板上有 %1 个频道，从%2起只粘贴了前 %3 个。</source>
+        <translation>The clipboard holds %1 channels; from %2 on only the first %3 were pasted.</translation>
+    </message>
+    <message>
+        <source>未知</source>
+        <translation>unknown</translation>
+    </message>
+    <message>
+        <source>选择%1口写频（厂商：%2，产品：%3）</source>
+        <translation>Program through %1 (manufacturer: %2, product: %3)</translation>
+    </message>
+    <message>
+        <source>接收
+频    率 MHz</source>
+        <translation>Receive
+Frequency MHz</translation>
+    </message>
+    <message>
+        <source>接收
+编码类型 编码表</source>
+        <translation>Receive
+Code type Code</translation>
+    </message>
+    <message>
+        <source>发射
+频   率 MHz</source>
+        <translation>Transmit
+Frequency MHz</translation>
+    </message>
+    <message>
+        <source>发射
+编码类型 编码表</source>
+        <translation>Transmit
+Code type Code</translation>
+    </message>
+    <message>
+        <source>频  段 %1 - %2 MHz</source>
+        <translation>Band %1 - %2 MHz</translation>
+    </message>
+    <message>
+        <source>TOT限时 %1 分</source>
+        <translation>TOT limit %1 min</translation>
+    </message>
 </context>
 </TS>
