@@ -151,9 +151,8 @@ bool CMainFrame::routeHistoryKey(QObject* watched, QEvent* event) {
     const auto* key = static_cast<QKeyEvent*>(event);
     const QKeySequence pressed(key->keyCombination());
     for (int id : {ID_EDIT_UNDO, ID_EDIT_REDO}) {
-        if (action(id)->shortcuts().contains(pressed) || key->matches(id == ID_EDIT_UNDO
-                                                                          ? QKeySequence::Undo
-                                                                          : QKeySequence::Redo)) {
+        if (action(id)->shortcuts().contains(pressed) ||
+            key->matches(id == ID_EDIT_UNDO ? QKeySequence::Undo : QKeySequence::Redo)) {
             action(id)->trigger();
             return true;
         }

@@ -21,8 +21,8 @@ QString rowText(int row) {
 // A reserved byte's field carries its number: "保留字节11".
 QString fieldText(const std::string& field) {
     constexpr std::string_view reserved = "保留字节";
-    if (field.size() > reserved.size() && std::string_view(field).substr(0, reserved.size()) ==
-                                              reserved)
+    if (field.size() > reserved.size() &&
+        std::string_view(field).substr(0, reserved.size()) == reserved)
         return UiText("保留字节%1").arg(fromUtf8(field).mid(QString::fromUtf8(reserved).size()));
     return UiText(fromUtf8(field));
 }
@@ -59,7 +59,8 @@ QString TransferReportText(const TransferOutcome& outcome) {
 }
 
 QString TransferProgressText(TransferStep step, int bytes, int total) {
-    return UiText(fromUtf8(ProgressStepText(step))) + QStringLiteral(" %1/%2").arg(bytes).arg(total);
+    return UiText(fromUtf8(ProgressStepText(step))) +
+           QStringLiteral(" %1/%2").arg(bytes).arg(total);
 }
 
 } // namespace qarlo

@@ -162,17 +162,19 @@ ComposedText OpenFailureReasonParts(const OpenFailure& failure) {
     case OpenFailure::Why::HeldBy:
         if (!failure.holder) return {"%1: 被另一个程序占用", {device}};
         if (failure.holder->command.empty())
-            return {"%1: 被 另一个程序 (进程 %2) 占用", {device, std::to_string(failure.holder->pid)}};
+            return {"%1: 被 另一个程序 (进程 %2) 占用",
+                    {device, std::to_string(failure.holder->pid)}};
         return {"%1: 被 %2 (进程 %3) 占用",
                 {device, failure.holder->command, std::to_string(failure.holder->pid)}};
     case OpenFailure::Why::Permission:
         if (!failure.group.empty())
-            return {"%1: 没有使用权限；只有 %2 组的成员可以使用（sudo usermod -aG %2 $USER，然后重新登录）",
+            return {"%1: 没有使用权限；只有 %2 组的成员可以使用（sudo usermod -aG %2 "
+                    "$USER，然后重新登录）",
                     {device, failure.group}};
         if (failure.ownerUid == 0) return {"%1: 没有使用权限；只有 root 可以使用", {device}};
         return {"%1: 没有使用权限；只有其所有者 %2 可以使用",
-                {device, failure.ownerName.empty() ? std::to_string(failure.ownerUid)
-                                                   : failure.ownerName}};
+                {device,
+                 failure.ownerName.empty() ? std::to_string(failure.ownerUid) : failure.ownerName}};
     case OpenFailure::Why::NotSerialDevice:
         return {"%1: 不是串口设备", {device}};
     case OpenFailure::Why::Other:
