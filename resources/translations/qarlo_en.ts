@@ -443,7 +443,7 @@ Cancel Preview</translation>
     </message>
     <message>
         <source>级</source>
-        <translation>level</translation>
+        <translation>lvl</translation>
     </message>
     <message>
         <source>分</source>
@@ -467,7 +467,7 @@ Cancel Preview</translation>
     </message>
     <message>
         <source>频    率</source>
-        <translation>Frequency</translation>
+        <translation>Freq.</translation>
     </message>
     <message>
         <source>静噪等级</source>
@@ -475,11 +475,11 @@ Cancel Preview</translation>
     </message>
     <message>
         <source>频   率</source>
-        <translation>Frequency</translation>
+        <translation>Freq.</translation>
     </message>
     <message>
         <source>TOT限时</source>
-        <translation>TOT limit</translation>
+        <translation>TOT</translation>
     </message>
     <message>
         <source>频  段</source>
@@ -487,7 +487,7 @@ Cancel Preview</translation>
     </message>
     <message>
         <source>编码类型</source>
-        <translation>Code type</translation>
+        <translation>Type</translation>
     </message>
     <message>
         <source>到</source>
@@ -495,7 +495,7 @@ Cancel Preview</translation>
     </message>
     <message>
         <source>频道宽/窄</source>
-        <translation>Wide/Narrow</translation>
+        <translation>Width</translation>
     </message>
     <message>
         <source>频段下限 MHz</source>
@@ -735,67 +735,67 @@ Cancel Preview</translation>
     </message>
     <message>
         <source>01频道</source>
-        <translation>Channel 01</translation>
+        <translation>CH 01</translation>
     </message>
     <message>
         <source>02频道</source>
-        <translation>Channel 02</translation>
+        <translation>CH 02</translation>
     </message>
     <message>
         <source>03频道</source>
-        <translation>Channel 03</translation>
+        <translation>CH 03</translation>
     </message>
     <message>
         <source>04频道</source>
-        <translation>Channel 04</translation>
+        <translation>CH 04</translation>
     </message>
     <message>
         <source>05频道</source>
-        <translation>Channel 05</translation>
+        <translation>CH 05</translation>
     </message>
     <message>
         <source>06频道</source>
-        <translation>Channel 06</translation>
+        <translation>CH 06</translation>
     </message>
     <message>
         <source>07频道</source>
-        <translation>Channel 07</translation>
+        <translation>CH 07</translation>
     </message>
     <message>
         <source>08频道</source>
-        <translation>Channel 08</translation>
+        <translation>CH 08</translation>
     </message>
     <message>
         <source>09频道</source>
-        <translation>Channel 09</translation>
+        <translation>CH 09</translation>
     </message>
     <message>
         <source>10频道</source>
-        <translation>Channel 10</translation>
+        <translation>CH 10</translation>
     </message>
     <message>
         <source>11频道</source>
-        <translation>Channel 11</translation>
+        <translation>CH 11</translation>
     </message>
     <message>
         <source>12频道</source>
-        <translation>Channel 12</translation>
+        <translation>CH 12</translation>
     </message>
     <message>
         <source>13频道</source>
-        <translation>Channel 13</translation>
+        <translation>CH 13</translation>
     </message>
     <message>
         <source>14频道</source>
-        <translation>Channel 14</translation>
+        <translation>CH 14</translation>
     </message>
     <message>
         <source>15频道</source>
-        <translation>Channel 15</translation>
+        <translation>CH 15</translation>
     </message>
     <message>
         <source>16频道</source>
-        <translation>Channel 16</translation>
+        <translation>CH 16</translation>
     </message>
     <message>
         <source>频道一览(&amp;L)</source>

@@ -156,8 +156,8 @@ TEST(Language, MessagesWithPartsAreTranslatedAroundThem) {
     for (const OpenFailure& f : failures)
         EXPECT_EQ(OpenFailureReasonText(f).toStdString(), OpenFailureReason(f));
     const QStringList report = TransferReportText(compared).split(u'\n');
-    EXPECT_EQ(report.value(1), "Channel 01: RX code None → QT 67");
-    EXPECT_EQ(report.value(3), "Channel 06: Programmed no → yes; RX frequency 0.000 → 431.000 MHz; "
+    EXPECT_EQ(report.value(1), "CH 01: RX code None → QT 67");
+    EXPECT_EQ(report.value(3), "CH 06: Programmed no → yes; RX frequency 0.000 → 431.000 MHz; "
                                "TX frequency 0.000 → 431.000 MHz");
     QStringList texts = report + SheetHeader() + SheetRow(radio, 0);
     texts << SheetBandLine(radio) << SheetTotLine(radio)
