@@ -1,6 +1,7 @@
 // One command-line convention for every command: --help, --version, `--opt value` and
 // `--opt=value`, "--" before operands that start with a dash, one usage error.
 #include "Command.h"
+#include "common.h"
 
 #include "app/FileNames.h"
 
@@ -26,7 +27,7 @@ int usageError(const Command& command, const QString& problem) {
     const std::string_view help = command.help;
     const std::string_view usage = help.substr(0, help.find('\n'));
     std::fprintf(stderr, "qarlo-cli %s: %s\n%.*s\n", command.name,
-                 FileNameBytes(problem).constData(), static_cast<int>(usage.size()), usage.data());
+                 Shown(FileNameBytes(problem).toStdString()).c_str(), static_cast<int>(usage.size()), usage.data());
     return EXIT_USAGE;
 }
 

@@ -1,5 +1,7 @@
 #include "DiffOutput.h"
 
+#include "platform/Charset.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -33,7 +35,7 @@ QJsonObject DifferencesJson(const std::vector<Difference>& differences) {
 }
 
 void PrintDifferencesJson(const std::vector<Difference>& differences) {
-    std::fputs(QJsonDocument(DifferencesJson(differences)).toJson().constData(), stdout);
+    std::fputs(QJsonDocument(DifferencesJson(differences)).toJson().constData(), DataOutput());
 }
 
 void PrintDifferences(const std::vector<Difference>& differences) {

@@ -31,10 +31,10 @@ int runExport(const Invocation& invocation) {
     for (const CsvError& problem : CsvExportProblems(doc)) {
         std::fprintf(stderr,
                      "qarlo-cli: warning: %s:%d: column %s: %s; importing this row will fail\n",
-                     where.c_str(), problem.line, problem.column.c_str(), problem.message.c_str());
+                     Shown(where).c_str(), problem.line, problem.column.c_str(), problem.message.c_str());
     }
     if (output.empty()) {
-        const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+        const bool written = std::fwrite(text.data(), 1, text.size(), DataOutput()) == text.size();
         return StdoutWritten() && written ? EXIT_OK : EXIT_FAILED;
     }
     // A pipe, a terminal or /dev/stdout is written into; only a regular file is replaced.
@@ -100,7 +100,7 @@ void printDetails(std::FILE* out, const std::string& input, const std::vector<Cs
     for (std::size_t i = 0; i < lines.size() && i < MAX_DETAIL_LINES; ++i) {
         const CsvError& e = lines[i];
         const std::string column = e.column.empty() ? "" : " column " + e.column + ":";
-        std::fprintf(out, "%s:%d:%s %s\n", input.c_str(), e.line, column.c_str(),
+        std::fprintf(out, "%s:%d:%s %s\n", Shown(input).c_str(), e.line, column.c_str(),
                      e.message.c_str());
     }
     if (lines.size() > MAX_DETAIL_LINES)
@@ -168,7 +168,7 @@ std::optional<CsvImportOptions> importOptions(const Invocation& invocation) {
         if (!channel || channel->size() != 1 || (*channel)[0].first != (*channel)[0].second ||
             (*channel)[0].first < 1 || (*channel)[0].first > CHANNEL_COUNT) {
             std::fprintf(stderr, "qarlo-cli import: --renumber takes a channel 1..16, not '%s'\n",
-                         from.c_str());
+                         Shown(from).c_str());
             return std::nullopt;
         }
         options.renumberFrom = (*channel)[0].first;
@@ -179,7 +179,7 @@ std::optional<CsvImportOptions> importOptions(const Invocation& invocation) {
             std::fprintf(stderr,
                          "qarlo-cli import: --locations takes numbers and ranges such as 0-15 or "
                          "1,3,20-25, not '%s'\n",
-                         invocation.value("locations").c_str());
+                         Shown(invocation.value("locations")).c_str());
             return std::nullopt;
         }
         options.locations = *list;
@@ -194,7 +194,7 @@ int refuseImport(const CsvImportPlan& plan, const std::string& input, const std:
         std::fprintf(stderr, "hint: --renumber puts the rows into channels 1.. in file order, "
                              "--locations LIST takes only some of them, --skip-unusable leaves "
                              "out what does not fit\n");
-    std::fprintf(stderr, "qarlo-cli: %s left unchanged\n", target.c_str());
+    std::fprintf(stderr, "qarlo-cli: %s left unchanged\n", Shown(target).c_str());
     return EXIT_FAILED;
 }
 
@@ -231,7 +231,7 @@ int runImport(const Invocation& invocation) {
     printDetails(stdout, inputName, detailLines(plan));
     if (result.channelsSet.empty()) {
         std::fprintf(stderr, "%s: no channel rows to import\nqarlo-cli: %s left unchanged\n",
-                     inputName.c_str(), target.c_str());
+                     Shown(inputName).c_str(), Shown(target).c_str());
         return EXIT_FAILED;
     }
     const FileResult stored = StoreChannelFile(doc, target);
@@ -240,7 +240,7 @@ int runImport(const Invocation& invocation) {
         return EXIT_FAILED;
     }
     printBandNote(result.band);
-    std::printf("stored in %s\n", target.c_str());
+    std::printf("stored in %s\n", Shown(target).c_str());
     return EXIT_OK;
 }
 

@@ -26,7 +26,7 @@ int runNew(const Invocation& invocation) {
     const bool exists = std::filesystem::exists(std::filesystem::symlink_status(file, ec));
     if (exists && !invocation.isSet("force")) {
         std::fprintf(stderr, "qarlo-cli: %s already exists; use --force to replace it\n",
-                     file.string().c_str());
+                     Shown(file.string()).c_str());
         return EXIT_USAGE;
     }
     CQarloDoc doc; // constructed as a new document
@@ -70,7 +70,7 @@ std::string Pad(std::string text, std::size_t width) {
 }
 
 void PrintTable(const CQarloDoc& doc, const std::string& file) {
-    std::printf("%s\n", file.c_str());
+    std::printf("%s\n", Shown(file).c_str());
     std::printf("time-out: %s min   band: %s - %s MHz\n\n", FormatMinutes(doc.totTenths()).c_str(),
                 FormatBandMHz(doc.bandLow()).c_str(), FormatBandMHz(doc.bandHigh()).c_str());
     const std::size_t widths[] = {10, 14, 14, 11, 9, 15};
@@ -140,7 +140,7 @@ void PrintJson(const CQarloDoc& doc) {
                           {"programmed", programmed},
                           {"channels", channels}};
     const QByteArray text = QJsonDocument(top).toJson(QJsonDocument::Indented);
-    std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
+    std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), DataOutput());
 }
 
 int runShow(const Invocation& invocation) {

@@ -1,6 +1,7 @@
 // qarlo-cli ports: the serial devices present, to find the radio's cable and the name to give
 // --port, with the program that holds a device when another one does.
 #include "Command.h"
+#include "platform/Charset.h"
 
 #include "radio/PortHolders.h"
 #include "radio/PortList.h"
@@ -80,7 +81,7 @@ int runPorts(const Invocation& invocation) {
         return EXIT_OK;
     }
     const QByteArray out = json ? portsAsJson(ports) : portsAsTable(ports);
-    std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
+    std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), json ? DataOutput() : stdout);
     return EXIT_OK;
 }
 

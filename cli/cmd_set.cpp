@@ -96,7 +96,7 @@ bool take(const Invocation& invocation, const char* option, const char* takes, P
     const std::string text = invocation.value(option);
     into = parse(text);
     if (into) return true;
-    std::fprintf(stderr, "qarlo-cli set: --%s takes %s, not '%s'\n", option, takes, text.c_str());
+    std::fprintf(stderr, "qarlo-cli set: --%s takes %s, not '%s'\n", option, takes, Shown(text).c_str());
     return false;
 }
 
@@ -198,7 +198,7 @@ int runSet(const Invocation& invocation) {
     if (change->channel >= 0) {
         applyChannel(*change, doc);
         if (!channelKeepsTogether(*change, doc)) {
-            std::fprintf(stderr, "qarlo-cli: %s left unchanged\n", target.c_str());
+            std::fprintf(stderr, "qarlo-cli: %s left unchanged\n", Shown(target).c_str());
             return EXIT_USAGE;
         }
     }

@@ -1,11 +1,17 @@
 #include "common.h"
 
+#include "platform/Charset.h"
 #include "radio/TransferOutcome.h"
 
 namespace qarlo::cli {
 
+std::string Shown(std::string_view systemText) {
+    return Charset::User().ToUtf8(systemText);
+}
+
 std::string DescribeFileError(const FileResult& result) {
-    std::string text = result.file.string() + ": ";
+    const std::string reason = Shown(result.reason);
+    std::string text = Shown(result.file.string()) + ": ";
     switch (result.error) {
     case FileError::None:
         return text + "ok";
@@ -18,16 +24,16 @@ std::string DescribeFileError(const FileResult& result) {
         text += "cannot be written";
         break;
     case FileError::NotRegularFile:
-        return text + "not a regular file (" + result.reason + ")";
+        return text + "not a regular file (" + reason + ")";
     case FileError::TooLarge:
-        return text + "too large (" + result.reason + ")";
+        return text + "too large (" + reason + ")";
     case FileError::ReadOnly:
         text += "read-only, not saved";
         break;
     case FileError::Busy:
         return text + "in use by another program (locked), left unchanged";
     }
-    if (!result.reason.empty()) text += " (" + result.reason + ")";
+    if (!reason.empty()) text += " (" + reason + ")";
     return text;
 }
 
@@ -47,7 +53,8 @@ bool LockOrReport(const FileLock& lock, const std::string& path) {
 
 bool StdoutWritten() {
     static bool reported = false;
-    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return true;
+    std::FILE* data = DataOutput();
+    if (std::fflush(data) == 0 && std::ferror(data) == 0 && std::ferror(stdout) == 0) return true;
     if (!reported) std::fprintf(stderr, "qarlo-cli: cannot write to standard output\n");
     reported = true;
     return false;

@@ -2,11 +2,13 @@
 // What every qarlo-cli command shares: loading a channel file with its error reported the one
 // way, and printing a failed check as "NAME: MESSAGE".
 #include "memory/ChannelFile.h"
+#include "platform/Charset.h"
 #include "platform/FileLock.h"
 #include "radio/RadioImage.h"
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace qarlo::cli {
 
@@ -20,6 +22,9 @@ bool LockOrReport(const FileLock& lock, const std::string& path);
 // Flushes standard output; when anything written there was lost (closed, full, gone), says so
 // once on standard error and returns false.
 bool StdoutWritten();
+
+// A name or text as the system gave it (bytes in the user's charset), ready for a message.
+std::string Shown(std::string_view systemText);
 
 // Human-readable reason of a file failure, naming the file.
 std::string DescribeFileError(const FileResult& result);

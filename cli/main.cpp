@@ -4,6 +4,7 @@
 #include "common.h"
 
 #include "app/FileNames.h"
+#include "platform/Charset.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -63,6 +64,7 @@ int finish(int status) {
 
 int main(int argc, char** argv) {
     fillClosedStreams();
+    qarlo::SpeakUserCharset();
     if (argc < 2) {
         printOverview(stderr);
         return EXIT_USAGE;
@@ -75,7 +77,7 @@ int main(int argc, char** argv) {
     if (name == "--version") return finish(PrintVersion());
     const Command* command = findCommand(name);
     if (command == nullptr) {
-        std::fprintf(stderr, "qarlo-cli: unknown command '%s'\n\n", name.c_str());
+        std::fprintf(stderr, "qarlo-cli: unknown command '%s'\n\n", Shown(name).c_str());
         printOverview(stderr);
         return EXIT_USAGE;
     }

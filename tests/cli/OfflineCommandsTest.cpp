@@ -2,6 +2,7 @@
 // them.
 #include "memory/Bytes.h"
 #include "memory/ChannelFile.h"
+#include "platform/Charset.h"
 #include "tests/support/SimLauncher.h"
 
 #include <QDir>
@@ -11,6 +12,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <clocale>
 
 #include <sys/stat.h> // mkfifo
 
@@ -210,6 +213,46 @@ TEST_F(OfflineCommands, OutputLostOnAClosedOrFullStandardOutputFails) {
     }
 }
 
+// A terminal in GB18030 reads the messages in its own charset, names with the bytes they came
+// with; data on standard output (JSON, CSV) stays UTF-8.
+TEST_F(OfflineCommands, AGb18030TerminalGetsMessagesInItsCharset) {
+    const bool present = std::setlocale(LC_ALL, "zh_CN.GB18030") != nullptr;
+    std::setlocale(LC_ALL, "C");
+    if (!present) GTEST_SKIP() << "no zh_CN.GB18030 locale here (scripts/setup.sh makes one)";
+    const Charset gb("GB18030");
+    writeAll(path("a.q02"), fileOf(validDocument()));
+    CQarloDoc changed = validDocument();
+    changed.setRxFreq(0, 43012500);
+    changed.setTxFreq(0, 43012500);
+    changed.RebuildProgrammedList();
+    writeAll(path("b.q02"), fileOf(changed));
+    const auto inBoth = [&](const QString& command) {
+        RunOptions options;
+        options.workDir = dir.path();
+        options.program = QStringLiteral("/bin/sh");
+        const QStringList args{"-c", QStringLiteral("exec '%1' %2").arg(QARLO_CLI_PATH, command)};
+        const CliRun utf8 = runCli(args, options);
+        options.environment = {QStringLiteral("LC_ALL=zh_CN.GB18030")};
+        return std::pair{utf8, runCli(args, options)};
+    };
+    const auto [diffUtf8, diffGb] = inBoth(QStringLiteral("diff a.q02 b.q02"));
+    ASSERT_TRUE(diffUtf8.out.contains(QStringLiteral("01频道: 接收频率 0.000 → 430.125 MHz")));
+    EXPECT_EQ(diffGb.exitCode, 1);
+    EXPECT_EQ(diffGb.outBytes.toStdString(), gb.FromUtf8(diffUtf8.outBytes.toStdString()));
+    const auto [jsonUtf8, jsonGb] = inBoth(QStringLiteral("diff --json a.q02 b.q02"));
+    ASSERT_TRUE(jsonUtf8.out.contains(QStringLiteral("\"row\": \"01频道\"")));
+    EXPECT_EQ(jsonGb.outBytes, jsonUtf8.outBytes);
+    // "频道.q02" named in GB18030: C6 B5 is also UTF-8, and must not be taken for it
+    const auto [showUtf8, showGb] =
+        inBoth(QStringLiteral("show \"$(printf '\\306\\265\\265\\300.q02')\""));
+    EXPECT_EQ(showGb.errBytes, QByteArray("qarlo-cli: \xC6\xB5\xB5\xC0.q02: cannot be opened (No "
+                                          "such file or directory)\n"));
+    EXPECT_EQ(showGb.errBytes, showUtf8.errBytes);
+    const auto [fullUtf8, fullGb] = inBoth(QStringLiteral("diff a.q02 b.q02 >/dev/full"));
+    EXPECT_EQ(fullGb.exitCode, 1);
+    EXPECT_EQ(fullGb.err, "qarlo-cli: cannot write to standard output\n");
+}
+
 // One change per run, all or nothing: every good value lands as the editor would store it, every
 // bad one leaves the file's bytes as they were with exit status 2.
 TEST_F(OfflineCommands, SetChangesAllOrNothing) {
@@ -224,6 +267,9 @@ TEST_F(OfflineCommands, SetChangesAllOrNothing) {
     } cases[] = {
         {{"--band", "100-140", "--tot", "2.5"},
          [](CQarloDoc& d) { d.setBandLow(2500000), d.setBandHigh(3500000), d.setTotTenths(25); }},
+        {{"--band", "480-490", "--tot", "10"},
+         [](CQarloDoc& d) { d.setBandLow(12000000), d.setBandHigh(12250000), d.setTotTenths(100); }},
+        {{"--tot", "0.1"}, [](CQarloDoc& d) { d.setTotTenths(1); }},
         {{"--channel", "2", "--rx", "145.0125", "--tx", "145.6125", "--rx-code", "DQT 023I",
           "--tx-code", "qt 250.3", "--bandwidth", "12.5", "--squelch", "9"},
          [](CQarloDoc& d) {

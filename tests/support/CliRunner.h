@@ -17,6 +17,7 @@ namespace qarlo::test {
 struct CliRun {
     int exitCode = -1; // -2: did not exit normally
     QString out, err;
+    QByteArray outBytes, errBytes; // as written
 };
 
 // `program` with `args`, as `user` when one is given.
@@ -43,11 +44,19 @@ struct RunOptions {
     std::optional<Unprivileged> user;
     QString workDir; // empty: this process's own
     QString program = QStringLiteral(QARLO_CLI_PATH);
+    QStringList environment; // NAME=VALUE, over this process's own
 };
 
 inline CliRun runCli(const QStringList& args, const RunOptions& options = {}) {
     QProcess cli;
     cli.setWorkingDirectory(options.workDir);
+    if (!options.environment.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString& entry : options.environment)
+            environment.insert(entry.section(QLatin1Char('='), 0, 0),
+                               entry.section(QLatin1Char('='), 1));
+        cli.setProcessEnvironment(environment);
+    }
     startAs(cli, options.program, args, options.user);
     CliRun run;
     if (!cli.waitForFinished(20000)) {
@@ -56,8 +65,10 @@ inline CliRun runCli(const QStringList& args, const RunOptions& options = {}) {
         return run;
     }
     run.exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -2;
-    run.out = QString::fromUtf8(cli.readAllStandardOutput());
-    run.err = QString::fromUtf8(cli.readAllStandardError());
+    run.outBytes = cli.readAllStandardOutput();
+    run.errBytes = cli.readAllStandardError();
+    run.out = QString::fromUtf8(run.outBytes);
+    run.err = QString::fromUtf8(run.errBytes);
     return run;
 }
 
