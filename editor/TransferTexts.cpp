@@ -49,7 +49,7 @@ QString TransferReportText(const TransferOutcome& outcome) {
     QStringList lines{UiText(fromUtf8(OutcomeMessage(outcome)))};
     int lastRow = -1;
     for (const Difference& d : outcome.differences) {
-        if (d.row != lastRow || lines.size() == 1)
+        if (d.row != lastRow)
             lines << rowText(d.row) + QStringLiteral(": ") + differenceText(d);
         else
             lines.back() += QStringLiteral("; ") + differenceText(d);
