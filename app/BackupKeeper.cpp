@@ -1,112 +1,24 @@
 #include "BackupKeeper.h"
 
-#include "app/FileNames.h"
-#include "app/Resources.h"
-#include "memory/ChannelFile.h"
-#include "platform/SaveFile.h"
+#include "editor/UiText.h"
+#include "platform/qt/FileNames.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QRegularExpression>
-#include <QStandardPaths>
-
-#include <algorithm>
 
 namespace qarlo {
 
-namespace {
-// Only files that look like our own backups are ever counted or removed.
-const QRegularExpression& BackupPattern() {
-    static const QRegularExpression re(
-        QStringLiteral(R"(^\d{4}-\d{2}-\d{2}_\d{6}_(read|write)(-\d+)?\.q02$)"));
-    return re;
-}
-
-// Name order is time order; a "-N" suffix sorts after the plain name of the same second.
-QString SortKey(const QString& name) {
-    QString key = name;
-    key.chop(4); // ".q02"
-    const qsizetype dash = key.lastIndexOf(QLatin1Char('-'));
-    const qsizetype under = key.lastIndexOf(QLatin1Char('_'));
-    QString number = QStringLiteral("0");
-    if (dash > under) {
-        number = key.mid(dash + 1);
-        key.truncate(dash);
+QString BackupProblemText(const BackupResult& result) {
+    switch (result.failure) {
+    case BackupResult::Failure::None:
+        return {};
+    case BackupResult::Failure::NoDataFolder:
+        return UiText("备份失败：找不到应用程序数据文件夹");
+    case BackupResult::Failure::FolderNotMade:
+        return UiText("备份失败：无法建立文件夹 %1").arg(QDir::toNativeSeparators(result.path));
+    case BackupResult::Failure::NotWritten:
+        break;
     }
-    // Date and time first, then the tie-breaking number, then the direction.
-    const QString stamp = key.left(17);
-    const QString direction = key.mid(18);
-    return stamp + QLatin1Char('|') + number.rightJustified(6, QLatin1Char('0')) +
-           QLatin1Char('|') + direction;
-}
-} // namespace
-
-BackupKeeper::BackupKeeper(QString folder, int keep)
-    : dir(std::move(folder)), limit(keep > 0 ? keep : 1) {}
-
-QString BackupKeeper::DefaultFolder() {
-    // Spelled out rather than the application's data folder, so qarlo-cli, whose application
-    // name differs, keeps its backups in the same place as the window.
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QStringLiteral("/Local AppWizard-Generated Applications/") + AppName() +
-           QStringLiteral("/backups");
-}
-
-QString BackupKeeper::FileNameFor(const QDateTime& when, Direction direction) {
-    return when.toString(QStringLiteral("yyyy-MM-dd_HHmmss")) +
-           (direction == Direction::Read ? QStringLiteral("_read.q02")
-                                         : QStringLiteral("_write.q02"));
-}
-
-QString BackupKeeper::Keep(const CQarloDoc& doc, Direction direction, const QDateTime& when) {
-    kept.clear();
-    if (dir.isEmpty()) return QStringLiteral("备份失败：找不到应用程序数据文件夹");
-    if (!QDir().mkpath(dir))
-        return QStringLiteral("备份失败：无法建立文件夹 %1").arg(QDir::toNativeSeparators(dir));
-    // The backups hold the user's channels: for the user's eyes only. A folder given as a link
-    // is someone's choice of place (perhaps one shared, perhaps /tmp): its mode stays theirs.
-    if (!QFileInfo(dir).isSymLink())
-        QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                       QFileDevice::ExeOwner);
-
-    const QString base = FileNameFor(when, direction);
-    QString name = base;
-    for (int n = 2; QFile::exists(dir + QLatin1Char('/') + name); ++n) {
-        name = base;
-        name.insert(name.size() - 4, QStringLiteral("-%1").arg(n));
-    }
-    const QString path = dir + QLatin1Char('/') + name;
-    const auto bytes = ChannelFileBytes(doc);
-    const FileResult result = SaveFileBytes(FileNamePath(path), bytes);
-    if (!result.ok())
-        return QStringLiteral("备份失败：无法写入 %1（%2）")
-            .arg(DisplayFileName(path), QString::fromStdString(result.reason));
-    kept = path;
-    Prune(name);
-    return {};
-}
-
-QStringList BackupKeeper::Backups() const {
-    QStringList names;
-    const QStringList all = QDir(dir).entryList(QDir::Files);
-    for (const QString& name : all)
-        if (BackupPattern().match(name).hasMatch()) names.append(name);
-    std::sort(names.begin(), names.end(),
-              [](const QString& a, const QString& b) { return SortKey(a) < SortKey(b); });
-    return names;
-}
-
-void BackupKeeper::Prune(const QString& justKept) {
-    // A backup dated after the one just written was written before it, under a clock that was
-    // ahead: those go first, so the newest `limit` by writing always hold the one just made.
-    const QString now = SortKey(justKept);
-    QStringList byWriting, ahead;
-    for (const QString& name : Backups())
-        (SortKey(name) > now ? ahead : byWriting).append(name);
-    byWriting = ahead + byWriting;
-    for (qsizetype i = 0; i + limit < byWriting.size(); ++i)
-        QFile::remove(dir + QLatin1Char('/') + byWriting[i]);
+    return UiText("备份失败：无法写入 %1（%2）").arg(DisplayFileName(result.path), result.reason);
 }
 
 } // namespace qarlo

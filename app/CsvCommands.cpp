@@ -4,13 +4,13 @@
 
 #include "app/CsvImportDialog.h"
 #include "app/CsvMessages.h"
-#include "editor/UiText.h"
-#include "app/FileNames.h"
 #include "editor/CQarloView.h"
 #include "editor/MessageSink.h"
+#include "editor/UiText.h"
 #include "memory/Csv.h"
 #include "platform/ReadFile.h"
 #include "platform/SaveFile.h"
+#include "platform/qt/FileNames.h"
 
 #include <QFileInfo>
 #include <QStatusBar>

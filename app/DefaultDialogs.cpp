@@ -4,8 +4,8 @@
 #include "editor/UiText.h"
 
 #include "app/CsvImportDialog.h"
-#include "app/FileNames.h"
 #include "app/Resources.h"
+#include "platform/qt/FileNames.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -4,11 +4,11 @@
 #include "CMainFrame.h"
 #include "editor/UiText.h"
 
-#include "app/FileNames.h"
 #include "app/Language.h"
-#include "app/LockKeys.h"
 #include "app/Resources.h"
 #include "editor/ChannelOverview.h"
+#include "platform/qt/FileNames.h"
+#include "platform/qt/LockKeys.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,6 +1,6 @@
 #include "RecentFileList.h"
 
-#include "FileNames.h"
+#include "platform/qt/FileNames.h"
 
 #include <QSettings>
 

@@ -1,8 +1,8 @@
 // qarlo: the channel-programming window.
 #include "app/CQarloApp.h"
 #include "app/CommandLine.h"
-#include "app/FileNames.h"
 #include "app/MessageBox.h"
+#include "platform/qt/FileNames.h"
 
 #include "QarloVersion.h"
 

@@ -3,7 +3,7 @@
 #include "Command.h"
 #include "common.h"
 
-#include "app/FileNames.h"
+#include "platform/qt/FileNames.h"
 
 #include "QarloVersion.h"
 

@@ -3,7 +3,7 @@
 #include "Command.h"
 #include "platform/Charset.h"
 
-#include "radio/PortHolders.h"
+#include "platform/PortHolders.h"
 #include "radio/PortList.h"
 
 #include <QFile>

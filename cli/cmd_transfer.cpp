@@ -4,10 +4,11 @@
 #include "TransferReport.h"
 #include "common.h"
 
-#include "app/BackupKeeper.h"
-#include "app/FileNames.h"
 #include "memory/ChannelFile.h"
 #include "platform/SaveFile.h"
+#include "platform/Terminal.h"
+#include "platform/qt/BackupStore.h"
+#include "platform/qt/FileNames.h"
 #include "radio/RadioLink.h"
 #include "radio/SerialPort.h"
 
@@ -16,14 +17,10 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include <signal.h>
-#include <unistd.h>
-
 #include <clocale>
-#include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -40,7 +37,7 @@ struct TransferOptions {
 
 TransferOptions transferOptions(const Invocation& invocation) {
     const std::string port = invocation.value("port");
-    const bool progress = ::isatty(STDERR_FILENO) == 1 && !invocation.isSet("quiet");
+    const bool progress = StandardErrorIsTerminal() && !invocation.isSet("quiet");
     return {invocation.operands[0], port.empty() ? "COM1" : port, invocation.isSet("trace"),
             progress};
 }
@@ -84,31 +81,12 @@ private:
 };
 
 constexpr char WIPE_LINE[] = "\r\033[K";
-constexpr int ENDING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
-
-// A signal that ends a transfer shown on the terminal wipes its line first, so the shell's
-// prompt does not start after the progress text.
-void wipeAndEnd(int signal) {
-    (void)!::write(STDERR_FILENO, WIPE_LINE, sizeof WIPE_LINE - 1);
-    ::signal(signal, SIG_DFL);
-    ::raise(signal);
-}
 
 // One updating line on the terminal: "\r正在写入对讲机… 64/256", wiped when the transfer ends,
 // also by a signal that would end the program without its own handler (fleet mode has one).
 class ProgressLine {
 public:
-    ProgressLine() {
-        struct sigaction wipe {};
-        wipe.sa_handler = wipeAndEnd;
-        sigemptyset(&wipe.sa_mask);
-        for (std::size_t i = 0; i < std::size(ENDING_SIGNALS); ++i) {
-            struct sigaction old {};
-            ::sigaction(ENDING_SIGNALS[i], nullptr, &old);
-            replaced[i] =
-                old.sa_handler == SIG_DFL && ::sigaction(ENDING_SIGNALS[i], &wipe, nullptr) == 0;
-        }
-    }
+    ProgressLine() = default;
     void show(TransferStep step, int bytes, int total) {
         const std::string text = ProgressText(step, bytes, total);
         std::fprintf(stderr, "%s%s", WIPE_LINE, text.c_str());
@@ -116,18 +94,14 @@ public:
     }
     ~ProgressLine() {
         if (shown) std::fputs(WIPE_LINE, stderr);
-        for (std::size_t i = 0; i < std::size(ENDING_SIGNALS); ++i)
-            if (replaced[i]) ::signal(ENDING_SIGNALS[i], SIG_DFL);
     }
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;
 
 private:
+    WipeOnEnd wipeOnEnd{WIPE_LINE};
     bool shown = false;
-    bool replaced[std::size(ENDING_SIGNALS)] = {};
 };
-
-volatile std::sig_atomic_t interrupted = 0;
 
 // QARLO_TIME_SCALE=0.25 runs every wait of the link and of the fleet four times faster, for tests
 // against the simulator; 1 otherwise.
@@ -180,11 +154,11 @@ std::optional<TransferOutcome> runLink(CQarloDoc& doc, const TransferOptions& op
     });
     QTimer watch; // Ctrl-C is only ever caught in fleet mode
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (interrupted) loop.quit();
+        if (EndRequested()) loop.quit();
     });
     watch.start(50);
     (link.*start)();
-    if (!outcome && !interrupted) loop.exec();
+    if (!outcome && !EndRequested()) loop.exec();
     if (trace) trace->flush();
     return outcome;
 }
@@ -207,22 +181,39 @@ bool pause(int ms) {
     QTimer::singleShot(ScaledInterval(ms, timeScale()), &loop, &QEventLoop::quit);
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (interrupted) loop.quit();
+        if (EndRequested()) loop.quit();
     });
     watch.start(50);
     loop.exec();
-    return !interrupted;
+    return !EndRequested();
+}
+
+// Why the backup of the image could not be kept.
+std::string backupProblem(const BackupResult& result) {
+    const std::string path = Shown(FileNameBytes(result.path).toStdString());
+    switch (result.failure) {
+    case BackupResult::Failure::None:
+        return {};
+    case BackupResult::Failure::NoDataFolder:
+        return "cannot keep the image among the backups: the system names no data folder";
+    case BackupResult::Failure::FolderNotMade:
+        return "cannot keep the image among the backups: cannot create the folder " + path;
+    case BackupResult::Failure::NotWritten:
+        break;
+    }
+    return "cannot keep the image among the backups: cannot write " + path + " (" +
+           result.reason.toStdString() + ")";
 }
 
 // The image is not lost with the file: it goes where the window keeps its backups.
 void keepAmongBackups(const CQarloDoc& doc) {
-    BackupKeeper backups(BackupKeeper::DefaultFolder());
-    const QString problem = backups.Keep(doc, BackupKeeper::Direction::Read);
-    if (problem.isEmpty())
+    BackupStore backups(BackupStore::DefaultFolder());
+    const BackupResult result = backups.Keep(ChannelFileBytes(doc), BackupStore::Direction::Read);
+    if (result.ok())
         std::fprintf(stderr, "qarlo-cli: the image read from the radio is kept in %s\n",
-                     FileNameBytes(backups.lastKept()).constData());
+                     Shown(FileNameBytes(backups.lastKept()).toStdString()).c_str());
     else
-        std::fprintf(stderr, "qarlo-cli: %s\n", problem.toUtf8().constData());
+        std::fprintf(stderr, "qarlo-cli: %s\n", backupProblem(result).c_str());
 }
 
 int runRead(const Invocation& invocation) {
@@ -284,10 +275,6 @@ bool cannotBecomeDevice(const OpenFailure& failure) {
     return !folder.empty() && !std::filesystem::is_directory(folder, error);
 }
 
-void onInterrupt(int) {
-    interrupted = 1;
-}
-
 struct FleetCount {
     int written = 0, verified = 0, failed = 0;
 };
@@ -324,19 +311,15 @@ std::string fleetResult(FleetCount& count, const TransferOutcome& written,
 // does not answer the handshake is sent nothing. After each, the radio must go away (its
 // handshake unanswered) before the next write, so none is written twice by accident.
 int runFleet(CQarloDoc& doc, const TransferOptions& options) {
-    struct sigaction sa {};
-    sa.sa_handler = onInterrupt;
-    sigemptyset(&sa.sa_mask);
     // A terminal closed or a service stopped ends it as Ctrl-C does: with the summary.
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        ::sigaction(signal, &sa, nullptr);
+    CatchEndRequests();
     FleetCount count;
-    for (int radio = 1; !interrupted; ++radio) {
+    for (int radio = 1; !EndRequested(); ++radio) {
         std::fprintf(stderr, "waiting for radio %d (Ctrl-C ends)\n", radio);
         std::optional<TransferOutcome> written;
         bool imageSent = false;
         std::string said; // a port that stays shut is explained once, not at every look
-        while (!interrupted) {
+        while (!EndRequested()) {
             written = runLink(doc, options, &RadioLink::OnRadioWrite, &imageSent);
             if (written && radioAnswered(*written)) break;
             if (written && written->kind == Kind::OpenFailed) {
@@ -345,8 +328,7 @@ int runFleet(CQarloDoc& doc, const TransferOptions& options) {
                     std::fprintf(stderr, "%s\n", reason.c_str());
                     break;
                 }
-                if (reason != said)
-                    std::fprintf(stderr, "%s; still waiting\n", reason.c_str());
+                if (reason != said) std::fprintf(stderr, "%s; still waiting\n", reason.c_str());
                 said = reason;
             }
             pause(FLEET_LOOK_MS);

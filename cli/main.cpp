@@ -3,16 +3,13 @@
 
 #include "common.h"
 
-#include "app/FileNames.h"
 #include "platform/Charset.h"
+#include "platform/Terminal.h"
+#include "platform/qt/FileNames.h"
 
 #include <QCoreApplication>
 #include <QStringList>
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <clocale>
 #include <cstdio>
 #include <string>
@@ -42,20 +39,6 @@ const Command* findCommand(const std::string& name) {
     return nullptr;
 }
 
-// A standard stream closed by the caller is given a stand-in, so no file this program opens gets
-// its number and takes output meant for the stream; writing to a closed standard output fails.
-void fillClosedStreams() {
-    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
-        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
-        int opened = fd == STDOUT_FILENO ? ::open("/dev/full", O_WRONLY) : -1;
-        if (opened < 0) opened = ::open("/dev/null", O_RDWR);
-        if (opened >= 0 && opened != fd) {
-            ::dup2(opened, fd);
-            ::close(opened);
-        }
-    }
-}
-
 int finish(int status) {
     return StdoutWritten() ? status : EXIT_FAILED;
 }
@@ -63,7 +46,7 @@ int finish(int status) {
 } // namespace
 
 int main(int argc, char** argv) {
-    fillClosedStreams();
+    qarlo::FillClosedStandardStreams();
     qarlo::SpeakUserCharset();
     if (argc < 2) {
         printOverview(stderr);

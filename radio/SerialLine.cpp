@@ -1,43 +1,23 @@
 #include "SerialLine.h"
 
+#include "platform/Charset.h"
+#include "platform/SerialDevice.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSerialPort>
 #include <QTimer>
 
-#include <fcntl.h>
-#include <grp.h>
-#include <pwd.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
+#include <type_traits>
 #include <utility>
 
 namespace qarlo {
 
 namespace {
 
-std::string fromLocal(const char* text) {
-    return QString::fromLocal8Bit(text).toStdString();
-}
-
-// Who may use a device this user may not: a group, when it may read and write the device and
-// is not root's (joining root's group is no advice to give), else its owner.
-void whoMayUse(const struct stat& info, OpenFailure& failure) {
-    const bool groupMay = (info.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
-    if (groupMay && info.st_gid != 0) {
-        if (const ::group* g = ::getgrgid(info.st_gid)) {
-            failure.group = fromLocal(g->gr_name);
-            return;
-        }
-    }
-    failure.ownerUid = info.st_uid;
-    if (info.st_uid == 0) return;
-    if (const ::passwd* owner = ::getpwuid(info.st_uid))
-        failure.ownerName = fromLocal(owner->pw_name);
+// The system speaks the user's charset, which need not be UTF-8 (Qt takes it for UTF-8).
+std::string fromLocal(const std::string& text) {
+    return Charset::User().ToUtf8(text);
 }
 
 // What stands between the user and the device, in the system's own terms.
@@ -45,22 +25,20 @@ OpenFailure openFailure(const QString& path, QSerialPort::SerialPortError error,
                         const QString& qtReason) {
     OpenFailure failure;
     failure.device = path.toStdString();
-    const QByteArray native = QFile::encodeName(path);
-    struct stat info {};
-    if (::stat(native.constData(), &info) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR) {
-            failure.why = OpenFailure::Why::NoSuchDevice;
-        } else {
-            failure.detail = fromLocal(std::strerror(errno));
-        }
-        return failure;
-    }
-    if (::access(native.constData(), R_OK | W_OK) != 0 && errno == EACCES) {
+    const DeviceAccess access = LookAtDevice(QFile::encodeName(path).toStdString());
+    using State = DeviceAccess::State;
+    if (access.state == State::Missing) {
+        failure.why = OpenFailure::Why::NoSuchDevice;
+    } else if (access.state == State::Unknown) {
+        failure.detail = fromLocal(access.detail);
+    } else if (access.state == State::Denied) {
         failure.why = OpenFailure::Why::Permission;
-        whoMayUse(info, failure);
+        failure.group = fromLocal(access.group);
+        failure.ownerUid = access.ownerUid;
+        failure.ownerName = fromLocal(access.ownerName);
     } else if (error == QSerialPort::PermissionError) {
         failure.why = OpenFailure::Why::HeldBy;
-    } else if (!S_ISCHR(info.st_mode)) {
+    } else if (access.state == State::OtherFile) {
         failure.why = OpenFailure::Why::NotSerialDevice;
     } else {
         failure.detail = qtReason.toStdString();
@@ -68,33 +46,19 @@ OpenFailure openFailure(const QString& path, QSerialPort::SerialPortError error,
     return failure;
 }
 
-// False only for what exists and is surely no terminal: a file, a directory, /dev/null. A node
-// that cannot be opened now (held, no permission) is left to the open to explain.
-bool IsTerminal(const QString& path) {
-    const QByteArray native = QFile::encodeName(path);
-    struct stat info {};
-    if (::stat(native.constData(), &info) != 0) return true;
-    // No permission is the first thing to say of a node the user may not use.
-    if (::access(native.constData(), R_OK | W_OK) != 0) return true;
-    if (!S_ISCHR(info.st_mode)) return false;
-    const int fd = ::open(native.constData(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return true;
-    const bool terminal = ::isatty(fd) == 1;
-    ::close(fd);
-    return terminal;
+// The port's descriptor, or its HANDLE on Windows, as the system's side takes it.
+template <typename Handle> std::intptr_t nativeHandle(Handle handle) {
+    if constexpr (std::is_pointer_v<Handle>)
+        return reinterpret_cast<std::intptr_t>(handle);
+    else
+        return static_cast<std::intptr_t>(handle);
 }
 
 } // namespace
 
 QString ResolvePortName(const QString& name) {
-    if (name == QLatin1String("COM1") || name == QLatin1String("COM2")) {
-        const QByteArray variable = name == QLatin1String("COM1") ? "QARLO_COM1" : "QARLO_COM2";
-        const QString configured = qEnvironmentVariable(variable.constData());
-        if (!configured.isEmpty()) return configured;
-        return name == QLatin1String("COM1") ? QStringLiteral("/dev/ttyS0")
-                                             : QStringLiteral("/dev/ttyS1");
-    }
-    return name;
+    const std::optional<std::string> device = ComPortDevice(name.toStdString());
+    return device ? QString::fromLocal8Bit(*device) : name;
 }
 
 SerialLine::SerialLine(QObject* parent) : Line(parent), serial(new QSerialPort(this)) {
@@ -113,7 +77,7 @@ OpenResult SerialLine::open(const QString& name) {
     // Qt locks the name it opens: open the node itself so two names of one device share a lock.
     const QString node = QFileInfo(path).canonicalFilePath();
     // Whoever holds /dev/null or a file is no program in the way: that is not a port at all.
-    if (!IsTerminal(path)) {
+    if (!MayBeTerminal(QFile::encodeName(path).toStdString())) {
         OpenFailure failure;
         failure.why = OpenFailure::Why::NotSerialDevice;
         failure.device = path.toStdString();
@@ -148,9 +112,7 @@ bool SerialLine::isOpen() const {
 
 bool SerialLine::dropInput() {
     if (!serial->isOpen()) return false;
-    int waiting = 0;
-    const bool any =
-        ::ioctl(static_cast<int>(serial->handle()), FIONREAD, &waiting) == 0 && waiting > 0;
+    const bool any = DriverHasInput(nativeHandle(serial->handle()));
     serial->clear(QSerialPort::Input);
     return any;
 }
@@ -170,9 +132,7 @@ qint64 SerialLine::read(std::uint8_t* into, qint64 max) {
 // Qt's buffer and the driver's output queue.
 int SerialLine::queuedBytes() const {
     if (!serial->isOpen()) return 0;
-    int queued = 0;
-    if (::ioctl(static_cast<int>(serial->handle()), TIOCOUTQ, &queued) != 0) queued = 0;
-    return bufferedBytes() + queued;
+    return bufferedBytes() + DriverOutputQueued(nativeHandle(serial->handle()));
 }
 
 int SerialLine::bufferedBytes() const {

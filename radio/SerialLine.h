@@ -1,15 +1,15 @@
 #pragma once
 // The line as a real serial port (QSerialPort): the device node opened under any of its names
 // so they share one lock, another holder named when it is known.
+#include "platform/PortHolders.h"
 #include "radio/Line.h"
-#include "radio/PortHolders.h"
 
 class QSerialPort;
 
 namespace qarlo {
 
-// "COM1"/"COM2" name the devices in $QARLO_COM1/$QARLO_COM2, else /dev/ttyS0 and /dev/ttyS1;
-// any other name (a device path) is used as it is.
+// The device a port name stands for (COM1/COM2 as the system means them); any other name (a
+// device path) is used as it is.
 QString ResolvePortName(const QString& name);
 
 class SerialLine final : public Line {

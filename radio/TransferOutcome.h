@@ -2,7 +2,7 @@
 // How a transfer with the radio ended, as one value, and the fixed text the user is shown for
 // it. Standard C++ only: the window, qarlo-cli and qarlo-radio-sim read the same table.
 #include "memory/Diff.h"
-#include "radio/PortHolders.h"
+#include "platform/PortHolders.h"
 #include "radio/RadioImage.h"
 
 #include <optional>

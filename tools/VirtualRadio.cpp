@@ -1,6 +1,6 @@
 #include "VirtualRadio.h"
 
-#include "radio/PortHolders.h"
+#include "platform/PortHolders.h"
 #include "radio/Protocol.h"
 
 #include <fcntl.h>

@@ -818,6 +818,18 @@ Toggle Channel List</translation>
         <translation>Exported to %1</translation>
     </message>
     <message>
+        <source>备份失败：找不到应用程序数据文件夹</source>
+        <translation>Backup failed: cannot find the application data folder</translation>
+    </message>
+    <message>
+        <source>备份失败：无法建立文件夹 %1</source>
+        <translation>Backup failed: cannot create the folder %1</translation>
+    </message>
+    <message>
+        <source>备份失败：无法写入 %1（%2）</source>
+        <translation>Backup failed: cannot write %1 (%2)</translation>
+    </message>
+    <message>
         <source>无法导入文件 %1：文件太大，不是频道CSV文件。</source>
         <translation>Cannot import the file %1: it is too large to be a CSV file of channels.</translation>
     </message>

@@ -3,8 +3,8 @@
 #include "AppFixture.h"
 
 #include "app/BackupKeeper.h"
-#include "app/FileNames.h"
 #include "memory/Csv.h"
+#include "platform/qt/FileNames.h"
 
 #include <QDir>
 #include <QFileInfo>

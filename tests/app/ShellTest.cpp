@@ -2,7 +2,6 @@
 #include "AppFixture.h"
 
 #include "app/CommandLine.h"
-#include "app/FileNames.h"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -126,29 +125,6 @@ TEST_F(ShellTest, TheFileOnTheCommandLineOpensOrStartUpFails) {
         EXPECT_EQ(Start(*files), c.started) << c.arguments.join(' ').toStdString();
         EXPECT_EQ(messages.empty() ? QString() : messages.front().section('\n', 0, 0), c.message);
         EXPECT_EQ(doc().IsChannelProgrammed(2), c.arguments.contains("-dash.q02"));
-    }
-}
-
-// A name is bytes: whatever is no UTF-8 (a lone byte, a sequence cut at the end) reaches open()
-// as it came from argv, and the user sees such a byte as "\xFF".
-TEST(FileNames, BytesFromArgvKeptToOpenAndShownEscaped) {
-    const struct {
-        QByteArray bytes;
-        const char* shown;
-    } cases[] = {
-        {"radio.q02", "radio.q02"},
-        {"\xE9\xA2\x91\xE9\x81\x93.q02", "\xE9\xA2\x91\xE9\x81\x93.q02"}, // 频道: UTF-8 as it is
-        {"bad\xFF.q02", "bad\\xFF.q02"},
-        {"cut\xE4", "cut\\xE4"},
-        {"\xE4\xB8", "\\xE4\\xB8"},
-    };
-    for (const auto& c : cases) {
-        char* argv[] = {const_cast<char*>("qarlo"), const_cast<char*>(c.bytes.constData())};
-        const QStringList arguments = ArgumentsFromArgv(2, argv);
-        ASSERT_EQ(arguments.size(), 1);
-        EXPECT_EQ(FileNameBytes(arguments[0]), c.bytes);
-        EXPECT_EQ(FileNamePath(arguments[0]).native(), c.bytes.toStdString());
-        EXPECT_EQ(DisplayFileName(arguments[0]), QString::fromUtf8(c.shown)) << c.shown;
     }
 }
 

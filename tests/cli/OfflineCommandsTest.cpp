@@ -13,7 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <clocale>
+#include <cstring>
+#include <memory>
 
 #include <sys/stat.h> // mkfifo
 
@@ -146,29 +149,47 @@ TEST_F(OfflineCommands, CommandLineConventionAndUsageErrors) {
 }
 
 // A read whose save still fails (the folder went away during the transfer) keeps the image as a
-// channel file among the window's backups and names it.
+// channel file among the window's backups and names it, or says why it could not. Both reads run
+// at once: each waits 2 s before its save.
 TEST_F(OfflineCommands, AReadWhoseSaveFailsKeepsTheImageAmongTheBackups) {
-    Sim sim({});
+    ASSERT_TRUE(writeAll(path("file"), "x"));
+    struct Read {
+        explicit Read(QString home) : dataHome(std::move(home)) {}
+        QString dataHome;
+        std::unique_ptr<Sim> sim = std::make_unique<Sim>(QStringList());
+        std::unique_ptr<QProcess> cli = std::make_unique<QProcess>();
+        QByteArray log;
+    } reads[] = {Read(path("data")), Read(path("file"))};
     QDir(dir.path()).mkdir("gone");
-    QProcess cli;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_DATA_HOME", path("data"));
-    cli.setProcessEnvironment(env);
-    cli.start(QARLO_CLI_PATH, {"read", path("gone/radio.q02"), "--port", sim.path});
-    // The image is on its way once the radio has its read request; the save comes 2 s later.
-    QByteArray log;
-    for (int i = 0; i < 100 && !log.contains("read request"); ++i) {
-        sim.process.waitForReadyRead(100);
-        log += sim.process.readAllStandardError();
+    for (int i = 0; i < 2; ++i) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", reads[i].dataHome);
+        reads[i].cli->setProcessEnvironment(env);
+        reads[i].cli->start(QARLO_CLI_PATH,
+                            {"read", path("gone/radio.q02").append(QString::number(i)), "--port",
+                             reads[i].sim->path});
     }
+    // The images are on their way once the radios have their read requests.
+    for (Read& read : reads)
+        for (int i = 0; i < 100 && !read.log.contains("read request"); ++i) {
+            read.sim->process.waitForReadyRead(100);
+            read.log += read.sim->process.readAllStandardError();
+        }
     ASSERT_TRUE(QDir(path("gone")).removeRecursively());
-    ASSERT_TRUE(cli.waitForFinished(20000));
-    EXPECT_EQ(cli.exitCode(), 1);
-    const QString err = QString::fromUtf8(cli.readAllStandardError());
-    const QString kept = err.section(QStringLiteral("is kept in "), 1).trimmed();
+    QString err[2];
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(reads[i].cli->waitForFinished(20000));
+        EXPECT_EQ(reads[i].cli->exitCode(), 1);
+        err[i] = QString::fromUtf8(reads[i].cli->readAllStandardError());
+    }
+    const QString kept = err[0].section(QStringLiteral("is kept in "), 1).trimmed();
     EXPECT_TRUE(kept.startsWith(path("data/Local AppWizard-Generated Applications/qarlo/backups/")))
-        << err.toStdString();
-    EXPECT_EQ(readAll(kept).size(), 1041) << err.toStdString();
+        << err[0].toStdString();
+    EXPECT_EQ(readAll(kept).size(), 1041) << err[0].toStdString();
+    EXPECT_TRUE(err[1].endsWith(
+        "qarlo-cli: cannot keep the image among the backups: cannot create the folder " +
+        path("file/Local AppWizard-Generated Applications/qarlo/backups") + "\n"))
+        << err[1].toStdString();
 }
 
 // The columns line up on a terminal: a Chinese character takes two columns. The JSON form carries
@@ -248,6 +269,14 @@ TEST_F(OfflineCommands, AGb18030TerminalGetsMessagesInItsCharset) {
     EXPECT_EQ(showGb.errBytes, QByteArray("qarlo-cli: \xC6\xB5\xB5\xC0.q02: cannot be opened (No "
                                           "such file or directory)\n"));
     EXPECT_EQ(showGb.errBytes, showUtf8.errBytes);
+    // The system's words on a port that will not open (a loop of links) keep their bytes.
+    std::setlocale(LC_ALL, "zh_CN.GB18030");
+    const QByteArray words(std::strerror(ELOOP));
+    std::setlocale(LC_ALL, "C");
+    ASSERT_TRUE(QFile::link(path("loop2"), path("loop1")) && QFile::link(path("loop1"), path("loop2")));
+    const auto [readUtf8, readGb] = inBoth(QStringLiteral("read r.q02 --port ./loop1"));
+    EXPECT_EQ(readGb.exitCode, 1);
+    EXPECT_TRUE(readGb.errBytes.contains("./loop1: " + words + "\n")) << readGb.errBytes.toHex(' ').toStdString();
     const auto [fullUtf8, fullGb] = inBoth(QStringLiteral("diff a.q02 b.q02 >/dev/full"));
     EXPECT_EQ(fullGb.exitCode, 1);
     EXPECT_EQ(fullGb.err, "qarlo-cli: cannot write to standard output\n");

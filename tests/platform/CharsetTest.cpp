@@ -30,6 +30,7 @@ TEST(Charset, Gb18030TakesOurTextAndKeepsStrayBytes) {
         {"\u0080", Bytes({0x81, 0x30, 0x81, 0x30})},          // two-byte UTF-8, four-byte GB
         {"\u00a4", Bytes({0xA1, 0xE8})},                      // the first two-byte character
         {"😀", Bytes({0x94, 0x39, 0xFC, 0x36})},               // beyond the BMP
+        {"\xF4\x8F\xBF\xBF", Bytes({0xE3, 0x32, 0x9A, 0x35})},  // the last character
         {"bad\xED\xB2\x80\xED\xB3\xBF.q02", "bad\x80\xFF.q02"}, // bytes carried as U+DC80..
         {"a\xFF" "b\xC0\xAF" "c", "a\xFF" "b\xC0\xAF" "c"},   // no UTF-8: as they are
         {"\xED\xA0\x80", "\xED\xA0\x80"},                     // a surrogate is no character

@@ -22,6 +22,11 @@
 namespace qarlo::test {
 namespace {
 
+// For the child alone: an ended child's pid is 0, and kill(0) would reach this whole group.
+void signalChild(const QProcess& child, int signal) {
+    if (const qint64 pid = child.processId(); pid > 0) ::kill(static_cast<pid_t>(pid), signal);
+}
+
 // What a radio started with --fault corrupt-write holds after validDoc() is written into it.
 const std::string CORRUPTED = "01频道: 接收频率 430.125 → 430.12501 MHz\n";
 
@@ -46,7 +51,7 @@ TEST(CliTransfer, InterruptedTransferWipesItsProgressLine) {
     waited.start();
     while (terminal.received().isEmpty() && waited.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
+    signalChild(cli, SIGINT);
     ASSERT_TRUE(cli.waitForFinished(5000));
     EXPECT_EQ(cli.exitStatus(), QProcess::CrashExit); // ended by the signal, as before
     for (int i = 0; i < 10; ++i)
@@ -139,7 +144,7 @@ TEST(CliTransfer, WriteEachProgramsRadioAfterRadio) {
         sim.stop();
         spin(750); // off the cable long enough for a probe to miss it
     }
-    ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
+    signalChild(cli, SIGINT);
     ASSERT_TRUE(cli.waitForFinished(5000));
     out += cli.readAllStandardOutput();
     EXPECT_EQ(out, radios[0].line + radios[1].line + "written 2, verified 1, failed 1\n");
@@ -178,7 +183,7 @@ TEST(CliTransfer, WriteEachEndedBySignalSaysWhatTheRadiosHold) {
                 20000));
         else
             spin(1000);
-        ::kill(static_cast<pid_t>(cli.processId()), c.signal);
+        signalChild(cli, c.signal);
         ASSERT_TRUE(cli.waitForFinished(5000));
         EXPECT_EQ(QString::fromUtf8(cli.readAllStandardOutput()), c.out);
         EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
@@ -206,7 +211,7 @@ TEST(CliTransfer, WriteEachSaysWhyItsPortWillNotOpen) {
     const QString later = dir.filePath("ttyUSB7");
     cli.start(QARLO_CLI_PATH, {"write", file, "--verify", "--each", "--port", later});
     spin(1500); // several looks at the missing node
-    ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
+    signalChild(cli, SIGINT);
     ASSERT_TRUE(cli.waitForFinished(5000));
     EXPECT_EQ(QString::fromUtf8(cli.readAllStandardError()),
               "waiting for radio 1 (Ctrl-C ends)\n" + later + ": no such device; still waiting\n");

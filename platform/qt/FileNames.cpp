@@ -1,4 +1,4 @@
-#include "FileNames.h"
+#include "platform/qt/FileNames.h"
 
 #include <QDir>
 

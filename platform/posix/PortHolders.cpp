@@ -1,4 +1,4 @@
-#include "PortHolders.h"
+#include "platform/PortHolders.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -156,17 +156,18 @@ std::string lockFileName(const std::string& device) {
     return "LCK.." + name;
 }
 
-} // namespace
-
-std::optional<dev_t> DeviceNodeOf(const std::string& path) {
+// The character device a path names, through any links and names; none for anything else.
+std::optional<dev_t> deviceNodeOf(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISCHR(info.st_mode)) return std::nullopt;
     return info.st_rdev;
 }
 
+} // namespace
+
 std::optional<PortHolder> FindDeviceHolder(const std::string& device,
                                            const HolderSearchRoots& roots) {
-    const std::optional<dev_t> node = DeviceNodeOf(device);
+    const std::optional<dev_t> node = deviceNodeOf(device);
     if (!node) return std::nullopt;
     if (const std::optional<int> pid = processWithNodeOpen(*node, roots))
         return holderOf(*pid, roots);
@@ -178,11 +179,6 @@ std::optional<PortHolder> FindDeviceHolder(const std::string& device,
             return holderOf(*pid, roots);
     }
     return std::nullopt;
-}
-
-std::string DescribeHolder(const PortHolder& holder) {
-    const std::string who = holder.command.empty() ? "another program" : holder.command;
-    return "held by " + who + " (pid " + std::to_string(holder.pid) + ")";
 }
 
 } // namespace qarlo

@@ -1,9 +1,8 @@
 #pragma once
 // Who else has a serial device: another process with the device node among its open files (as
-// fuser finds them), or the live owner of a UUCP lock file for it. Standard C++ and POSIX only,
-// so the virtual radio can ask the same question about its own end of the line.
-#include <sys/types.h>
-
+// fuser finds them), or the live owner of a UUCP lock file for it. Standard C++, so the virtual
+// radio can ask the same question about its own end of the line. Windows names no holder: a port
+// someone else has open is only refused there.
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,9 +20,6 @@ struct PortHolder {
     std::string command; // <proc>/PID/comm; empty when it cannot be read
     bool operator==(const PortHolder&) const = default;
 };
-
-// The character device a path names, through any links and names; none for anything else.
-std::optional<dev_t> DeviceNodeOf(const std::string& path);
 
 // Another process than this one that holds `device`: first one with the node open (for a
 // pseudo-terminal, one that does not drive its master), else the live pid of a lock file

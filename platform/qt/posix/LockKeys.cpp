@@ -1,4 +1,4 @@
-#include "LockKeys.h"
+#include "platform/qt/LockKeys.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,7 @@
 #pragma once
 // The state of the three lock keys for the status bar. Qt has no portable query for it; on Linux
-// the keyboards' LEDs under /sys/class/leds follow the locks, so those are read when present.
+// the keyboards' LEDs under /sys/class/leds follow the locks, so those are read when present;
+// Windows tells the keys' toggle state itself.
 #include <QString>
 
 #include <optional>
@@ -14,6 +15,7 @@ struct LockKeyState {
     std::optional<bool> scroll;
 };
 
+// `ledRoot`: where the LEDs are, on a system that has them as files.
 LockKeyState ReadLockKeys(const QString& ledRoot = QStringLiteral("/sys/class/leds"));
 
 } // namespace qarlo
