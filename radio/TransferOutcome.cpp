@@ -142,7 +142,8 @@ std::string FillParts(const ComposedText& text) {
     std::string out;
     const std::string_view pattern = text.pattern;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
+        const std::string_view rest = pattern.substr(i + 1); // empty after the last character
+        const char next = rest.empty() ? '\0' : rest.front();
         const auto index = static_cast<std::size_t>(next - '1');
         if (pattern[i] == '%' && next >= '1' && next <= '9' && index < text.parts.size()) {
             out += text.parts[index];
