@@ -144,9 +144,12 @@ void CMainFrame::ResizeParentToFit() {
         const QSize decorations = frameGeometry().size() - geometry().size();
         room = room.boundedTo(shown->availableGeometry().size() - decorations - chrome);
     }
-    // A side too short for the form scrolls: the other side keeps room for its scroll bar.
+    // A side too short for the form scrolls: the other side keeps room for its scroll bar. Blank
+    // below the controls goes first, so a screen a little too short shows no bar for it.
     const auto* scroller = static_cast<const QScrollArea*>(centralWidget());
     QSize form = formView->formSizeHint();
+    form.setHeight(std::clamp(room.height(), formView->filledHeight(), form.height()));
+    formView->resize(form);
     if (room.height() < form.height())
         form.rwidth() += scroller->verticalScrollBar()->sizeHint().width();
     if (room.width() < form.width())

@@ -3,6 +3,7 @@
 #include "FileNames.h"
 #include "Resources.h"
 
+#include "editor/UiText.h"
 #include "platform/FileLock.h"
 
 namespace qarlo {
@@ -54,28 +55,26 @@ QString DocumentManager::OpenFailureMessage(const FileResult& result) {
     const QString name = DisplayFileName(FileNameFromPath(result.file));
     switch (result.error) {
     case FileError::InvalidFormat:
-        return QStringLiteral("无法打开文件 %1：文件格式不正确。").arg(name);
+        return UiText("无法打开文件 %1：文件格式不正确。").arg(name);
     case FileError::NotRegularFile:
-        return QStringLiteral("无法打开文件 %1：它不是普通文件。").arg(name);
+        return UiText("无法打开文件 %1：它不是普通文件。").arg(name);
     default:
         break;
     }
-    QString text = QStringLiteral("无法打开文件 %1。").arg(name);
-    if (!result.reason.empty()) text += QStringLiteral("\n原因：%1").arg(Reason(result));
-    return text;
+    if (result.reason.empty()) return UiText("无法打开文件 %1。").arg(name);
+    return UiText("无法打开文件 %1。\n原因：%2").arg(name, Reason(result));
 }
 
 QString DocumentManager::SaveFailureMessage(const FileResult& result) {
     const QString name = DisplayFileName(FileNameFromPath(result.file));
     if (result.error == FileError::ReadOnly)
-        return QStringLiteral("无法保存文件 %1：文件是只读的，您没有写入它的权限。").arg(name);
+        return UiText("无法保存文件 %1：文件是只读的，您没有写入它的权限。").arg(name);
     if (result.error == FileError::NotRegularFile)
-        return QStringLiteral("无法保存文件 %1：它不是普通文件，不能被替换。").arg(name);
+        return UiText("无法保存文件 %1：它不是普通文件，不能被替换。").arg(name);
     if (result.error == FileError::Busy)
-        return QStringLiteral("无法保存文件 %1：另一个程序正在修改它，请稍后再试。").arg(name);
-    QString text = QStringLiteral("无法保存文件 %1。").arg(name);
-    if (!result.reason.empty()) text += QStringLiteral("\n原因：%1").arg(Reason(result));
-    return text;
+        return UiText("无法保存文件 %1：另一个程序正在修改它，请稍后再试。").arg(name);
+    if (result.reason.empty()) return UiText("无法保存文件 %1。").arg(name);
+    return UiText("无法保存文件 %1。\n原因：%2").arg(name, Reason(result));
 }
 
 } // namespace qarlo

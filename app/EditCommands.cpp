@@ -8,6 +8,7 @@
 #include "editor/CQarloView.h"
 #include "editor/ChannelOverview.h"
 #include "editor/MessageSink.h"
+#include "editor/UiText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -114,12 +115,12 @@ void CMainFrame::OnEditPaste() {
     if (channels.empty() || !held) return;
     const PastedChannels pasted = ChannelsFromMimeData(*held);
     if (!pasted.errors.empty()) {
-        messages.ShowMessage(QStringLiteral("无法粘贴剪贴板上的频道，文档未作改动：\n") +
-                             DescribeCsvErrors(pasted.errors));
+        messages.ShowMessage(UiText("无法粘贴剪贴板上的频道，文档未作改动：\n%1")
+                                 .arg(DescribeCsvErrors(pasted.errors)));
         return;
     }
     if (pasted.records.empty()) {
-        messages.ShowMessage(QStringLiteral("剪贴板上没有频道，文档未作改动。"));
+        messages.ShowMessage(UiText("剪贴板上没有频道，文档未作改动。"));
         return;
     }
     // Into the selected channel and the ones after it; what does not fit is said, not dropped.
@@ -137,9 +138,9 @@ void CMainFrame::OnEditPaste() {
         recordChange(before, first);
     }
     if (taken < pasted.records.size())
-        messages.ShowMessage(QStringLiteral("剪贴板上有 %1 个频道，从%2起只粘贴了前 %3 个。")
+        messages.ShowMessage(UiText("剪贴板上有 %1 个频道，从%2起只粘贴了前 %3 个。")
                                  .arg(pasted.records.size())
-                                 .arg(QString::fromUtf8(ChannelName(first).data(), 8))
+                                 .arg(UiText(QString::fromUtf8(ChannelName(first).data(), 8)))
                                  .arg(taken));
 }
 
@@ -150,9 +151,8 @@ bool CMainFrame::routeHistoryKey(QObject* watched, QEvent* event) {
     const auto* key = static_cast<QKeyEvent*>(event);
     const QKeySequence pressed(key->keyCombination());
     for (int id : {ID_EDIT_UNDO, ID_EDIT_REDO}) {
-        if (action(id)->shortcuts().contains(pressed) || key->matches(id == ID_EDIT_UNDO
-                                                                          ? QKeySequence::Undo
-                                                                          : QKeySequence::Redo)) {
+        if (action(id)->shortcuts().contains(pressed) ||
+            key->matches(id == ID_EDIT_UNDO ? QKeySequence::Undo : QKeySequence::Redo)) {
             action(id)->trigger();
             return true;
         }

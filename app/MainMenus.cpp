@@ -300,7 +300,7 @@ void CMainFrame::RefreshPortMenu() {
     deviceActions.clear();
     const QList<PortInfo> ports = listPorts();
     if (!ports.isEmpty()) deviceActions.append(menuPort->addSeparator());
-    const QString unknown = QStringLiteral("未知");
+    const QString unknown = UiText("未知");
     for (const PortInfo& port : ports) {
         // "/dev/ttyUSB0  USB-Serial (1a86:7523)": the cable as its owner knows it.
         QString text = port.device;
@@ -311,7 +311,7 @@ void CMainFrame::RefreshPortMenu() {
         item->setData(port.device);
         item->setCheckable(true);
         const QString prompt =
-            QStringLiteral("选择%1口写频（厂商：%2，产品：%3）")
+            UiText("选择%1口写频（厂商：%2，产品：%3）")
                 .arg(port.device, port.manufacturer.isEmpty() ? unknown : port.manufacturer,
                      port.description.isEmpty() ? unknown : port.description);
         item->setStatusTip(prompt);

@@ -1,5 +1,6 @@
 #include "TransferProgress.h"
 
+#include "editor/TransferTexts.h"
 #include "radio/RadioLink.h"
 
 #include <QProgressBar>
@@ -15,7 +16,7 @@ TransferProgress::TransferProgress(QStatusBar& statusBar, RadioLink& link, QObje
     meter->hide();
     bar.addPermanentWidget(meter);
     connect(&link, &RadioLink::progress, this, [this](TransferStep step, int bytes, int total) {
-        shown = QString::fromStdString(ProgressText(step, bytes, total));
+        shown = TransferProgressText(step, bytes, total);
         bar.showMessage(shown);
         meter->setRange(0, total);
         meter->setValue(bytes);

@@ -65,6 +65,9 @@ public:
     void ShowChannel(int channel);
     QSize formSizeHint() const;
     QSize sizeHint() const override { return formSizeHint(); }
+    // The least height that still shows every control with a dialog's margin below the lowest:
+    // what a screen a little too short may take from the form's blank bottom.
+    int filledHeight() const;
     // The channel sheet of the whole document; `title` names the document on the page.
     void printSheet(QPrinter* printer, const QString& title = QString());
 

@@ -1,6 +1,7 @@
 #include "ChannelSheet.h"
 
 #include "editor/DialogUnits.h"
+#include "editor/UiText.h"
 #include "memory/Signalling.h"
 #include "memory/Units.h"
 
@@ -21,25 +22,25 @@ QString fromUtf8(std::string_view text) {
 
 QString signalling(const CQarloDoc& doc, int channel, Direction d) {
     const std::uint8_t code = d == Direction::Receive ? doc.rxCode(channel) : doc.txCode(channel);
-    return fromUtf8(signallingText(doc.flags(channel), code, d));
+    return UiText(fromUtf8(signallingText(doc.flags(channel), code, d))); // "无" has words
 }
 
 } // namespace
 
 QStringList SheetHeader() {
-    return {QStringLiteral("频道选择"),
-            QStringLiteral("接收\n频    率 MHz"),
-            QStringLiteral("接收\n编码类型 编码表"),
-            QStringLiteral("发射\n频   率 MHz"),
-            QStringLiteral("发射\n编码类型 编码表"),
-            QStringLiteral("频道宽/窄"),
-            QStringLiteral("静噪等级")};
+    return {UiText("频道选择"),
+            UiText("接收\n频    率 MHz"),
+            UiText("接收\n编码类型 编码表"),
+            UiText("发射\n频   率 MHz"),
+            UiText("发射\n编码类型 编码表"),
+            UiText("频道宽/窄"),
+            UiText("静噪等级")};
 }
 
 QStringList SheetRow(const CQarloDoc& doc, int channel) {
     if (channel < 0 || channel >= CHANNEL_COUNT) return {};
     const bool narrow = (doc.flags(channel) & FLAG_NARROW) != 0;
-    return {fromUtf8(ChannelName(channel)),
+    return {UiText(fromUtf8(ChannelName(channel))),
             fromUtf8(FormatMHz(doc.rxFreq(channel))),
             signalling(doc, channel, Direction::Receive),
             fromUtf8(FormatMHz(doc.txFreq(channel))),
@@ -49,13 +50,13 @@ QStringList SheetRow(const CQarloDoc& doc, int channel) {
 }
 
 QString SheetBandLine(const CQarloDoc& doc) {
-    return QStringLiteral("频  段 %1 - %2 MHz")
+    return UiText("频  段 %1 - %2 MHz")
         .arg(BandWholeMHz(doc.bandLow()))
         .arg(BandWholeMHz(doc.bandHigh()));
 }
 
 QString SheetTotLine(const CQarloDoc& doc) {
-    return QStringLiteral("TOT限时 %1 分").arg(fromUtf8(FormatMinutes(doc.totTenths())));
+    return UiText("TOT限时 %1 分").arg(fromUtf8(FormatMinutes(doc.totTenths())));
 }
 
 void PaintChannelSheet(QPainter& painter, const QRect& page, const CQarloDoc& doc,

@@ -12,6 +12,7 @@
 #include <QStyleOptionButton>
 #include <qdrawutil.h>
 
+#include <algorithm>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -215,6 +216,11 @@ CQarloView::~CQarloView() = default;
 
 QSize CQarloView::formSizeHint() const {
     return units.size(FORM_WIDTH_DU, FORM_HEIGHT_DU);
+}
+
+int CQarloView::filledHeight() const {
+    constexpr int MARGIN_DU = 7;
+    return std::min(formSizeHint().height(), childrenRect().bottom() + 1 + units.y(MARGIN_DU));
 }
 
 void CQarloView::createControls() {

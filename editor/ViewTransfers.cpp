@@ -2,6 +2,7 @@
 // at the end, and the failing channel after a refused write.
 #include "editor/CQarloView.h"
 #include "editor/MessageSink.h"
+#include "editor/TransferTexts.h"
 
 #include <QApplication>
 
@@ -43,11 +44,10 @@ void CQarloView::OnReadComplete() {
 }
 
 void CQarloView::OnTransferFinished(const TransferOutcome& outcome) {
-    const QString text = QString::fromStdString(OutcomeReportText(outcome));
+    const QString text = TransferReportText(outcome);
     if (outcome.kind == TransferOutcome::Kind::OpenFailed) {
         // The fixed message says that it failed; the line below says why, as qarlo-cli does.
-        messages.ShowMessageWithReason(
-            text, QString::fromStdString(OpenFailureReasonChinese(outcome.open)));
+        messages.ShowMessageWithReason(text, OpenFailureReasonText(outcome.open));
     } else {
         messages.ShowMessage(text);
     }

@@ -68,17 +68,6 @@ std::string whoMayUse(const OpenFailure& failure) {
     return "only its owner " + owner + " may use it";
 }
 
-std::string whoMayUseChinese(const OpenFailure& failure) {
-    if (!failure.group.empty()) {
-        return "只有 " + failure.group + " 组的成员可以使用（sudo usermod -aG " + failure.group +
-               " $USER，然后重新登录）";
-    }
-    if (failure.ownerUid == 0) return "只有 root 可以使用";
-    const std::string owner =
-        failure.ownerName.empty() ? std::to_string(failure.ownerUid) : failure.ownerName;
-    return "只有其所有者 " + owner + " 可以使用";
-}
-
 } // namespace
 
 TransferOutcome TransferOutcome::Of(Kind kind) {
@@ -115,23 +104,20 @@ std::string_view OutcomeMessage(const TransferOutcome& outcome) {
     return {}; // a check number no check has
 }
 
-std::string OutcomeReportText(const TransferOutcome& outcome) {
-    std::string text(OutcomeMessage(outcome));
-    for (const std::string& line : DifferenceLinesByRow(outcome.differences))
-        text += "\n" + line;
-    return text;
-}
-
 std::string_view CheckMessage(const CheckFailure& failure) {
     return OutcomeMessage(TransferOutcome::CheckFailedAt(failure));
 }
 
-std::string ProgressText(TransferStep step, int bytes, int total) {
+std::string_view ProgressStepText(TransferStep step) {
     constexpr std::string_view doing[] = {"正在连接对讲机…", "正在从对讲机读出…",
                                           "正在写入对讲机…"};
     const auto index = static_cast<std::size_t>(step);
-    const std::string_view what = index < std::size(doing) ? doing[index] : doing[0];
-    return std::string(what) + " " + std::to_string(bytes) + "/" + std::to_string(total);
+    return index < std::size(doing) ? doing[index] : doing[0];
+}
+
+std::string ProgressText(TransferStep step, int bytes, int total) {
+    return std::string(ProgressStepText(step)) + " " + std::to_string(bytes) + "/" +
+           std::to_string(total);
 }
 
 std::string OpenFailureReason(const OpenFailure& failure) {
@@ -152,25 +138,54 @@ std::string OpenFailureReason(const OpenFailure& failure) {
     return device + ": " + failure.detail;
 }
 
-std::string OpenFailureReasonChinese(const OpenFailure& failure) {
+std::string FillParts(const ComposedText& text) {
+    std::string out;
+    const std::string_view pattern = text.pattern;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const std::string_view rest = pattern.substr(i + 1); // empty after the last character
+        const char next = rest.empty() ? '\0' : rest.front();
+        const auto index = static_cast<std::size_t>(next - '1');
+        if (pattern[i] == '%' && next >= '1' && next <= '9' && index < text.parts.size()) {
+            out += text.parts[index];
+            ++i;
+        } else {
+            out += pattern[i];
+        }
+    }
+    return out;
+}
+
+ComposedText OpenFailureReasonParts(const OpenFailure& failure) {
     const std::string& device = failure.device;
     switch (failure.why) {
     case OpenFailure::Why::NoSuchDevice:
-        return device + ": 设备不存在";
+        return {"%1: 设备不存在", {device}};
     case OpenFailure::Why::HeldBy:
-        if (!failure.holder) return device + ": 被另一个程序占用";
-        return device + ": 被 " +
-               (failure.holder->command.empty() ? std::string("另一个程序")
-                                                : failure.holder->command) +
-               " (进程 " + std::to_string(failure.holder->pid) + ") 占用";
+        if (!failure.holder) return {"%1: 被另一个程序占用", {device}};
+        if (failure.holder->command.empty())
+            return {"%1: 被 另一个程序 (进程 %2) 占用",
+                    {device, std::to_string(failure.holder->pid)}};
+        return {"%1: 被 %2 (进程 %3) 占用",
+                {device, failure.holder->command, std::to_string(failure.holder->pid)}};
     case OpenFailure::Why::Permission:
-        return device + ": 没有使用权限；" + whoMayUseChinese(failure);
+        if (!failure.group.empty())
+            return {"%1: 没有使用权限；只有 %2 组的成员可以使用（sudo usermod -aG %2 "
+                    "$USER，然后重新登录）",
+                    {device, failure.group}};
+        if (failure.ownerUid == 0) return {"%1: 没有使用权限；只有 root 可以使用", {device}};
+        return {"%1: 没有使用权限；只有其所有者 %2 可以使用",
+                {device,
+                 failure.ownerName.empty() ? std::to_string(failure.ownerUid) : failure.ownerName}};
     case OpenFailure::Why::NotSerialDevice:
-        return device + ": 不是串口设备";
+        return {"%1: 不是串口设备", {device}};
     case OpenFailure::Why::Other:
         break;
     }
-    return device + ": " + failure.detail; // the system's own words
+    return {"%1: %2", {device, failure.detail}}; // the system's own words
+}
+
+std::string OpenFailureReasonChinese(const OpenFailure& failure) {
+    return FillParts(OpenFailureReasonParts(failure));
 }
 
 } // namespace qarlo

@@ -31,7 +31,17 @@ struct OpenFailure {
 
 // "/dev/ttyUSB0: held by ModemManager (pid 812)": the line qarlo-cli prints under the message.
 std::string OpenFailureReason(const OpenFailure& failure);
-// The same reason in the window's words: "/dev/ttyUSB0: 被 ModemManager (进程 812) 占用".
+// A text kept apart from its parts: a fixed Chinese pattern with %1, %2 ... and what fills them,
+// so that the window can translate the pattern before it fills it in.
+struct ComposedText {
+    std::string_view pattern;
+    std::vector<std::string> parts;
+};
+// The pattern with each %N replaced by parts[N-1] in one pass: a "%2" inside a part stays.
+std::string FillParts(const ComposedText& text);
+
+// The reason in the window's words: "/dev/ttyUSB0: 被 ModemManager (进程 812) 占用".
+ComposedText OpenFailureReasonParts(const OpenFailure& failure);
 std::string OpenFailureReasonChinese(const OpenFailure& failure);
 
 struct TransferOutcome {
@@ -64,11 +74,10 @@ struct TransferOutcome {
 // The fixed text shown when a transfer ends this way; for a failed check, the check's text.
 std::string_view OutcomeMessage(const TransferOutcome& outcome);
 std::string_view CheckMessage(const CheckFailure& failure);
-// The message and, after a compare that found differences, one line per channel or setting.
-std::string OutcomeReportText(const TransferOutcome& outcome);
 
 // What a running transfer is doing, for the window's message pane and qarlo-cli's terminal:
-// "正在从对讲机读出… 128/256".
+// "正在从对讲机读出… 128/256"; the step's words alone: "正在从对讲机读出…".
 std::string ProgressText(TransferStep step, int bytes, int total);
+std::string_view ProgressStepText(TransferStep step);
 
 } // namespace qarlo

@@ -443,7 +443,7 @@ Cancel Preview</translation>
     </message>
     <message>
         <source>级</source>
-        <translation>level</translation>
+        <translation>lvl</translation>
     </message>
     <message>
         <source>分</source>
@@ -467,7 +467,7 @@ Cancel Preview</translation>
     </message>
     <message>
         <source>频    率</source>
-        <translation>Frequency</translation>
+        <translation>Freq.</translation>
     </message>
     <message>
         <source>静噪等级</source>
@@ -475,11 +475,11 @@ Cancel Preview</translation>
     </message>
     <message>
         <source>频   率</source>
-        <translation>Frequency</translation>
+        <translation>Freq.</translation>
     </message>
     <message>
         <source>TOT限时</source>
-        <translation>TOT limit</translation>
+        <translation>TOT</translation>
     </message>
     <message>
         <source>频  段</source>
@@ -487,7 +487,7 @@ Cancel Preview</translation>
     </message>
     <message>
         <source>编码类型</source>
-        <translation>Code type</translation>
+        <translation>Type</translation>
     </message>
     <message>
         <source>到</source>
@@ -495,7 +495,7 @@ Cancel Preview</translation>
     </message>
     <message>
         <source>频道宽/窄</source>
-        <translation>Wide/Narrow</translation>
+        <translation>Width</translation>
     </message>
     <message>
         <source>频段下限 MHz</source>
@@ -735,67 +735,67 @@ Cancel Preview</translation>
     </message>
     <message>
         <source>01频道</source>
-        <translation>Channel 01</translation>
+        <translation>CH 01</translation>
     </message>
     <message>
         <source>02频道</source>
-        <translation>Channel 02</translation>
+        <translation>CH 02</translation>
     </message>
     <message>
         <source>03频道</source>
-        <translation>Channel 03</translation>
+        <translation>CH 03</translation>
     </message>
     <message>
         <source>04频道</source>
-        <translation>Channel 04</translation>
+        <translation>CH 04</translation>
     </message>
     <message>
         <source>05频道</source>
-        <translation>Channel 05</translation>
+        <translation>CH 05</translation>
     </message>
     <message>
         <source>06频道</source>
-        <translation>Channel 06</translation>
+        <translation>CH 06</translation>
     </message>
     <message>
         <source>07频道</source>
-        <translation>Channel 07</translation>
+        <translation>CH 07</translation>
     </message>
     <message>
         <source>08频道</source>
-        <translation>Channel 08</translation>
+        <translation>CH 08</translation>
     </message>
     <message>
         <source>09频道</source>
-        <translation>Channel 09</translation>
+        <translation>CH 09</translation>
     </message>
     <message>
         <source>10频道</source>
-        <translation>Channel 10</translation>
+        <translation>CH 10</translation>
     </message>
     <message>
         <source>11频道</source>
-        <translation>Channel 11</translation>
+        <translation>CH 11</translation>
     </message>
     <message>
         <source>12频道</source>
-        <translation>Channel 12</translation>
+        <translation>CH 12</translation>
     </message>
     <message>
         <source>13频道</source>
-        <translation>Channel 13</translation>
+        <translation>CH 13</translation>
     </message>
     <message>
         <source>14频道</source>
-        <translation>Channel 14</translation>
+        <translation>CH 14</translation>
     </message>
     <message>
         <source>15频道</source>
-        <translation>Channel 15</translation>
+        <translation>CH 15</translation>
     </message>
     <message>
         <source>16频道</source>
-        <translation>Channel 16</translation>
+        <translation>CH 16</translation>
     </message>
     <message>
         <source>频道一览(&amp;L)</source>
@@ -1004,6 +1004,180 @@ Toggle Channel List</translation>
     <message>
         <source>频道一览</source>
         <translation>Channel List</translation>
+    </message>
+    <message>
+        <source>%1: 设备不存在</source>
+        <translation>%1: no such device</translation>
+    </message>
+    <message>
+        <source>%1: 被另一个程序占用</source>
+        <translation>%1: held by another program</translation>
+    </message>
+    <message>
+        <source>%1: 被 另一个程序 (进程 %2) 占用</source>
+        <translation>%1: held by another program (pid %2)</translation>
+    </message>
+    <message>
+        <source>%1: 被 %2 (进程 %3) 占用</source>
+        <translation>%1: held by %2 (pid %3)</translation>
+    </message>
+    <message>
+        <source>%1: 没有使用权限；只有 %2 组的成员可以使用（sudo usermod -aG %2 $USER，然后重新登录）</source>
+        <translation>%1: permission denied; members of the group "%2" may use it (sudo usermod -aG %2 $USER, then log in again)</translation>
+    </message>
+    <message>
+        <source>%1: 没有使用权限；只有 root 可以使用</source>
+        <translation>%1: permission denied; only root may use it</translation>
+    </message>
+    <message>
+        <source>%1: 没有使用权限；只有其所有者 %2 可以使用</source>
+        <translation>%1: permission denied; only its owner %2 may use it</translation>
+    </message>
+    <message>
+        <source>%1: 不是串口设备</source>
+        <translation>%1: not a serial device</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>备用行%1</source>
+        <translation>Spare row %1</translation>
+    </message>
+    <message>
+        <source>已设置</source>
+        <translation>Programmed</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>yes</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>no</translation>
+    </message>
+    <message>
+        <source>保留标志位</source>
+        <translation>Reserved flag bits</translation>
+    </message>
+    <message>
+        <source>保留字节%1</source>
+        <translation>Reserved byte %1</translation>
+    </message>
+    <message>
+        <source>接收编码字节</source>
+        <translation>RX code byte</translation>
+    </message>
+    <message>
+        <source>发射编码字节</source>
+        <translation>TX code byte</translation>
+    </message>
+    <message>
+        <source>频段下限</source>
+        <translation>Band low</translation>
+    </message>
+    <message>
+        <source>频段上限</source>
+        <translation>Band high</translation>
+    </message>
+    <message>
+        <source>内容</source>
+        <translation>Contents</translation>
+    </message>
+    <message>
+        <source>无法打开文件 %1：文件格式不正确。</source>
+        <translation>Cannot open the file %1: it is not in the right format.</translation>
+    </message>
+    <message>
+        <source>无法打开文件 %1：它不是普通文件。</source>
+        <translation>Cannot open the file %1: it is not a regular file.</translation>
+    </message>
+    <message>
+        <source>无法打开文件 %1。</source>
+        <translation>Cannot open the file %1.</translation>
+    </message>
+    <message>
+        <source>无法打开文件 %1。
+原因：%2</source>
+        <translation>Cannot open the file %1.
+Reason: %2</translation>
+    </message>
+    <message>
+        <source>无法保存文件 %1：文件是只读的，您没有写入它的权限。</source>
+        <translation>Cannot save the file %1: it is read-only and you may not write to it.</translation>
+    </message>
+    <message>
+        <source>无法保存文件 %1：它不是普通文件，不能被替换。</source>
+        <translation>Cannot save the file %1: it is not a regular file and cannot be replaced.</translation>
+    </message>
+    <message>
+        <source>无法保存文件 %1：另一个程序正在修改它，请稍后再试。</source>
+        <translation>Cannot save the file %1: another program is changing it; please try again later.</translation>
+    </message>
+    <message>
+        <source>无法保存文件 %1。</source>
+        <translation>Cannot save the file %1.</translation>
+    </message>
+    <message>
+        <source>无法保存文件 %1。
+原因：%2</source>
+        <translation>Cannot save the file %1.
+Reason: %2</translation>
+    </message>
+    <message>
+        <source>无法粘贴剪贴板上的频道，文档未作改动：
+%1</source>
+        <translation>Cannot paste the channels on the clipboard; the document is unchanged:
+%1</translation>
+    </message>
+    <message>
+        <source>剪贴板上没有频道，文档未作改动。</source>
+        <translation>The clipboard holds no channels; the document is unchanged.</translation>
+    </message>
+    <message>
+        <source>剪贴板上有 %1 个频道，从%2起只粘贴了前 %3 个。</source>
+        <translation>The clipboard holds %1 channels; from %2 on only the first %3 were pasted.</translation>
+    </message>
+    <message>
+        <source>未知</source>
+        <translation>unknown</translation>
+    </message>
+    <message>
+        <source>选择%1口写频（厂商：%2，产品：%3）</source>
+        <translation>Program through %1 (manufacturer: %2, product: %3)</translation>
+    </message>
+    <message>
+        <source>接收
+频    率 MHz</source>
+        <translation>Receive
+Frequency MHz</translation>
+    </message>
+    <message>
+        <source>接收
+编码类型 编码表</source>
+        <translation>Receive
+Code type Code</translation>
+    </message>
+    <message>
+        <source>发射
+频   率 MHz</source>
+        <translation>Transmit
+Frequency MHz</translation>
+    </message>
+    <message>
+        <source>发射
+编码类型 编码表</source>
+        <translation>Transmit
+Code type Code</translation>
+    </message>
+    <message>
+        <source>频  段 %1 - %2 MHz</source>
+        <translation>Band %1 - %2 MHz</translation>
+    </message>
+    <message>
+        <source>TOT限时 %1 分</source>
+        <translation>TOT limit %1 min</translation>
     </message>
 </context>
 </TS>

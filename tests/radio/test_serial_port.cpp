@@ -185,6 +185,14 @@ TEST(PortOpen, TheWindowGivesTheReasonInChinese) {
         EXPECT_EQ(OpenFailureReasonChinese(c.failure), std::string("/dev/ttyUSB0: ") + c.reason);
 }
 
+// A translated pattern may hold a placeholder with no part, or a bare %: both stay as written,
+// and a part's own "%1" is never filled again.
+TEST(PortOpen, PartsFillTheirPlaceholdersOnce) {
+    EXPECT_EQ(FillParts({"%2 %1 %3 %0 100%", {"a%2", "b"}}), "b a%2 %3 %0 100%");
+    EXPECT_EQ(FillParts({"%1%1%", {"x"}}), "xx%");
+    EXPECT_EQ(FillParts({"%1", {}}), "%1");
+}
+
 // Built-in ports only with a UART behind them (their tty's type in sysfs is not 0), and only
 // devices whose node is still there.
 TEST(PortList, BuiltInPortsOnlyWithHardwareBehindThem) {
