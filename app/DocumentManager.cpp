@@ -1,16 +1,18 @@
 #include "DocumentManager.h"
 
-#include "FileNames.h"
 #include "Resources.h"
 
 #include "editor/UiText.h"
+#include "platform/Charset.h"
 #include "platform/FileLock.h"
+#include "platform/qt/FileNames.h"
 
 namespace qarlo {
 
 namespace {
+// The system's words, in the user's charset (Qt would take them for UTF-8).
 QString Reason(const FileResult& result) {
-    return QString::fromLocal8Bit(result.reason.c_str());
+    return QString::fromStdString(Charset::User().ToUtf8(result.reason));
 }
 } // namespace
 
