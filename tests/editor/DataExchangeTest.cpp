@@ -68,6 +68,22 @@ TEST(ChannelSheet, LinesReadAsTheEditorShowsThemAndAPageComesOut) {
     }
     EXPECT_TRUE(first >= 60 && first < 90) << first;
     EXPECT_TRUE(last > 60 + 17 * 20 && last < 1109) << last; // header + 16 rows of over 20 px
+    // A wider page spreads the columns; the text keeps its size, so the rows end where they did.
+    QImage wide(2 * 827, 1169, QImage::Format_RGB32);
+    wide.fill(Qt::white);
+    {
+        QPainter painter(&wide);
+        PaintChannelSheet(painter, QRect(60, 60, 2 * 827 - 120, 1049), doc,
+                          QStringLiteral("repeaters.q02"));
+    }
+    int wideLast = -1;
+    for (int y = 0; y < wide.height(); ++y)
+        for (int x = 0; x < wide.width(); ++x)
+            if (qGray(wide.pixel(x, y)) < 128) {
+                wideLast = y;
+                break;
+            }
+    EXPECT_EQ(wideLast, last);
     const QString png = qEnvironmentVariable("QARLO_SHEET_PNG");
     EXPECT_TRUE(png.isEmpty() || page.save(png, "PNG"));
 }

@@ -19,6 +19,11 @@ TEST(FileNames, BytesFromArgvKeptToOpenAndShownEscaped) {
         {"\x80\xBF", "\\x80\\xBF"}, // the first and last continuation bytes
         {"cut\xE4", "cut\\xE4"},
         {"\xE4\xB8", "\\xE4\\xB8"},
+        // the first character of each length, the last one, and the bytes just outside
+        {"\xC2\x80\xE0\xA0\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF",
+         "\xC2\x80\xE0\xA0\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"},
+        {"\xC1\xBF\xE0\x9F\xBF", "\\xC1\\xBF\\xE0\\x9F\\xBF"},
+        {"\xF4\x90\x80\x80\xF5", "\\xF4\\x90\\x80\\x80\\xF5"},
     };
     for (const auto& c : cases) {
         char* argv[] = {const_cast<char*>("qarlo"), const_cast<char*>(c.bytes.constData())};
