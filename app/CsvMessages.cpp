@@ -38,10 +38,6 @@ constexpr const char* NoBandText =
 constexpr const char* OutsideBandText = "频道 %1 超出频段 %2MHz－%3MHz：不能照原样写入对讲机";
 constexpr const char* UnreadableText = "无法识别";
 
-QString fromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // "1、3、5－7": channel indices 0..15 as channel numbers.
 QString channelList(const std::vector<int>& channels) {
     QStringList parts;
@@ -63,7 +59,7 @@ QString CsvReasonText(CsvReason reason, const std::string& cell) {
     if (row >= ReasonTexts.size()) return UiText(UnreadableText);
     if (reason == CsvReason::Malformed && cell.empty()) return UiText(UnreadableText);
     const QString text = UiText(ReasonTexts[row]);
-    return text.contains(QStringLiteral("%1")) ? text.arg(fromUtf8(ShownCell(cell))) : text;
+    return text.contains(QStringLiteral("%1")) ? text.arg(FromUtf8(ShownCell(cell))) : text;
 }
 
 QString DescribeCsvErrors(const std::vector<CsvError>& errors) {
@@ -73,7 +69,7 @@ QString DescribeCsvErrors(const std::vector<CsvError>& errors) {
         const QString why = CsvReasonText(e.reason, e.cell);
         lines << (e.column.empty()
                       ? UiText(LineText).arg(e.line).arg(why)
-                      : UiText(LineColumnText).arg(e.line).arg(fromUtf8(e.column), why));
+                      : UiText(LineColumnText).arg(e.line).arg(FromUtf8(e.column), why));
     }
     if (errors.size() > MAX_LISTED_ERRORS)
         lines << UiText(MoreErrorsText).arg(errors.size() - MAX_LISTED_ERRORS);

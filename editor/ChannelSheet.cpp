@@ -16,13 +16,9 @@ namespace qarlo {
 
 namespace {
 
-QString fromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QString signalling(const CQarloDoc& doc, int channel, Direction d) {
     const std::uint8_t code = d == Direction::Receive ? doc.rxCode(channel) : doc.txCode(channel);
-    return UiText(fromUtf8(signallingText(doc.flags(channel), code, d))); // "无" has words
+    return UiText(FromUtf8(signallingText(doc.flags(channel), code, d))); // "无" has words
 }
 
 } // namespace
@@ -40,10 +36,10 @@ QStringList SheetHeader() {
 QStringList SheetRow(const CQarloDoc& doc, int channel) {
     if (channel < 0 || channel >= CHANNEL_COUNT) return {};
     const bool narrow = (doc.flags(channel) & FLAG_NARROW) != 0;
-    return {UiText(fromUtf8(ChannelName(channel))),
-            fromUtf8(FormatMHz(doc.rxFreq(channel))),
+    return {UiText(FromUtf8(ChannelName(channel))),
+            FromUtf8(FormatMHz(doc.rxFreq(channel))),
             signalling(doc, channel, Direction::Receive),
-            fromUtf8(FormatMHz(doc.txFreq(channel))),
+            FromUtf8(FormatMHz(doc.txFreq(channel))),
             signalling(doc, channel, Direction::Transmit),
             narrow ? QStringLiteral("12.5KHz") : QStringLiteral("25KHz"),
             QString::number(doc.squelch(channel))};
@@ -56,7 +52,7 @@ QString SheetBandLine(const CQarloDoc& doc) {
 }
 
 QString SheetTotLine(const CQarloDoc& doc) {
-    return UiText("TOT限时 %1 分").arg(fromUtf8(FormatMinutes(doc.totTenths())));
+    return UiText("TOT限时 %1 分").arg(FromUtf8(FormatMinutes(doc.totTenths())));
 }
 
 void PaintChannelSheet(QPainter& painter, const QRect& page, const CQarloDoc& doc,

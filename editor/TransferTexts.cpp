@@ -8,12 +8,8 @@ namespace qarlo {
 
 namespace {
 
-QString fromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QString rowText(int row) {
-    if (row >= 0 && row < CHANNEL_COUNT) return UiText(fromUtf8(ChannelName(row)));
+    if (row >= 0 && row < CHANNEL_COUNT) return UiText(FromUtf8(ChannelName(row)));
     if (row == SETTINGS_ROW) return UiText("整机设置");
     return UiText("备用行%1").arg(row + 1);
 }
@@ -23,21 +19,21 @@ QString fieldText(const std::string& field) {
     constexpr std::string_view reserved = "保留字节";
     if (field.size() > reserved.size() &&
         std::string_view(field).substr(0, reserved.size()) == reserved)
-        return UiText("保留字节%1").arg(fromUtf8(field).mid(QString::fromUtf8(reserved).size()));
-    return UiText(fromUtf8(field));
+        return UiText("保留字节%1").arg(FromUtf8(field).mid(QString::fromUtf8(reserved).size()));
+    return UiText(FromUtf8(field));
 }
 
 // Values are numbers and codes, but for "是", "否" and "无", which have their translations.
 QString differenceText(const Difference& d) {
-    const QString text = fieldText(d.field) + u' ' + UiText(fromUtf8(d.before)) +
-                         QStringLiteral(" → ") + UiText(fromUtf8(d.after));
-    return d.unit.empty() ? text : text + u' ' + UiText(fromUtf8(d.unit));
+    const QString text = fieldText(d.field) + u' ' + UiText(FromUtf8(d.before)) +
+                         QStringLiteral(" → ") + UiText(FromUtf8(d.after));
+    return d.unit.empty() ? text : text + u' ' + UiText(FromUtf8(d.unit));
 }
 
 } // namespace
 
 QString FilledText(const ComposedText& text) {
-    const std::string pattern = UiText(fromUtf8(text.pattern)).toStdString();
+    const std::string pattern = UiText(FromUtf8(text.pattern)).toStdString();
     return QString::fromStdString(FillParts({pattern, text.parts}));
 }
 
@@ -46,7 +42,7 @@ QString OpenFailureReasonText(const OpenFailure& failure) {
 }
 
 QString TransferReportText(const TransferOutcome& outcome) {
-    QStringList lines{UiText(fromUtf8(OutcomeMessage(outcome)))};
+    QStringList lines{UiText(FromUtf8(OutcomeMessage(outcome)))};
     int lastRow = -1;
     for (const Difference& d : outcome.differences) {
         if (d.row != lastRow)
@@ -59,7 +55,7 @@ QString TransferReportText(const TransferOutcome& outcome) {
 }
 
 QString TransferProgressText(TransferStep step, int bytes, int total) {
-    return UiText(fromUtf8(ProgressStepText(step))) +
+    return UiText(FromUtf8(ProgressStepText(step))) +
            QStringLiteral(" %1/%2").arg(bytes).arg(total);
 }
 

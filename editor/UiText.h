@@ -5,7 +5,14 @@
 #include <QCoreApplication>
 #include <QString>
 
+#include <string_view>
+
 namespace qarlo {
+
+// Our texts are UTF-8 (std::string from the Qt-free layers).
+inline QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 inline QString UiText(const char* chinese) {
     return QCoreApplication::translate("Qarlo", chinese);

@@ -2,6 +2,7 @@
 // What the view's files share and nobody else needs: the bandwidth rows, table texts as Qt text,
 // and the scope that marks the document modified after an edit.
 #include "editor/CQarloView.h"
+#include "editor/UiText.h"
 
 #include <QString>
 
@@ -17,10 +18,6 @@ inline QString TextWide() {
 }
 inline QString TextNarrow() {
     return QStringLiteral("12.5KHz");
-}
-
-inline QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // Marks the document modified, and tells the frame with the state before, when a handler changed

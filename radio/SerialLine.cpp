@@ -16,7 +16,7 @@ namespace qarlo {
 namespace {
 
 // The system speaks the user's charset, which need not be UTF-8 (Qt takes it for UTF-8).
-std::string fromLocal(const std::string& text) {
+std::string fromSystem(const std::string& text) {
     return Charset::User().ToUtf8(text);
 }
 
@@ -30,12 +30,12 @@ OpenFailure openFailure(const QString& path, QSerialPort::SerialPortError error,
     if (access.state == State::Missing) {
         failure.why = OpenFailure::Why::NoSuchDevice;
     } else if (access.state == State::Unknown) {
-        failure.detail = fromLocal(access.detail);
+        failure.detail = fromSystem(access.detail);
     } else if (access.state == State::Denied) {
         failure.why = OpenFailure::Why::Permission;
-        failure.group = fromLocal(access.group);
+        failure.group = fromSystem(access.group);
         failure.ownerUid = access.ownerUid;
-        failure.ownerName = fromLocal(access.ownerName);
+        failure.ownerName = fromSystem(access.ownerName);
     } else if (error == QSerialPort::PermissionError) {
         failure.why = OpenFailure::Why::HeldBy;
     } else if (access.state == State::OtherFile) {
